@@ -1,0 +1,14 @@
+#include "core/Clock.h"
+
+#include <ctime>
+
+namespace forgeline {
+
+CalendarDate SystemClock::today() const {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (::localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900};
+}
+
+}  // namespace forgeline

@@ -1,0 +1,118 @@
+// The disk as the wizard sees it. Every path handed in is taken relative to
+// the file system's own working directory, which is a value held by the
+// object (never the process-wide one), so several wizards and tests can run
+// side by side. Separators are "/".
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace forgeline {
+
+// A file opened for reading: raw bytes, no translation.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `size` bytes into `buffer`; returns how many arrived. 0 means
+  // the end of the file, or a read error (both simply end the reading).
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+};
+
+// A file opened for writing: raw bytes, no translation.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // Writes all of `bytes`; false when any of them could not be written.
+  virtual bool write(std::string_view bytes) = 0;
+  // Flushes and closes; false when that failed. Called at most once; a file
+  // destroyed without close() is closed quietly.
+  virtual bool close() = 0;
+};
+
+struct DirectoryEntry {
+  std::string name;
+  bool isRegularFile = false;  // after following links; false for dangling ones
+  bool isDirectory = false;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The absolute path of the working directory; nullopt when it cannot be told.
+  virtual std::optional<std::string> currentDirectory() const = 0;
+  // Enters `path` (relative or absolute). Succeeds exactly when the operating
+  // system would let a process enter it; on failure nothing changes.
+  virtual bool changeDirectory(const std::string& path) = 0;
+  // Every entry of the working directory but "." and "..", in no set order.
+  // An unreadable directory lists as empty.
+  virtual std::vector<DirectoryEntry> listEntries() const = 0;
+  // Creates exactly one directory level; false when it exists already or
+  // cannot be made.
+  virtual bool createDirectory(const std::string& path) = 0;
+  // Copies a regular file, replacing an existing destination; false on any
+  // failure (a destination left half-written is then removed).
+  virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+  // nullptr when the file cannot be opened for reading (missing, a directory,
+  // unreadable).
+  virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+  // Creates the file or empties an existing one; nullptr on failure.
+  virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
+};
+
+// Forwards every call to another file system: derive from it and override
+// the one operation a test wants to change.
+class FileSystemWrapper : public FileSystem {
+ public:
+  explicit FileSystemWrapper(FileSystem& target) : target_(target) {}
+  std::optional<std::string> currentDirectory() const override { return target_.currentDirectory(); }
+  bool changeDirectory(const std::string& path) override { return target_.changeDirectory(path); }
+  std::vector<DirectoryEntry> listEntries() const override { return target_.listEntries(); }
+  bool createDirectory(const std::string& path) override { return target_.createDirectory(path); }
+  bool copyFile(const std::string& from, const std::string& to) override { return target_.copyFile(from, to); }
+  std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+    return target_.openForReading(path);
+  }
+  std::unique_ptr<OutputFile> openForWriting(const std::string& path) override {
+    return target_.openForWriting(path);
+  }
+
+ protected:
+  FileSystem& target() const { return target_; }
+
+ private:
+  FileSystem& target_;
+};
+
+// The real disk, through POSIX calls resolved against the held directory.
+class RealFileSystem : public FileSystem {
+ public:
+  // Starts in `startDirectory`, or in the process's working directory when
+  // empty. A start directory that cannot be entered leaves the object without
+  // a working directory: currentDirectory() is nullopt and every relative
+  // operation fails.
+  explicit RealFileSystem(const std::string& startDirectory = {});
+
+  bool usable() const { return !cwd_.empty(); }
+
+  std::optional<std::string> currentDirectory() const override;
+  bool changeDirectory(const std::string& path) override;
+  std::vector<DirectoryEntry> listEntries() const override;
+  bool createDirectory(const std::string& path) override;
+  bool copyFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+  std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+
+ private:
+  std::string resolve(const std::string& path) const;
+  std::string cwd_;  // absolute, with symbolic links resolved, as the kernel keeps it
+};
+
+// Reads a whole file through `fs`; nullopt when it cannot be opened.
+std::optional<std::string> readWholeFile(FileSystem& fs, const std::string& path);
+
+}  // namespace forgeline

@@ -1,0 +1,95 @@
+// The key-file format, defined once: how lines are read from a key file and
+// what each line means. The catalogue scan, the loader and the checker all
+// go through here, so they can never disagree about a file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/FileSystem.h"
+
+namespace forgeline {
+
+// Hands out a file's lines the way a C text-mode stream read through a
+// 100-byte buffer would: CR LF first becomes LF, then each piece holds at
+// most 99 bytes and ends right after its LF or after the 99th byte. A longer
+// line therefore arrives as several pieces and only the last one carries the
+// LF. A lone CR and NUL bytes are ordinary bytes.
+class LineReader {
+ public:
+  static constexpr std::size_t kMaxPiece = 99;
+
+  explicit LineReader(InputFile& input);
+  // Stores the next piece in `piece`; false when nothing is left.
+  bool next(std::string& piece);
+  // The physical line (1-based) that the last piece returned belongs to.
+  int lineNumber() const { return pieceLine_; }
+  // True when the last piece returned started in the middle of a line.
+  bool pieceIsContinuation() const { return pieceContinues_; }
+
+ private:
+  int get();  // next byte after CR LF folding, or -1 at the end
+  int peekRaw();
+  InputFile& input_;
+  char buffer_[4096];
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool eof_ = false;
+  int nextLine_ = 1;
+  bool midLine_ = false;
+  int pieceLine_ = 0;
+  bool pieceContinues_ = false;
+};
+
+// An InputFile over bytes held in memory; for tests and the fuzz harnesses.
+class StringInput : public InputFile {
+ public:
+  explicit StringInput(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t read(char* buffer, std::size_t size) override;
+
+ private:
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+};
+
+// Header keys, tested in this order on every line wherever it stands.
+enum class HeaderKey { none, menuName, includeName, currentDevice, revision };
+
+// Structure keys, tested in this order after the header keys.
+enum class LineKind { moduleLine, endLine, prmStart, prmEnd, descriptionLine, sectionHeader, content };
+
+struct ClassifiedLine {
+  HeaderKey header = HeaderKey::none;
+  std::string_view headerValue;  // the value when `header` is set
+  LineKind kind = LineKind::content;
+  int section = 0;  // 1..8 for a section header
+};
+
+ClassifiedLine classifyLine(std::string_view line);
+
+std::string_view headerKeyText(HeaderKey key);
+
+// A value is the line without its key and without its last character: the
+// last character is normally the line end, and it is dropped whatever it is.
+std::string_view keyValue(std::string_view line, std::size_t keyLength);
+
+// "Revision=" values read like C's atoi, saturating at the int range.
+int parseRevision(std::string_view value);
+
+// The module name: the run of A-Z, "_" and "/" right after "MODULE:".
+std::string_view moduleName(std::string_view moduleLine);
+// The uses text: what follows the first "uses" on the line and one more
+// character, without the line's last character; empty without "uses".
+std::string_view moduleUsesText(std::string_view moduleLine);
+// Where "uses" stands in the line, or npos.
+std::size_t usesPosition(std::string_view moduleLine);
+// The description: the line without "9.", its separator and its last character.
+std::string_view descriptionText(std::string_view descriptionLine);
+
+// True for names matching "MCU_*.txt" exactly, case-sensitively.
+bool matchesMcuPattern(std::string_view fileName);
+// The file name without its extension (the last dot and what follows).
+std::string fileTitle(std::string_view fileName);
+
+}  // namespace forgeline

@@ -1,0 +1,58 @@
+// The wizard's logic behind the window's events: opening, the catalogue
+// scan, the loader behind an MCU click and the rules behind a module click.
+// The build behind the Build button lives in generate/ProjectBuilder.h.
+#pragma once
+
+#include <string_view>
+
+#include "core/DialogPort.h"
+#include "core/FileSystem.h"
+#include "core/KeyFileFormat.h"
+#include "core/WizardState.h"
+
+namespace forgeline {
+
+// What the window does while it opens: title and defaults, MCU buttons
+// hidden, Build disabled, then the catalogue scan. When the scan aborts it
+// has shown its message and ended the dialog.
+void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs);
+
+// Enters KeyFiles, lists "MCU_*.txt" (byte order, regular files only, the
+// first 50), reads each menu name and shows the buttons sorted by it.
+void scanCatalogue(WizardState& state, DialogPort& dialog, FileSystem& fs);
+
+enum class LoadMode { previewMode, buildMode };
+
+// What the loader drops because a table is full.
+enum class DroppedKind { module, sectionLine, prmLine, initLine };
+
+// Sees every piece the loader processes, and everything it drops for
+// capacity. The key-file checker listens here, so its findings are what the
+// loader really does.
+class LoadObserver {
+ public:
+  virtual ~LoadObserver() = default;
+  virtual void onPiece(int lineNumber, bool continuation, std::string_view piece, const ClassifiedLine& line) {
+    (void)lineNumber, (void)continuation, (void)piece, (void)line;
+  }
+  // `index` is the module index, or the section number for section lines.
+  virtual void onDropped(DroppedKind kind, int lineNumber, int index) { (void)kind, (void)lineNumber, (void)index; }
+};
+
+// Reads catalogue entry `mcuIndex` (mcuFileTitles[mcuIndex] + ".txt") in one
+// pass into `state` and the module boxes. Shows no message.
+void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, int mcuIndex, LoadMode mode,
+                        LoadObserver* observer = nullptr);
+
+// The click on module box `index`, after the box has flipped its own mark:
+// records the user's choice and recomputes every box by the INIT and uses
+// rules.
+void toggleModule(WizardState& state, DialogPort& dialog, int index);
+
+// Number of set moduleChosen flags among the loaded modules.
+int countChosenModules(const WizardState& state);
+
+inline constexpr const char* kMultipleModulesWarning =
+    "WARNING: if multiple modules are selected, only an empty project will be created.";
+
+}  // namespace forgeline

@@ -1,0 +1,67 @@
+// The one record of everything the wizard knows: the catalogue, the MCU last
+// loaded, the user's module choices, the project name and the flags of a
+// build in progress. Every table has a fixed capacity; surplus input is
+// dropped by the loader and never stored past the end of a table.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace forgeline {
+
+inline constexpr int kMaxMcus = 50;
+inline constexpr int kMaxModules = 50;
+inline constexpr int kSectionCount = 8;
+inline constexpr int kMaxSectionLines = 1000;
+inline constexpr int kMaxPrmLines = 100;
+inline constexpr int kMaxInitLines = 100;
+inline constexpr int kMaxProjectNameChars = 50;
+
+inline constexpr const char* kWindowTitle = "Forgeline for 8-bit MCUs   - rev15";
+inline constexpr const char* kDefaultProjectName = "Project01";
+inline constexpr const char* kDefaultIncludeName = "<???.h>";
+
+// Texts are 8-bit byte strings; nothing here assumes an encoding.
+struct WizardState {
+  std::string windowTitle = kWindowTitle;
+  std::string projectName = kDefaultProjectName;
+
+  std::array<std::string, kMaxMcus> mcuFileTitles{};
+  int mcuCount = 0;
+  int selectedMcu = 0;
+
+  std::string menuName;
+  std::string includeName = kDefaultIncludeName;
+  std::string currentDevice;
+  int revision = 0;
+
+  int moduleCount = 0;
+  std::array<std::string, kMaxModules> moduleNames{};
+  std::array<std::string, kMaxModules> moduleUses{};
+  std::array<std::string, kMaxModules> moduleDescriptions{};
+  std::array<bool, kMaxModules> moduleChosen{};
+  int chosenCount = 0;
+
+  // Section s (1..8) lives at index s - 1; use section()/sectionCount().
+  std::array<std::array<std::string, kMaxSectionLines>, kSectionCount> sectionLines{};
+  std::array<int, kSectionCount> sectionLineCounts{};
+
+  std::array<std::string, kMaxPrmLines> prmLines{};
+  int prmLineCount = 0;
+  std::array<std::string, kMaxInitLines> initLines{};
+  int initLineCount = 0;
+
+  std::string descriptionText;
+  std::string currentLine;
+  bool buildFailed = false;
+  bool isRs08 = false;
+
+  std::array<std::string, kMaxSectionLines>& section(int s) { return sectionLines[static_cast<std::size_t>(s - 1)]; }
+  const std::array<std::string, kMaxSectionLines>& section(int s) const {
+    return sectionLines[static_cast<std::size_t>(s - 1)];
+  }
+  int& sectionCount(int s) { return sectionLineCounts[static_cast<std::size_t>(s - 1)]; }
+  int sectionCount(int s) const { return sectionLineCounts[static_cast<std::size_t>(s - 1)]; }
+};
+
+}  // namespace forgeline

@@ -1,0 +1,30 @@
+# Shared by scripts/run, scripts/test and the other scripts: installs the
+# Debian packages a script needs when they are missing, and configures and
+# builds a build folder.
+
+FORGELINE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# ensure_packages PKG... : apt-get update once, then install what is missing.
+ensure_packages() {
+  local missing=()
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev)
+
+# build_tree DIR [CMAKE ARGS...] : configure (once) and build.
+build_tree() {
+  local dir=$1
+  shift
+  cmake -S "$FORGELINE_ROOT" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}

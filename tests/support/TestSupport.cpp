@@ -1,0 +1,200 @@
+#include "support/TestSupport.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace forgeline::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "forgeline-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = fs::canonical(pattern).string();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool exists(const std::string& path) {
+  std::error_code ignored;
+  return fs::exists(fs::symlink_status(path, ignored));
+}
+
+void makeDirectory(const std::string& path) { fs::create_directories(path); }
+
+std::map<std::string, std::string> snapshotTree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    std::string relative = fs::relative(it->path(), root).string();
+    if (it->is_symlink()) {
+      tree[relative] = "<link>" + fs::read_symlink(it->path()).string();
+      it.disable_recursion_pending();
+    } else if (it->is_directory()) {
+      tree[relative] = "<dir>";
+    } else if (it->is_regular_file()) {
+      tree[relative] = readFile(it->path().string());
+    } else {
+      tree[relative] = "<other>";
+    }
+  }
+  return tree;
+}
+
+const char* const kDemo08 =
+    "Demo description of a made-up MCU\n"
+    "MenuName=DEMO08\n"
+    "IncludeName=<demo08.h>\n"
+    "CURRENTDEVICE=DEMO08\n"
+    "Revision=7\n"
+    "PRMSTART\n"
+    "NAMES END\n"
+    "SEGMENTS\n"
+    "    RAM = READ_WRITE 0x0080 TO 0x00FF;\n"
+    "    ROM = READ_ONLY  0xE000 TO 0xFFAD;\n"
+    "END\n"
+    "PRMEND\n"
+    "MODULE:INIT\n"
+    "9. Start-up code only\n"
+    "1. includes\n"
+    "#include \"derivative.h\"\n"
+    "6. body of main\n"
+    "  for (;;) { }\n"
+    "ENDMODULE\n"
+    "MODULE:ICS\n"
+    "9. Internal clock source\n"
+    "5.\n"
+    "void ICS_Init(void);\n"
+    "6.\n"
+    "  ICS_Init();\n"
+    "  for (;;) { }\n"
+    "7.\n"
+    "void ICS_Init(void) { }\n"
+    "ENDMODULE\n"
+    "MODULE:ADC uses ICS\n"
+    "9. Reads analogue channel 0 in the main loop\n"
+    "4.\n"
+    "unsigned int adcValue;\n"
+    "6.\n"
+    "  ICS_Init();\n"
+    "  for (;;) { adcValue = ADC_Read(); }\n"
+    "7.\n"
+    "unsigned int ADC_Read(void) { return 0; }\n"
+    "ENDMODULE\n";
+
+void writeKeyFiles(const std::string& root, const std::map<std::string, std::string>& mcuFiles,
+                   const std::vector<std::string>& mcpMenuNames, bool withTemplates) {
+  const std::string keyFiles = root + "/KeyFiles";
+  makeDirectory(keyFiles);
+  for (const auto& [name, bytes] : mcuFiles) writeFile(keyFiles + "/" + name, bytes);
+  if (!withTemplates) return;
+  writeFile(keyFiles + "/burner.bbl", "burner template\r\n");
+  writeFile(keyFiles + "/C_Layout.hwl", "layout template\r\n");
+  writeFile(keyFiles + "/Default.mem", "memory template\r\n");
+  writeFile(keyFiles + "/Start08.c", "/* HCS08 start-up */\r\n");
+  writeFile(keyFiles + "/StartRS08.c", "/* RS08 start-up */\r\n");
+  for (const std::string& menu : mcpMenuNames) writeFile(keyFiles + "/" + menu + ".mcp", "mcp of " + menu + "\r\n");
+}
+
+namespace {
+
+const char* opName(FsOp op) {
+  switch (op) {
+    case FsOp::currentDirectory: return "pwd";
+    case FsOp::changeDirectory: return "cd";
+    case FsOp::listEntries: return "list";
+    case FsOp::createDirectory: return "mkdir";
+    case FsOp::copyFile: return "copy";
+    case FsOp::openForReading: return "read";
+    case FsOp::openForWriting: return "write";
+    case FsOp::write: return "write-bytes";
+    case FsOp::close: return "close";
+  }
+  return "?";
+}
+
+class FaultyOutputFile : public OutputFile {
+ public:
+  FaultyOutputFile(std::unique_ptr<OutputFile> inner, const FaultyFileSystem& owner, std::string path)
+      : inner_(std::move(inner)), owner_(owner), path_(std::move(path)) {}
+  bool write(std::string_view bytes) override {
+    if (owner_.shouldFail(FsOp::write, path_)) return false;
+    return inner_->write(bytes);
+  }
+  bool close() override {
+    bool ok = inner_->close();
+    return !owner_.shouldFail(FsOp::close, path_) && ok;
+  }
+
+ private:
+  std::unique_ptr<OutputFile> inner_;
+  const FaultyFileSystem& owner_;
+  std::string path_;
+};
+
+}  // namespace
+
+bool FaultyFileSystem::shouldFail(FsOp op, const std::string& path) const {
+  log_.push_back(std::string(opName(op)) + " " + path);
+  for (const Rule& rule : rules_) {
+    if (rule.op != op || (!rule.path.empty() && rule.path != path)) continue;
+    if (rule.skip > 0) {
+      --rule.skip;
+      continue;
+    }
+    return true;
+  }
+  return false;
+}
+
+std::optional<std::string> FaultyFileSystem::currentDirectory() const {
+  if (shouldFail(FsOp::currentDirectory, {})) return std::nullopt;
+  return target().currentDirectory();
+}
+bool FaultyFileSystem::changeDirectory(const std::string& path) {
+  return !shouldFail(FsOp::changeDirectory, path) && target().changeDirectory(path);
+}
+std::vector<DirectoryEntry> FaultyFileSystem::listEntries() const {
+  if (shouldFail(FsOp::listEntries, {})) return {};
+  return target().listEntries();
+}
+bool FaultyFileSystem::createDirectory(const std::string& path) {
+  return !shouldFail(FsOp::createDirectory, path) && target().createDirectory(path);
+}
+bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to) {
+  return !shouldFail(FsOp::copyFile, to) && target().copyFile(from, to);
+}
+std::unique_ptr<InputFile> FaultyFileSystem::openForReading(const std::string& path) {
+  if (shouldFail(FsOp::openForReading, path)) return nullptr;
+  return target().openForReading(path);
+}
+std::unique_ptr<OutputFile> FaultyFileSystem::openForWriting(const std::string& path) {
+  if (shouldFail(FsOp::openForWriting, path)) return nullptr;
+  auto inner = target().openForWriting(path);
+  if (!inner) return nullptr;
+  return std::make_unique<FaultyOutputFile>(std::move(inner), *this, path);
+}
+
+}  // namespace forgeline::test

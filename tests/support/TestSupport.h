@@ -1,0 +1,85 @@
+// Helpers shared by the test programs: temporary folders, whole-tree
+// snapshots, the DEMO08 key file, and a file system that fails on cue.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/FileSystem.h"
+
+namespace forgeline::test {
+
+// A fresh folder under the system's temporary directory, removed with all it
+// holds when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Creates the parent folders as needed.
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+bool exists(const std::string& path);
+void makeDirectory(const std::string& path);
+
+// Every folder and file under `root`, by relative path: a folder maps to
+// "<dir>", a file to its bytes, a link to "<link>" and its target.
+std::map<std::string, std::string> snapshotTree(const std::string& root);
+
+// The DEMO08 description file of the format's worked example, LF line ends.
+extern const char* const kDemo08;
+
+// Writes KeyFiles/ under `root` with the given MCU files and, unless told
+// otherwise, the templates a build copies (burner.bbl, C_Layout.hwl,
+// Default.mem, Start08.c, StartRS08.c and NAME.mcp for every menu name given).
+void writeKeyFiles(const std::string& root, const std::map<std::string, std::string>& mcuFiles,
+                   const std::vector<std::string>& mcpMenuNames = {}, bool withTemplates = true);
+
+enum class FsOp { currentDirectory, changeDirectory, listEntries, createDirectory, copyFile, openForReading,
+                  openForWriting, write, close };
+
+// Wraps a real file system and makes chosen operations fail. A rule names
+// the operation and a path (exact match of the argument; for copyFile the
+// destination; for write/close the path the file was opened under); an empty
+// path matches every call. `skip` lets that many matching calls pass first.
+class FaultyFileSystem : public FileSystemWrapper {
+ public:
+  using FileSystemWrapper::FileSystemWrapper;
+
+  void failOn(FsOp op, std::string path = {}, int skip = 0) { rules_.push_back({op, std::move(path), skip}); }
+  // Every operation performed, as "op path", in order.
+  const std::vector<std::string>& log() const { return log_; }
+
+  std::optional<std::string> currentDirectory() const override;
+  bool changeDirectory(const std::string& path) override;
+  std::vector<DirectoryEntry> listEntries() const override;
+  bool createDirectory(const std::string& path) override;
+  bool copyFile(const std::string& from, const std::string& to) override;
+  std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+  std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+
+  bool shouldFail(FsOp op, const std::string& path) const;
+
+ private:
+  struct Rule {
+    FsOp op;
+    std::string path;
+    mutable int skip;
+  };
+  std::vector<Rule> rules_;
+  mutable std::vector<std::string> log_;
+};
+
+}  // namespace forgeline::test
