@@ -42,7 +42,8 @@ class LineReader {
   bool pieceContinues_ = false;
 };
 
-// An InputFile over bytes held in memory; for tests and the fuzz harnesses.
+// An InputFile over bytes held in memory, which must outlive it; for tests
+// and the fuzz harnesses.
 class StringInput : public InputFile {
  public:
   explicit StringInput(std::string_view bytes) : bytes_(bytes) {}

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/KeyFileFormat.h"
+
+using namespace forgeline;
+
+namespace {
+
+// Delivers its bytes a few at a time, so that a CR LF pair can straddle two
+// reads the way it does at a buffer boundary of a real file.
+class TrickleInput : public InputFile {
+ public:
+  TrickleInput(std::string bytes, std::size_t step) : bytes_(std::move(bytes)), step_(step) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    std::size_t n = std::min({size, step_, bytes_.size() - pos_});
+    bytes_.copy(buffer, n, pos_);
+    pos_ += n;
+    return n;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t step_;
+  std::size_t pos_ = 0;
+};
+
+std::vector<std::string> readPieces(const std::string& bytes, std::size_t step = 4096) {
+  TrickleInput input(bytes, step);
+  LineReader reader(input);
+  std::vector<std::string> pieces;
+  std::string piece;
+  while (reader.next(piece)) pieces.push_back(piece);
+  return pieces;
+}
+
+const std::string x98(98, 'x'), x99(99, 'x');
+
+}  // namespace
+
+TEST(LineReader, SplitsLikeAHundredByteTextModeBuffer) {
+  struct Case {
+    std::string input;
+    std::vector<std::string> pieces;
+  } cases[] = {
+      {"abc\n", {"abc\n"}},
+      {"abc\r\ndef\r\n", {"abc\n", "def\n"}},
+      {"abc\ndef", {"abc\n", "def"}},
+      {"", {}},
+      {"\n\n", {"\n", "\n"}},
+      {x98 + "\n", {x98 + "\n"}},
+      {x99 + "\n", {x99, "\n"}},
+      {x98 + "\r\n", {x98 + "\n"}},
+      {std::string(120, 'y') + "\n", {std::string(99, 'y'), std::string(21, 'y') + "\n"}},
+      {std::string(250, 'z'), {std::string(99, 'z'), std::string(99, 'z'), std::string(52, 'z')}},
+      // A CR that is not followed by LF is an ordinary byte, as is NUL.
+      {"a\rb\n", {"a\rb\n"}},
+      {"a\r\r\nb", {"a\r\n", "b"}},
+      {std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
+      {"end\r", {"end\r"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(readPieces(c.input), c.pieces) << "input: " << c.input;
+    EXPECT_EQ(readPieces(c.input, 1), c.pieces) << "byte by byte: " << c.input;
+  }
+}
+
+TEST(LineReader, LongLinePiecesRejoinIntoTheOriginalLine) {
+  const std::string line = std::string(97, 'a') + "8. not a header but looks like one;";
+  std::string joined;
+  for (const std::string& piece : readPieces(line + "\r\n")) joined += piece;
+  EXPECT_EQ(joined, line + "\n");
+}
+
+TEST(LineReader, SecondPieceOfALongLineIsClassifiedOnItsOwn) {
+  const std::string line = std::string(99, ' ') + "8. tail\n";
+  std::vector<std::string> pieces = readPieces(line);
+  ASSERT_EQ(pieces.size(), 2u);
+  ClassifiedLine tail = classifyLine(pieces[1]);
+  EXPECT_EQ(tail.kind, LineKind::sectionHeader);
+  EXPECT_EQ(tail.section, 8);
+}
+
+TEST(LineReader, ReportsThePhysicalLineOfEachPiece) {
+  const std::string bytes = "one\n" + std::string(150, 'x') + "\nthree";
+  StringInput input(bytes);
+  LineReader reader(input);
+  std::string piece;
+  std::vector<std::pair<int, bool>> seen;
+  while (reader.next(piece)) seen.emplace_back(reader.lineNumber(), reader.pieceIsContinuation());
+  std::vector<std::pair<int, bool>> expected{{1, false}, {2, false}, {2, true}, {3, false}};
+  EXPECT_EQ(seen, expected);
+}

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/WizardHarness.h"
+
+using namespace forgeline;
+using test::WizardHarness;
+
+namespace {
+
+std::vector<std::string> lines(const auto& table, int count) {
+  return std::vector<std::string>(table.begin(), table.begin() + count);
+}
+
+std::string repeat(const std::string& line, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += line;
+  return out;
+}
+
+}  // namespace
+
+TEST(McuDescriptionLoader, Demo08PreviewLoad) {
+  WizardHarness w({{"MCU_DEMO08.txt", test::kDemo08}});
+  w.clickMcu(0);
+  const WizardState& s = *w.state;
+  EXPECT_EQ(s.menuName, "DEMO08");
+  EXPECT_EQ(s.includeName, "<demo08.h>");
+  EXPECT_EQ(s.currentDevice, "DEMO08");
+  EXPECT_EQ(s.revision, 7);
+  EXPECT_EQ(lines(s.prmLines, s.prmLineCount),
+            (std::vector<std::string>{"NAMES END\n", "SEGMENTS\n", "    RAM = READ_WRITE 0x0080 TO 0x00FF;\n",
+                                      "    ROM = READ_ONLY  0xE000 TO 0xFFAD;\n", "END\n"}));
+  EXPECT_EQ(s.moduleCount, 3);
+  EXPECT_EQ(lines(s.moduleNames, 3), (std::vector<std::string>{"INIT", "ICS", "ADC"}));
+  EXPECT_EQ(lines(s.moduleUses, 3), (std::vector<std::string>{"", "", "ICS"}));
+  EXPECT_EQ(lines(s.moduleDescriptions, 3),
+            (std::vector<std::string>{"Start-up code only", "Internal clock source",
+                                      "Reads analogue channel 0 in the main loop"}));
+  for (int sec = 1; sec <= 8; ++sec) EXPECT_EQ(s.sectionCount(sec), 0);
+  EXPECT_EQ(s.initLineCount, 0);
+  EXPECT_EQ(w.boxes(), "xd -e -e");
+  EXPECT_EQ(w.dialog.control(moduleBox(1)).caption, "ICS");
+  EXPECT_FALSE(w.shown(3));
+  EXPECT_TRUE(w.dialog.control(kBuildButton).enabled);
+  EXPECT_EQ(w.dialog.control(kMcuGroup).caption, "MCU (MCU_DEMO08.txt Revision=7)");
+}
+
+TEST(McuDescriptionLoader, Demo08BuildLoadWithAdcTicked) {
+  WizardHarness w({{"MCU_DEMO08.txt", test::kDemo08}});
+  w.clickMcu(0);
+  w.clickModule(2);
+  EXPECT_EQ(w.boxes(), "xd xd xe");
+  w.loadForBuild();
+  const WizardState& s = *w.state;
+  EXPECT_EQ(lines(s.section(1), s.sectionCount(1)), std::vector<std::string>{"#include \"derivative.h\"\n"});
+  EXPECT_EQ(lines(s.section(4), s.sectionCount(4)), std::vector<std::string>{"unsigned int adcValue;\n"});
+  EXPECT_EQ(lines(s.section(5), s.sectionCount(5)), std::vector<std::string>{"void ICS_Init(void);\n"});
+  EXPECT_EQ(lines(s.section(6), s.sectionCount(6)),
+            (std::vector<std::string>{"  ICS_Init();\n", "  for (;;) { adcValue = ADC_Read(); }\n"}));
+  EXPECT_EQ(lines(s.section(7), s.sectionCount(7)),
+            (std::vector<std::string>{"void ICS_Init(void) { }\n", "unsigned int ADC_Read(void) { return 0; }\n"}));
+  for (int sec : {2, 3, 8}) EXPECT_EQ(s.sectionCount(sec), 0) << sec;
+  EXPECT_EQ(lines(s.initLines, s.initLineCount), std::vector<std::string>{"  for (;;) { }\n"});
+  EXPECT_EQ(s.prmLineCount, 5);
+  EXPECT_EQ(w.boxes(), "xd xd xe") << "a build load leaves the marks alone";
+  EXPECT_TRUE(s.moduleChosen[2]);
+}
+
+TEST(McuDescriptionLoader, MissingKeysKeepThePreviousMcusValues) {
+  WizardHarness w({{"MCU_A.txt", test::kDemo08}, {"MCU_B.txt", "MenuName=B\nMODULE:X\n9. x\nENDMODULE\n"}});
+  w.clickMcu(0);  // B sorts before DEMO08
+  ASSERT_EQ(w.state->menuName, "B");
+  EXPECT_EQ(w.state->includeName, "<???.h>");
+  w.clickMcu(1);
+  w.clickMcu(0);
+  EXPECT_EQ(w.state->menuName, "B");
+  EXPECT_EQ(w.state->includeName, "<demo08.h>");
+  EXPECT_EQ(w.state->currentDevice, "DEMO08");
+  EXPECT_EQ(w.state->prmLineCount, 5) << "no PRM block leaves the previous PRM lines";
+  EXPECT_EQ(w.dialog.control(kMcuGroup).caption, "MCU (MCU_B.txt Revision=7)");
+  EXPECT_EQ(w.state->moduleUses[2], "") << "uses texts are emptied at every load";
+  EXPECT_EQ(w.state->moduleDescriptions[1], "");
+}
+
+TEST(McuDescriptionLoader, StructureOddities) {
+  const std::string file =
+      "MenuName=ODD\n"
+      "1.\n"
+      "orphan code\n"                  // before any module: belongs to box 0
+      "MODULE:INIT\n"
+      "6.\n"
+      "init body\n"
+      "Revision=3\n"                   // a header key inside a block is also code
+      "9.Reads\n"                      // ends the section; description without separator
+      "ignored after description\n"
+      "ENDMODULE\n"
+      "MODULE:TPM2 uses INIT\n"
+      "PRMSTART\n"                     // a module line leaves no PRM block open...
+      "first block\n"
+      "PRMSTART\n"                     // ...and a second PRM start discards the first
+      "\n"
+      "second block\n"
+      "ENDMODULE\n"
+      "MODULE:LAST\n";                 // no ENDMODULE: shown but not counted
+  WizardHarness w({{"MCU_ODD.txt", file}});
+  w.clickMcu(0);
+  const WizardState& s = *w.state;
+  EXPECT_EQ(s.moduleCount, 2);
+  EXPECT_EQ(s.moduleNames[1], "TPM");
+  EXPECT_EQ(s.moduleUses[1], "INIT");
+  EXPECT_EQ(s.moduleDescriptions[0], "eads");
+  EXPECT_EQ(s.revision, 3);
+  EXPECT_EQ(lines(s.prmLines, s.prmLineCount), (std::vector<std::string>{"\n", "second block\n"}));
+  EXPECT_TRUE(w.shown(1));
+  EXPECT_TRUE(w.shown(2));
+  EXPECT_EQ(w.dialog.control(moduleBox(2)).caption, "LAST");
+  w.loadForBuild();
+  EXPECT_EQ(lines(s.section(1), s.sectionCount(1)), std::vector<std::string>{"orphan code\n"});
+  EXPECT_EQ(lines(s.initLines, s.initLineCount), (std::vector<std::string>{"init body\n", "Revision=3\n"}));
+}
+
+TEST(McuDescriptionLoader, LongCodeLineIsStoredInPiecesThatRejoin) {
+  const std::string longLine = "int table[] = {" + std::string(120, '1') + "};";
+  WizardHarness w({{"MCU_L.txt", "MenuName=L\nMODULE:INIT\n4.\n" + longLine + "\nENDMODULE\n"}});
+  w.clickMcu(0);
+  w.loadForBuild();
+  ASSERT_EQ(w.state->sectionCount(4), 2);
+  EXPECT_EQ(w.state->section(4)[0].size(), 99u);
+  EXPECT_EQ(w.state->section(4)[0] + w.state->section(4)[1], longLine + "\n");
+}
+
+TEST(McuDescriptionLoader, UnreadableFileShowsNoBoxesAndKeepsRevision) {
+  WizardHarness w({{"MCU_A.txt", test::kDemo08}});
+  w.clickMcu(0);
+  test::FaultyFileSystem faulty(w.fs);
+  faulty.failOn(test::FsOp::openForReading);
+  loadMcuDescription(*w.state, w.dialog, faulty, 0, LoadMode::previewMode);
+  EXPECT_EQ(w.state->moduleCount, 0);
+  EXPECT_FALSE(w.shown(0));
+  EXPECT_EQ(w.dialog.control(kMcuGroup).caption, "MCU (MCU_A.txt Revision=7)");
+}
+
+TEST(McuDescriptionLoader, SurplusBeyondEveryTableIsDroppedNotStored) {
+  std::string file = "MenuName=BIG\nPRMSTART\n" + repeat("prm\n", 150) + "PRMEND\n";
+  file += "MODULE:INIT\n6.\n" + repeat("init;\n", 130) + "1.\n" + repeat("a;\n", 700) + "ENDMODULE\n";
+  for (int i = 1; i < 60; ++i) file += "MODULE:M" + std::string(static_cast<std::size_t>(i % 26 + 1), 'A') +
+                                       "\n9. m\n1.\n" + repeat("b;\n", 20) + "ENDMODULE\n";
+  WizardHarness w({{"MCU_BIG.txt", file}});
+  w.clickMcu(0);
+  EXPECT_EQ(w.state->moduleCount, 50);
+  EXPECT_EQ(w.state->prmLineCount, 100);
+  for (int i = 1; i < 50; ++i) w.clickModule(i);
+  w.loadForBuild();
+  EXPECT_EQ(w.state->initLineCount, 100);
+  EXPECT_EQ(w.state->sectionCount(1), 1000) << "700 of INIT and 49 x 20, cut at the table's end";
+  EXPECT_EQ(w.state->moduleCount, 50);
+}

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/WizardHarness.h"
+
+using namespace forgeline;
+using test::WizardHarness;
+
+namespace {
+
+// A key file with one module per (name, uses) pair, each with a description
+// "about NAME".
+std::string keyFile(const std::vector<std::pair<std::string, std::string>>& modules) {
+  std::string text = "MenuName=SEL\n";
+  for (const auto& [name, uses] : modules) {
+    text += "MODULE:" + name + (uses.empty() ? "" : " uses " + uses) + "\n";
+    text += "9. about " + name + "\nENDMODULE\n";
+  }
+  return text;
+}
+
+struct Step {
+  int click;
+  std::string boxes;  // after the click, see WizardHarness::boxes()
+  int chosenCount;
+};
+
+void play(const std::vector<std::pair<std::string, std::string>>& modules, const std::vector<Step>& steps) {
+  WizardHarness w({{"MCU_SEL.txt", keyFile(modules)}});
+  w.clickMcu(0);
+  for (const Step& step : steps) {
+    w.clickModule(step.click);
+    EXPECT_EQ(w.boxes(), step.boxes) << "after clicking box " << step.click;
+    EXPECT_EQ(w.state->chosenCount, step.chosenCount) << "after clicking box " << step.click;
+  }
+}
+
+}  // namespace
+
+TEST(ModuleSelection, UsesChainIsFollowedInBoxOrderOnly) {
+  // P uses Q, Q uses R, boxes in that order: both are forced and released.
+  play({{"P", "Q"}, {"Q", "R"}, {"R", ""}}, {{0, "xe xd xd", 1}, {0, "-e -e -e", 0}});
+  // Same chain, boxes R, Q, P: R's turn comes before Q is marked, so only Q.
+  play({{"R", ""}, {"Q", "R"}, {"P", "Q"}}, {{2, "-e xd xe", 1}});
+}
+
+TEST(ModuleSelection, NamesMatchAsSubstringsButInitOnlyWhole) {
+  play({{"INIT", ""}, {"INITX", ""}, {"TPM", ""}, {"ADC", "TPMX"}},
+       {{3, "xd -e xd xe", 1}, {1, "xd xe xd xe", 2}, {3, "xd xe -e -e", 1}});
+}
+
+TEST(ModuleSelection, TickedModuleForcedByAnotherKeepsItsOwnTick) {
+  play({{"ICS", ""}, {"ADC", "ICS"}},
+       {{0, "xe -e", 1}, {1, "xd xe", 2}, {1, "xe -e", 1}, {0, "-e -e", 0}});
+}
+
+TEST(ModuleSelection, SelfUseLocksTheBoxUntilTheMcuIsChosenAgain) {
+  WizardHarness w({{"MCU_SEL.txt", keyFile({{"SELF", "SELF"}, {"B", ""}})}});
+  w.clickMcu(0);
+  w.clickModule(0);
+  EXPECT_EQ(w.boxes(), "xd -e");
+  w.clickModule(1);
+  EXPECT_EQ(w.boxes(), "xd xe");
+  w.clickMcu(0);
+  EXPECT_EQ(w.boxes(), "-e -e");
+}
+
+TEST(ModuleSelection, EmptyNameIsForcedByAnyMarkedBox) {
+  play({{"INIT", ""}, {"", ""}, {"A", ""}}, {{2, "xd xd xe", 1}});
+}
+
+TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
+  WizardHarness w({{"MCU_SEL.txt", keyFile({{"INIT", ""}, {"A", ""}, {"B", ""}})}});
+  w.clickMcu(0);
+  w.clickModule(1);
+  EXPECT_EQ(w.state->descriptionText, "about A");
+  w.clickModule(2);
+  EXPECT_EQ(w.state->descriptionText, "about B");
+  EXPECT_EQ(w.state->chosenCount, 2);
+  w.clickModule(1);
+  EXPECT_EQ(w.state->descriptionText, "") << "unticking clears the line even with B still ticked";
+  EXPECT_EQ(w.state->chosenCount, 1);
+  EXPECT_EQ(w.dialog.repaintRequests(), 3);
+  // Choosing the MCU again clears the ticks but not the red texts.
+  w.clickMcu(0);
+  EXPECT_EQ(w.boxes(), "xd -e -e");
+  EXPECT_EQ(w.state->chosenCount, 1);
+  EXPECT_FALSE(w.state->moduleChosen[2]);
+}
+
+TEST(ModuleSelection, InitUsesTakeEffectOnlyFromTheFirstClick) {
+  WizardHarness w({{"MCU_SEL.txt", keyFile({{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}})}});
+  w.clickMcu(0);
+  EXPECT_EQ(w.boxes(), "xd -e -e");
+  w.clickModule(1);
+  EXPECT_EQ(w.boxes(), "xd xe xd");
+}
