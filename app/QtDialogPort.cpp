@@ -1,0 +1,107 @@
+#include "app/QtDialogPort.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <utility>
+
+namespace forgeline {
+
+QString fromKeyFileText(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toKeyFileText(const QString& text) { return text.toLatin1().toStdString(); }
+
+QString programFileName() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
+
+QtDialogPort::QtDialogPort(const WizardControls& controls, QString applicationName)
+    : controls_(controls), applicationName_(std::move(applicationName)) {}
+
+QWidget* QtDialogPort::widget(ControlId control) const {
+  switch (control.group) {
+    case ControlGroup::window:
+      return controls_.window;
+    case ControlGroup::mcuButtons:
+      if (control.index >= 0 && control.index < kMaxMcus) return controls_.mcuButtons[static_cast<std::size_t>(control.index)];
+      return nullptr;
+    case ControlGroup::moduleBoxes:
+      if (control.index >= 0 && control.index < kMaxModules)
+        return controls_.moduleBoxes[static_cast<std::size_t>(control.index)];
+      return nullptr;
+    case ControlGroup::buildButton:
+      return controls_.buildButton;
+    case ControlGroup::mcuGroup:
+      return controls_.mcuGroup;
+    case ControlGroup::projectNameBox:
+      return controls_.projectNameBox;
+  }
+  return nullptr;
+}
+
+void QtDialogPort::setCaption(ControlId control, const std::string& text) {
+  QWidget* w = widget(control);
+  const QString caption = fromKeyFileText(text);
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+    button->setText(caption);
+  } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+    group->setTitle(caption);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(caption);
+  } else if (w) {
+    w->setWindowTitle(caption);
+  }
+}
+
+// The window itself is shown and hidden by the modal run alone.
+void QtDialogPort::setVisible(ControlId control, bool visible) {
+  if (control.group == ControlGroup::window) return;
+  if (QWidget* w = widget(control)) w->setVisible(visible);
+}
+
+void QtDialogPort::setEnabled(ControlId control, bool enabled) {
+  if (QWidget* w = widget(control)) w->setEnabled(enabled);
+}
+
+void QtDialogPort::setMarked(ControlId control, bool marked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(widget(control))) button->setChecked(marked);
+}
+
+bool QtDialogPort::isMarked(ControlId control) const {
+  auto* button = qobject_cast<QAbstractButton*>(widget(control));
+  return button && button->isChecked();
+}
+
+void QtDialogPort::setProjectNameText(const std::string& text) { controls_.projectNameBox->setText(fromKeyFileText(text)); }
+
+std::string QtDialogPort::projectNameText() const { return toKeyFileText(controls_.projectNameBox->text()); }
+
+void QtDialogPort::showMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+  const QString shownText = fromKeyFileText(text);
+  const QString shownCaption = fromKeyFileText(caption);
+  if (messageHandler_) {
+    messageHandler_(shownText, shownCaption, icon);
+    return;
+  }
+  QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+  if (icon == MessageIcon::warning) boxIcon = QMessageBox::Warning;
+  if (icon == MessageIcon::error) boxIcon = QMessageBox::Critical;
+  QMessageBox box(boxIcon, shownCaption, shownText, QMessageBox::Ok, controls_.window);
+  box.exec();
+}
+
+void QtDialogPort::requestRepaint() { controls_.window->update(); }
+
+void QtDialogPort::endDialog() { endRequested_ = true; }
+
+bool QtDialogPort::takeEndRequest() { return std::exchange(endRequested_, false); }
+
+std::string QtDialogPort::applicationName() const { return toKeyFileText(applicationName_); }
+
+}  // namespace forgeline

@@ -1,0 +1,411 @@
+// The window driven as a user drives it: clicks and keys on the real
+// widgets, found by their object names, on a KeyFiles folder of its own.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProjectWizardDialog.h"
+#include "core/Clock.h"
+#include "core/FileSystem.h"
+#include "core/Wizard.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using forgeline::test::TempDir;
+
+namespace {
+
+struct Message {
+  QString text;
+  QString caption;
+  MessageIcon icon;
+};
+
+// DEMO08 under another menu name.
+std::string demoNamed(const std::string& menuName) {
+  std::string text = forgeline::test::kDemo08;
+  const std::string key = "MenuName=DEMO08";
+  text.replace(text.find(key), key.size(), "MenuName=" + menuName);
+  return text;
+}
+
+// A dialog on a fresh folder, with message boxes recorded instead of shown.
+struct Wizard {
+  explicit Wizard(const std::map<std::string, std::string>& mcuFiles = {{"MCU_DEMO08.txt", forgeline::test::kDemo08}},
+                  bool withKeyFiles = true) {
+    if (withKeyFiles) forgeline::test::writeKeyFiles(dir.path(), mcuFiles, {"DEMO08"});
+    dialog = std::make_unique<ProjectWizardDialog>(fs, clock);
+    dialog->port().setMessageHandler([this](const QString& text, const QString& caption, MessageIcon icon) {
+      messages.push_back({text, caption, icon});
+      shownDuringMessage.push_back(dialog->isVisible());
+    });
+  }
+
+  // Opens and shows it as the modal run would, without blocking.
+  void open() {
+    QVERIFY(dialog->initialise());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+  }
+
+  template <typename T>
+  T* find(const QString& name) const {
+    T* widget = dialog->findChild<T*>(name);
+    if (!widget) qFatal("no widget %s", qPrintable(name));
+    return widget;
+  }
+  QRadioButton* mcuButton(int i) const { return find<QRadioButton>(QStringLiteral("mcuButton%1").arg(i)); }
+  QCheckBox* moduleBox(int i) const { return find<QCheckBox>(QStringLiteral("moduleBox%1").arg(i)); }
+  QPushButton* buildButton() const { return find<QPushButton>(QStringLiteral("buildButton")); }
+  QLineEdit* nameBox() const { return find<QLineEdit>(QStringLiteral("projectNameBox")); }
+  QGroupBox* mcuGroup() const { return find<QGroupBox>(QStringLiteral("mcuGroup")); }
+
+  void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2)); }
+
+  TempDir dir;
+  RealFileSystem fs{dir.path()};
+  FixedClock clock{{24, 12, 2024}};
+  std::unique_ptr<ProjectWizardDialog> dialog;
+  std::vector<Message> messages;
+  std::vector<bool> shownDuringMessage;
+};
+
+// Every control's look, to tell that nothing changed.
+QStringList controlStates(const QDialog& dialog) {
+  QStringList states;
+  for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+    QString state = w->objectName() + (w->isVisibleTo(&dialog) ? " shown" : " hidden") +
+                    (w->isEnabled() ? " enabled" : " disabled");
+    if (auto* b = qobject_cast<const QAbstractButton*>(w)) state += " " + b->text() + (b->isChecked() ? " [x]" : " [ ]");
+    if (auto* g = qobject_cast<const QGroupBox*>(w)) state += " " + g->title();
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) state += " " + e->text();
+    states << state;
+  }
+  return states;
+}
+
+bool isRed(QRgb pixel) { return qRed(pixel) >= 200 && qGreen(pixel) <= 60 && qBlue(pixel) <= 60; }
+
+// The bounding box of the pure-red pixels inside `area` of the picture.
+QRect redPixels(const QImage& image, const QRect& area) {
+  QRect found;
+  for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+    for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
+      if (isRed(image.pixel(x, y))) found |= QRect(x, y, 1, 1);
+  return found;
+}
+
+}  // namespace
+
+class ProjectWizardDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void opensWithTheCatalogueInMenuNameOrder() {
+    Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")}, {"MCU_three.txt", demoNamed("MID")}});
+    w.open();
+    QCOMPARE(w.dialog->windowTitle(), QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
+    const QStringList expected{"ALPHA", "MID", "ZETA"};
+    for (int i = 0; i < kMaxMcus; ++i) {
+      QCOMPARE(w.mcuButton(i)->isVisible(), i < expected.size());
+      if (i < expected.size()) QCOMPARE(w.mcuButton(i)->text(), expected[i]);
+      QVERIFY(!w.mcuButton(i)->isChecked());
+    }
+    for (int i = 0; i < kMaxModules; ++i) QVERIFY2(!w.moduleBox(i)->isVisible(), qPrintable(QString::number(i)));
+    for (int i = 0; i < 25; ++i) QVERIFY(!w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->isVisible());
+    QVERIFY(!w.buildButton()->isEnabled());
+    QCOMPARE(w.buildButton()->text(), QStringLiteral("Build CW6.3 Project"));
+    QCOMPARE(w.nameBox()->text(), QStringLiteral("Project01"));
+    QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU"));
+    QVERIFY(!w.find<QPushButton>(QStringLiteral("okButton"))->isVisible());
+    QVERIFY(!w.find<QPushButton>(QStringLiteral("cancelButton"))->isVisible());
+    QCOMPARE(w.messages.size(), std::size_t{0});
+  }
+
+  void controlsStayInsideTheirFrames() {
+    Wizard w;
+    w.open();
+    const QRect mcuFrame = w.mcuGroup()->geometry();
+    const QRect moduleFrame = w.find<QGroupBox>(QStringLiteral("modulesGroup"))->geometry();
+    const QRect twrpiFrame = w.find<QGroupBox>(QStringLiteral("twrpiGroup"))->geometry();
+    for (int i = 0; i < kMaxMcus; ++i) {
+      QVERIFY2(mcuFrame.contains(w.mcuButton(i)->geometry()), qPrintable(QString::number(i)));
+      QVERIFY2(moduleFrame.contains(w.moduleBox(i)->geometry()), qPrintable(QString::number(i)));
+      if (i + 1 < kMaxMcus) {
+        QVERIFY2(!w.mcuButton(i)->geometry().intersects(w.mcuButton(i + 1)->geometry()), qPrintable(QString::number(i)));
+        QVERIFY2(!w.moduleBox(i)->geometry().intersects(w.moduleBox(i + 1)->geometry()), qPrintable(QString::number(i)));
+      }
+    }
+    for (int i = 0; i < 25; ++i)
+      QVERIFY(twrpiFrame.contains(w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->geometry()));
+    QVERIFY(w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry().contains(w.nameBox()->geometry()));
+    QVERIFY(w.dialog->rect().contains(twrpiFrame));
+    // The red notes sit between the project-name row and the frames.
+    QVERIFY(w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry().bottom() < 60);
+    QVERIFY(mcuFrame.top() > 80 + w.dialog->fontMetrics().height());
+  }
+
+  void abortsBeforeTheWindowIsShown_data() {
+    QTest::addColumn<bool>("withKeyFiles");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no KeyFiles") << false << "Could not find 'KeyFiles' directory. Will abort.";
+    QTest::newRow("no MCU files") << true << "Found no MCU files. Will abort.";
+  }
+  void abortsBeforeTheWindowIsShown() {
+    QFETCH(bool, withKeyFiles);
+    QFETCH(QString, message);
+    Wizard w({}, withKeyFiles);
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    QCOMPARE(w.dialog->run(), int(QDialog::Rejected));
+    QCOMPARE(w.messages.size(), std::size_t{1});
+    QCOMPARE(w.messages[0].text, message);
+    QCOMPARE(w.messages[0].caption, QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
+    QCOMPARE(w.messages[0].icon, MessageIcon::error);
+    QCOMPARE(w.shownDuringMessage, std::vector<bool>{false});
+    QVERIFY(!w.dialog->isVisible());
+    QCOMPARE(finished.count(), 0);
+  }
+
+  void keyFileTextsShowAsLatin1() {
+    Wizard w({{"MCU_cafe.txt", demoNamed("Caf\xE9")}});
+    w.open();
+    QCOMPARE(w.mcuButton(0)->text(), QString::fromUtf8("Caf\u00e9"));
+  }
+
+  void anMcuClickShowsItsModules() {
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    QVERIFY(w.mcuButton(0)->isChecked());
+    const QStringList names{"INIT", "ICS", "ADC"};
+    for (int i = 0; i < kMaxModules; ++i) {
+      QCOMPARE(w.moduleBox(i)->isVisible(), i < names.size());
+      if (i < names.size()) QCOMPARE(w.moduleBox(i)->text(), names[i]);
+    }
+    QVERIFY(w.moduleBox(0)->isChecked() && !w.moduleBox(0)->isEnabled());
+    QVERIFY(!w.moduleBox(1)->isChecked() && w.moduleBox(1)->isEnabled());
+    QVERIFY(!w.moduleBox(2)->isChecked() && w.moduleBox(2)->isEnabled());
+    QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU (MCU_DEMO08.txt Revision=7)"));
+    QVERIFY(w.buildButton()->isEnabled());
+    QCOMPARE(w.messages.size(), std::size_t{0});
+  }
+
+  void tickingAppliesTheRulesToTheBoxes() {
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    // ADC uses ICS: ticking it forces ICS on and locks it.
+    w.click(w.moduleBox(2));
+    QVERIFY(w.moduleBox(2)->isChecked() && w.moduleBox(2)->isEnabled());
+    QVERIFY(w.moduleBox(1)->isChecked() && !w.moduleBox(1)->isEnabled());
+    QVERIFY(w.moduleBox(0)->isChecked() && !w.moduleBox(0)->isEnabled());
+    QCOMPARE(w.dialog->state().chosenCount, 1);
+    QCOMPARE(w.dialog->state().descriptionText, std::string("Reads analogue channel 0 in the main loop"));
+    // A click on the locked box is not a click at all.
+    w.click(w.moduleBox(1));
+    QVERIFY(w.moduleBox(1)->isChecked());
+    QCOMPARE(w.dialog->state().chosenCount, 1);
+    w.click(w.moduleBox(2));
+    QVERIFY(!w.moduleBox(2)->isChecked());
+    QVERIFY(!w.moduleBox(1)->isChecked() && w.moduleBox(1)->isEnabled());
+    QCOMPARE(w.dialog->state().chosenCount, 0);
+  }
+
+  void aSecondClickOnTheSelectedMcuLoadsItAgain() {
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(1));
+    QVERIFY(w.moduleBox(1)->isChecked());
+    w.click(w.mcuButton(0));
+    QVERIFY(w.mcuButton(0)->isChecked());
+    QVERIFY(!w.moduleBox(1)->isChecked());
+    QVERIFY(!w.dialog->state().moduleChosen[1]);
+  }
+
+  void redNotesAreDrawnWhereTheyBelong_data() {
+    QTest::addColumn<QList<int>>("ticks");
+    QTest::addColumn<bool>("description");
+    QTest::addColumn<bool>("warning");
+    QTest::newRow("nothing ticked") << QList<int>{} << false << false;
+    QTest::newRow("one module") << QList<int>{1} << true << false;
+    QTest::newRow("two modules") << QList<int>{1, 2} << true << true;
+    QTest::newRow("two, then one unticked") << QList<int>{1, 2, 2} << false << false;
+  }
+  void redNotesAreDrawnWhereTheyBelong() {
+    QFETCH(QList<int>, ticks);
+    QFETCH(bool, description);
+    QFETCH(bool, warning);
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    for (int box : ticks) w.click(w.moduleBox(box));
+
+    const QImage image = w.dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int lineHeight = QFontMetrics(QGuiApplication::font()).height();
+    const QRect descriptionRow(0, 60, image.width(), lineHeight);
+    const QRect warningRow(0, 80, image.width(), lineHeight);
+    const QRect inDescription = redPixels(image, descriptionRow);
+    const QRect inWarning = redPixels(image, warningRow);
+    QCOMPARE(!inDescription.isNull(), description);
+    QCOMPARE(!inWarning.isNull(), warning);
+    // Each text begins at x 20 and fills the top of its row: its corner, not
+    // its baseline, is at the given point.
+    for (const auto& [row, text] : {std::pair{descriptionRow, inDescription}, std::pair{warningRow, inWarning}}) {
+      if (text.isNull()) continue;
+      QVERIFY2(text.left() >= 20 && text.left() < 24, qPrintable(QString::number(text.left())));
+      QVERIFY2(text.top() < row.top() + lineHeight / 2, qPrintable(QString::number(text.top())));
+    }
+    QCOMPARE(redPixels(image, image.rect()), inDescription.united(inWarning));
+  }
+
+  void buildCreatesTheProjectAndEndsTheDialog() {
+    Wizard w;
+    w.open();
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(2));
+    w.nameBox()->setText(QStringLiteral("Blinky"));
+    w.click(w.buildButton());
+    QVERIFY(forgeline::test::exists(w.dir / "Blinky/Sources/main.c"));
+    QVERIFY(forgeline::test::exists(w.dir / "Blinky/Blinky.mcp"));
+    QCOMPARE(w.messages.size(), std::size_t{1});
+    QCOMPARE(w.messages[0].text, QStringLiteral("CodeWarrior 6.3 Project created successfully. Will now exit GUI."));
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
+    QVERIFY(!w.dialog->isVisible());
+  }
+
+  void aFailingBuildLeavesTheDialogOpenWithEveryChoice() {
+    Wizard w;
+    forgeline::test::makeDirectory(w.dir / "Project01");
+    w.open();
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(1));
+    w.click(w.moduleBox(2));
+    const QStringList before = controlStates(*w.dialog);
+    w.click(w.buildButton());
+    QCOMPARE(w.messages.size(), std::size_t{1});
+    QCOMPARE(w.messages[0].text,
+             QStringLiteral("That project folder exists already. Please try a different project name."));
+    QCOMPARE(w.messages[0].caption, QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
+    QCOMPARE(w.messages[0].icon, MessageIcon::warning);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(w.dialog->isVisible());
+    QCOMPARE(controlStates(*w.dialog), before);
+    QCOMPARE(w.dialog->state().chosenCount, 2);
+  }
+
+  void enterNeitherBuildsNorCloses_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return in the name box") << "projectNameBox" << int(Qt::Key_Return);
+    QTest::newRow("Enter in the name box") << "projectNameBox" << int(Qt::Key_Enter);
+    QTest::newRow("Return on Build") << "buildButton" << int(Qt::Key_Return);
+    QTest::newRow("Return on a module") << "moduleBox1" << int(Qt::Key_Return);
+  }
+  void enterNeitherBuildsNorCloses() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    const auto tree = forgeline::test::snapshotTree(w.dir.path());
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    QWidget* target = w.find<QWidget>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(w.dialog->isVisible());
+    QCOMPARE(w.messages.size(), std::size_t{0});
+    QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
+  }
+
+  void escapeAndCloseEndWithCancelAndCreateNothing_data() {
+    QTest::addColumn<bool>("viaEscape");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("close button") << false;
+  }
+  void escapeAndCloseEndWithCancelAndCreateNothing() {
+    QFETCH(bool, viaEscape);
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(1));
+    const auto tree = forgeline::test::snapshotTree(w.dir.path());
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    if (viaEscape) {
+      w.nameBox()->setFocus();
+      QTest::keyClick(w.nameBox(), Qt::Key_Escape);
+    } else {
+      QVERIFY(w.dialog->close());
+    }
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
+    QVERIFY(!w.dialog->isVisible());
+    QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
+  }
+
+  void aboutOnF1ReturnsWithEveryControlUnchanged() {
+    Wizard w;
+    w.open();
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(2));
+    w.nameBox()->setText(QStringLiteral("Keep"));
+    const QStringList before = controlStates(*w.dialog);
+    QString title, text;
+    bool okDefault = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* about = QApplication::activeModalWidget();
+      QVERIFY(about && about != w.dialog.get());
+      title = about->windowTitle();
+      text = about->findChild<QLabel*>(QStringLiteral("aboutText"))->text();
+      auto* ok = about->findChild<QPushButton*>(QStringLiteral("okButton"));
+      okDefault = ok->isDefault();
+      QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
+    QTest::keyClick(w.dialog.get(), Qt::Key_F1);
+    QCOMPARE(title, QStringLiteral("About Forgeline MFC"));
+    QCOMPARE(text, QStringLiteral("Forgeline MFC Version 1.0"));
+    QVERIFY(okDefault);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(w.dialog->isVisible());
+    QCOMPARE(controlStates(*w.dialog), before);
+    QCOMPARE(w.dialog->state().chosenCount, 1);
+  }
+
+  void theContextMenuOffersAbout() {
+    Wizard w;
+    w.open();
+    QStringList entries;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      for (QAction* action : menu->actions()) entries << action->text();
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w.dialog->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w.dialog.get(), &event);
+    QCOMPARE(entries, QStringList{"&About Forgeline MFC..."});
+  }
+};
+
+QTEST_MAIN(ProjectWizardDialogTest)
+#include "ProjectWizardDialogTest.moc"
