@@ -1,9 +1,159 @@
 #include "generate/ProjectBuilder.h"
 
+#include <optional>
+#include <string>
+
+#include "core/Wizard.h"
+#include "generate/DebuggerIniWriter.h"
+#include "generate/MainSourceComposer.h"
+#include "generate/ProjectFiles.h"
+#include "generate/ProjectName.h"
+
 namespace forgeline {
 
+namespace {
+
+constexpr const char* kFolderExistsWarning =
+    "That project folder exists already. Please try a different project name.";
+constexpr const char* kSuccessMessage = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.";
+constexpr const char* kRestoreFailed = "Error 99: Please exit and restart GUI.";
+constexpr const char* kMainSourceNotCreated = "Could not create 'main.c'. Please close file.";
+
+struct BuildRun {
+  WizardState& state;
+  DialogPort& dialog;
+  FileSystem& fs;
+  const Clock& clock;
+
+  void tell(const std::string& text) { dialog.showMessage(text, dialog.applicationName(), MessageIcon::none); }
+};
+
+// True when the step did its work; false has shown its message (or left it
+// to the step's row) and fails the build.
+using StepAction = bool (*)(BuildRun&);
+
+struct BuildStep {
+  bool guarded;        // skipped once an earlier step has failed
+  StepAction action;
+  const char* failure;  // nullptr: the action has shown its own message
+};
+
+constexpr bool kAlways = false;
+constexpr bool kGuarded = true;
+constexpr const char* kOwnMessage = nullptr;
+
+bool reported(BuildRun& run, const WriteOutcome& outcome) {
+  if (outcome.ok()) return true;
+  if (outcome.status == WriteStatus::notCreated && outcome.fileName == kMainSourceName) {
+    // A main.c that cannot be created is usually held open by the IDE, so the
+    // user is asked to close it and the wizard ends.
+    run.tell(kMainSourceNotCreated);
+    run.dialog.endDialog();
+    return false;
+  }
+  const char* what = outcome.status == WriteStatus::notCreated ? "Could not create '" : "Could not write '";
+  run.tell(what + outcome.fileName + "'.");
+  return false;
+}
+
+// Any refusal looks like an existing folder to the user, and a name that
+// would reach outside the main folder is refused before the disk sees it.
+bool createProjectFolder(BuildRun& run) {
+  const std::string& name = run.state.projectName;
+  if (isUsableProjectName(name) && run.fs.createDirectory(name)) return true;
+  run.dialog.showMessage(kFolderExistsWarning, run.state.windowTitle, MessageIcon::warning);
+  return false;
+}
+
+bool copyStartupFile(BuildRun& run) {
+  const bool rs08 = run.state.isRs08;
+  const std::string name = rs08 ? "StartRS08.c" : "Start08.c";
+  if (run.fs.copyFile("../../KeyFiles/" + name, name)) return true;
+  run.tell(rs08 ? "Error 16a: Could not copy 'StartRS08.c'." : "Error 16b: Could not copy 'Start08.c'.");
+  return false;
+}
+
+bool reportSuccess(BuildRun& run) {
+  run.tell(kSuccessMessage);
+  run.dialog.endDialog();
+  return true;
+}
+
+// The build, in the order the project folder is put together. The numbers in
+// the messages are the ones users already know from earlier releases, gaps
+// and repeated wording included.
+const BuildStep kBuildSteps[] = {
+    {kAlways, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 01: Could not move back to main folder."},
+    {kAlways, createProjectFolder, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(r.state.projectName); },
+     "Error 02: Could not move back to main folder."},
+
+    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("bin"); }, "Error 03: Could not create bin folder."},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("bin"); }, "Error 04: Could not move to bin folder."},
+    {kGuarded, [](BuildRun& r) { return reported(r, writeProjectMap(r.state, r.fs)); }, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 05: Could not move back to main folder."},
+
+    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("cmd"); }, "Error 06: Could not create cmd folder."},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("cmd"); }, "Error 07: Could not move to cmd folder."},
+    {kGuarded, [](BuildRun& r) { return reported(r, writeCommandFiles(r.state, r.fs)); }, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 09: Could not move back to main folder."},
+
+    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("prm"); }, "Error 10: Could not create prm folder."},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("prm"); }, "Error 11: Could not move to prm folder."},
+    {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../../KeyFiles/burner.bbl", "burner.bbl"); },
+     "Error 12: Could not copy 'burner.bbl' file."},
+    {kGuarded, [](BuildRun& r) { return reported(r, writePrmFile(r.state, r.fs)); }, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 13: Could not move back to main folder."},
+
+    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("Sources"); }, "Error 14: Could not create Sources folder."},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("Sources"); }, "Error 15: Could not move to Sources folder."},
+    {kGuarded, [](BuildRun& r) { return reported(r, writeDerivativeHeader(r.state, r.fs)); }, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return reported(r, writeMainSource(r.state, r.fs, r.clock)); }, kOwnMessage},
+    {kGuarded, copyStartupFile, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 17: Could not move back to main folder."},
+
+    {kGuarded, [](BuildRun& r) { return reported(r, writeDebuggerIni(r.state, r.fs)); }, kOwnMessage},
+    {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/C_Layout.hwl", "C_Layout.hwl"); },
+     "Error 18: Could not copy 'C_Layout.hwl'."},
+    {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/Default.mem", "Default.mem"); },
+     "Error 19: Could not copy 'Default.mem'."},
+    {kGuarded,
+     [](BuildRun& r) {
+       return r.fs.copyFile("../KeyFiles/" + r.state.menuName + ".mcp", r.state.projectName + ".mcp");
+     },
+     "Error 20: Could not copy MCP file."},
+    {kGuarded, reportSuccess, kOwnMessage},
+};
+
+// Everything the steps read is settled here, before the first of them.
+std::optional<std::string> prepare(BuildRun& run) {
+  WizardState& state = run.state;
+  state.projectName = run.dialog.projectNameText();
+  std::optional<std::string> saved = run.fs.currentDirectory();
+  state.projectName = firstCharacters(state.projectName, kMaxProjectNameChars);
+  loadMcuDescription(state, run.dialog, run.fs, state.selectedMcu, LoadMode::buildMode);
+  state.isRs08 = state.menuName.starts_with("RS");
+  state.chosenCount = countChosenModules(state);
+  state.buildFailed = false;
+  return saved;
+}
+
+}  // namespace
+
 void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const Clock& clock) {
-  (void)state, (void)dialog, (void)fs, (void)clock;
+  BuildRun run{state, dialog, fs, clock};
+  const std::optional<std::string> savedDirectory = prepare(run);
+
+  for (const BuildStep& step : kBuildSteps) {
+    if (step.guarded && state.buildFailed) continue;
+    if (step.action(run)) continue;
+    if (step.failure != kOwnMessage) run.tell(step.failure);
+    state.buildFailed = true;
+  }
+
+  // Runs after every build, and leaves buildFailed alone: a failed restore
+  // says nothing about the project folder.
+  if (!savedDirectory || !fs.changeDirectory(*savedDirectory)) run.tell(kRestoreFailed);
 }
 
 }  // namespace forgeline

@@ -1,0 +1,132 @@
+#include "generate/MainSourceComposer.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "generate/ProjectName.h"
+
+namespace forgeline {
+
+namespace {
+
+// Skeleton lines were drawn as 91-character rows; the blanks after the
+// visible text are part of the file.
+constexpr std::size_t kSkeletonWidth = 91;
+constexpr std::size_t kMaxUnderline = 186;
+
+constexpr std::string_view kDashLine = "//---------------------------------------------------------------------";
+constexpr std::string_view kStarLine = "// ********************************************************************";
+
+struct Region {
+  int section;
+  std::string_view banner;
+};
+
+constexpr Region kRegionsBeforeMain[] = {
+    {1, "// INCLUDES ///////////////////////////////////////////////////////////"},
+    {2, "// DEFINES ////////////////////////////////////////////////////////////"},
+    {3, "// GLOBAL CONSTANTS ///////////////////////////////////////////////////"},
+    {4, "// GLOBAL VARIABLES ///////////////////////////////////////////////////"},
+    {5, "// FUNCTION HEADERS ///////////////////////////////////////////////////"},
+};
+constexpr std::string_view kMainBanner = "// *** MAIN ***********************************************************";
+constexpr Region kRegionsAfterMain[] = {
+    {7, "// FUNCTION BODIES ////////////////////////////////////////////////////"},
+    {8, "// INTERRUPT BODIES ///////////////////////////////////////////////////"},
+};
+
+// With several modules ticked no single main loop can be chosen, so main
+// gets an empty loop; these lines are not padded like the skeleton.
+constexpr std::string_view kMultipleModuleBody[] = {
+    "MCU_Init();  ",
+    "for (;;)    // Empty project was created due to multiple module choice. ",
+    "  {          ",
+    "  }          ",
+};
+
+constexpr std::string_view kMonthNames = "JanFebMarAprMayJunJulAugSepOctNovDec";
+
+class MainSource {
+ public:
+  explicit MainSource(const WizardState& state) : state_(state) {}
+
+  void line(std::string_view text) {
+    text_ += text;
+    text_ += '\n';
+  }
+  void skeleton(std::string_view visible) {
+    text_ += visible;
+    if (visible.size() < kSkeletonWidth) text_.append(kSkeletonWidth - visible.size(), ' ');
+    text_ += '\n';
+  }
+  void stored(const std::string* lines, int count, int capacity) {
+    for (int k = 0; k < count && k < capacity; ++k) text_ += lines[k];
+  }
+  void section(int s) { stored(state_.section(s).data(), state_.sectionCount(s), kMaxSectionLines); }
+  void regionOpening(std::string_view banner) {
+    skeleton("");
+    skeleton("");
+    skeleton(banner);
+    skeleton(kDashLine);
+  }
+  void mainBody() {
+    if (state_.chosenCount == 0) {
+      stored(state_.initLines.data(), state_.initLineCount, kMaxInitLines);
+    } else if (state_.chosenCount == 1) {
+      section(6);
+    } else {
+      for (std::string_view body : kMultipleModuleBody) line(body);
+    }
+  }
+  std::string take() { return std::move(text_); }
+
+ private:
+  const WizardState& state_;
+  std::string text_;
+};
+
+// Like printf's "%2d": right-aligned in two positions with blanks.
+std::string twoPositions(int value) {
+  std::string digits = std::to_string(value);
+  return digits.size() < 2 ? std::string(2 - digits.size(), ' ') + digits : digits;
+}
+
+std::string_view monthName(int month) {
+  if (month < 1 || month > 12) return "???";
+  return kMonthNames.substr(static_cast<std::size_t>(3 * (month - 1)), 3);
+}
+
+}  // namespace
+
+std::string mainSourceHeaderLine(const std::string& projectName, CalendarDate date) {
+  return "// " + projectName + " " + twoPositions(date.day) + std::string(monthName(date.month)) +
+         twoPositions(date.year % 100);
+}
+
+std::string mainSourceText(const WizardState& state, CalendarDate date) {
+  MainSource file(state);
+  file.line(mainSourceHeaderLine(state.projectName, date));
+  file.line("// " + std::string(std::min(characterCount(state.projectName), kMaxUnderline), '='));
+  for (const Region& region : kRegionsBeforeMain) {
+    file.regionOpening(region.banner);
+    file.section(region.section);
+  }
+  file.regionOpening(kMainBanner);
+  file.skeleton("void main(void)");
+  file.skeleton("{");
+  file.mainBody();
+  file.skeleton("}");
+  file.skeleton(kDashLine);
+  file.skeleton(kStarLine);
+  for (const Region& region : kRegionsAfterMain) {
+    file.regionOpening(region.banner);
+    file.section(region.section);
+  }
+  return file.take();
+}
+
+WriteOutcome writeMainSource(const WizardState& state, FileSystem& fs, const Clock& clock) {
+  return writeTextFile(fs, kMainSourceName, mainSourceText(state, clock.today()));
+}
+
+}  // namespace forgeline

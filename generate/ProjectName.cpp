@@ -1,0 +1,57 @@
+#include "generate/ProjectName.h"
+
+namespace forgeline {
+
+namespace {
+
+bool inRange(unsigned char byte, unsigned char low, unsigned char high) { return byte >= low && byte <= high; }
+
+// Length of the well-formed UTF-8 sequence starting at `pos`, or 1 when the
+// byte there does not start one. Overlong forms, surrogates and values past
+// U+10FFFF are not well-formed, so each of their bytes counts on its own.
+std::size_t sequenceLength(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length = 1;
+  unsigned char secondLow = 0x80;
+  unsigned char secondHigh = 0xBF;
+  if (lead < 0x80) return 1;
+  if (inRange(lead, 0xC2, 0xDF)) {
+    length = 2;
+  } else if (inRange(lead, 0xE0, 0xEF)) {
+    length = 3;
+    if (lead == 0xE0) secondLow = 0xA0;
+    if (lead == 0xED) secondHigh = 0x9F;
+  } else if (inRange(lead, 0xF0, 0xF4)) {
+    length = 4;
+    if (lead == 0xF0) secondLow = 0x90;
+    if (lead == 0xF4) secondHigh = 0x8F;
+  } else {
+    return 1;
+  }
+  if (pos + length > text.size()) return 1;
+  if (!inRange(static_cast<unsigned char>(text[pos + 1]), secondLow, secondHigh)) return 1;
+  for (std::size_t k = 2; k < length; ++k)
+    if (!inRange(static_cast<unsigned char>(text[pos + k]), 0x80, 0xBF)) return 1;
+  return length;
+}
+
+}  // namespace
+
+std::size_t characterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += sequenceLength(text, pos)) ++count;
+  return count;
+}
+
+std::string firstCharacters(std::string_view text, std::size_t maxCharacters) {
+  std::size_t pos = 0;
+  for (std::size_t taken = 0; taken < maxCharacters && pos < text.size(); ++taken) pos += sequenceLength(text, pos);
+  return std::string(text.substr(0, pos));
+}
+
+bool isUsableProjectName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of("/\\") == std::string_view::npos;
+}
+
+}  // namespace forgeline

@@ -1,0 +1,24 @@
+// The project name as the build uses it: cut to a fixed number of
+// characters, counted the way a user reads them, and checked so that the
+// project folder always lands inside the main folder.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace forgeline {
+
+// Characters of `text`, reading it as UTF-8: a well-formed sequence is one
+// character, and so is every byte that is not part of one.
+std::size_t characterCount(std::string_view text);
+
+// The first `maxCharacters` characters of `text`, counted as characterCount
+// does; a sequence is never split.
+std::string firstCharacters(std::string_view text, std::size_t maxCharacters);
+
+// False for a name that would not make one new folder level beside KeyFiles:
+// empty, "." or "..", or containing a path separator of either kind.
+bool isUsableProjectName(std::string_view name);
+
+}  // namespace forgeline

@@ -1,0 +1,45 @@
+// The one way a generated text file reaches the disk. Every generator hands
+// its text here with "\n" line ends; the file gets "\r\n" for each of them,
+// every other byte exactly as given ("%" included), and no byte-order mark.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/FileSystem.h"
+
+namespace forgeline {
+
+enum class WriteStatus { written, notCreated, notWritten };
+
+struct WriteOutcome {
+  WriteStatus status = WriteStatus::written;
+  std::string fileName;  // the file the status is about
+  bool ok() const { return status == WriteStatus::written; }
+};
+
+class TextFileWriter {
+ public:
+  // Creates the file, or empties the one already there.
+  TextFileWriter(FileSystem& fs, std::string fileName);
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+  // Writes `text`, each LF as CR LF. Does nothing on a file that did not
+  // open or has already failed, so a broken file is never written further.
+  void write(std::string_view text);
+  // Closes the file and tells how the whole file went.
+  WriteOutcome close();
+
+ private:
+  std::unique_ptr<OutputFile> file_;
+  std::string fileName_;
+  bool failed_ = false;
+};
+
+// Creates or empties `fileName`, writes all of `text` and closes it.
+WriteOutcome writeTextFile(FileSystem& fs, const std::string& fileName, std::string_view text);
+
+}  // namespace forgeline
