@@ -1,0 +1,238 @@
+// build and build --dry-run end to end: the same tree as the window's build,
+// the same messages, and a dry run that lists exactly what the build makes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "cli/CliProcess.h"
+#include "core/Clock.h"
+#include "core/DialogModel.h"
+#include "core/Wizard.h"
+#include "generate/ProjectBuilder.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using test::CliResult;
+using test::describe;
+using test::runCliProgram;
+
+namespace {
+
+constexpr const char* kSuccess = "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n";
+
+struct Choices {
+  std::string mcu;  // caption
+  std::vector<std::string> clicks;
+  std::string name;
+};
+
+std::vector<std::string> buildArgs(const Choices& c, const std::string& date) {
+  std::vector<std::string> args{"build", c.mcu, "--name", c.name, "--date", date};
+  for (const std::string& click : c.clicks) args.insert(args.end(), {"--click", click});
+  return args;
+}
+
+// What the window does for the same choices: open, click the MCU button,
+// click each box (which flips its own mark first), type the name, press Build.
+std::vector<ShownMessage> buildLikeTheWindow(const std::string& root, const Choices& c, CalendarDate date) {
+  RealFileSystem fs(root);
+  DialogModel dialog("forgeline-cli");
+  auto state = std::make_unique<WizardState>();
+  initialiseWizard(*state, dialog, fs);
+  int mcu = 0;
+  while (mcu < state->mcuCount && dialog.control(mcuButton(mcu)).caption != c.mcu) ++mcu;
+  loadMcuDescription(*state, dialog, fs, mcu, LoadMode::previewMode);
+  for (const std::string& click : c.clicks) {
+    int box = 0;
+    while (box < state->moduleCount && state->moduleNames[static_cast<std::size_t>(box)] != click) ++box;
+    dialog.setMarked(moduleBox(box), !dialog.isMarked(moduleBox(box)));
+    toggleModule(*state, dialog, box);
+  }
+  dialog.setProjectNameText(c.name);
+  buildProject(*state, dialog, fs, FixedClock(date));
+  return dialog.messages();
+}
+
+std::string messageLines(const std::vector<ShownMessage>& messages) {
+  std::string lines;
+  for (const ShownMessage& m : messages) lines += m.caption + ": " + m.text + "\n";
+  return lines;
+}
+
+const Choices kChoices[] = {
+    {"DEMO08", {}, "Project01"},
+    {"DEMO08", {"ADC"}, "Blinky"},
+    {"DEMO08", {"ICS", "ADC"}, "Two modules"},
+    {"DEMO08", {"ADC", "ADC", "ICS"}, "-dash"},
+    {"RS08KA2", {"KBI"}, std::string(60, 'N')},
+};
+
+std::string describeChoices(const Choices& c) { return test::describe(buildArgs(c, "2026-12-05")); }
+
+}  // namespace
+
+TEST(CliBuild, MakesTheSameTreeAsTheWindowsBuild) {
+  for (const Choices& c : kChoices) {
+    test::TempDir window, cli;
+    test::writeTwoMcuKeyFiles(window.path());
+    test::writeTwoMcuKeyFiles(cli.path());
+    const std::string windowMessages = messageLines(buildLikeTheWindow(window.path(), c, {5, 12, 2026}));
+
+    CliResult r = runCliProgram(buildArgs(c, "2026-12-05"), cli.path());
+    EXPECT_EQ(r.status, 0) << describeChoices(c) << "\n" << r.err;
+    EXPECT_EQ(r.out, "") << describeChoices(c);
+    EXPECT_EQ(r.err, kSuccess) << describeChoices(c);
+    EXPECT_EQ(r.err, windowMessages) << describeChoices(c);
+    const auto tree = test::snapshotTree(cli.path());
+    EXPECT_EQ(tree, test::snapshotTree(window.path())) << describeChoices(c);
+    EXPECT_EQ(tree.count(c.name.substr(0, 50) + "/Sources/main.c"), 1u) << describeChoices(c);
+  }
+}
+
+TEST(CliBuild, DatesMainCAndTakesTheDefaultName) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  CliResult r = runCliProgram({"build", "DEMO08", "--date", "2026-12-05"}, dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::readFile(dir / "Project01/Sources/main.c").rfind("// Project01  5Dec26\r\n", 0), 0u);
+
+  // Without --date main.c carries today's local date.
+  const CalendarDate before = SystemClock().today();
+  r = runCliProgram({"build", "DEMO08", "--name", "Today"}, dir.path());
+  const CalendarDate after = SystemClock().today();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string main = test::readFile(dir / "Today/Sources/main.c");
+  auto header = [](CalendarDate d) {
+    static const char* const kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    char text[64];
+    std::snprintf(text, sizeof text, "// Today %2d%.3s%2d\r\n", d.day, kMonths + 3 * (d.month - 1), d.year % 100);
+    return std::string(text);
+  };
+  EXPECT_TRUE(main.rfind(header(before), 0) == 0 || main.rfind(header(after), 0) == 0) << main.substr(0, 40);
+}
+
+TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
+  struct Case {
+    std::string name;
+    std::function<void(const std::string& root)> prepare;
+    std::string err;
+  } cases[] = {
+      {"folder exists", [](const std::string& root) { test::makeDirectory(root + "/Project01"); },
+       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project "
+       "name.\n"},
+      {"file of that name", [](const std::string& root) { test::writeFile(root + "/Project01", "x"); },
+       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project "
+       "name.\n"},
+      {"no burner.bbl", [](const std::string& root) { std::remove((root + "/KeyFiles/burner.bbl").c_str()); },
+       "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
+      {"no Start08.c", [](const std::string& root) { std::remove((root + "/KeyFiles/Start08.c").c_str()); },
+       "forgeline-cli: Error 16b: Could not copy 'Start08.c'.\n"},
+      {"no .mcp", [](const std::string& root) { std::remove((root + "/KeyFiles/DEMO08.mcp").c_str()); },
+       "forgeline-cli: Error 20: Could not copy MCP file.\n"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    test::writeTwoMcuKeyFiles(dir.path());
+    c.prepare(dir.path());
+    const auto before = test::snapshotTree(dir.path());
+    CliResult dry = runCliProgram({"build", "DEMO08", "--dry-run"}, dir.path());
+    EXPECT_EQ(dry.status, 1) << c.name;
+    EXPECT_EQ(dry.err, c.err) << c.name;
+    EXPECT_EQ(test::snapshotTree(dir.path()), before) << c.name;
+
+    CliResult real = runCliProgram({"build", "DEMO08"}, dir.path());
+    EXPECT_EQ(real.status, 1) << c.name;
+    EXPECT_EQ(real.err, c.err) << c.name;
+    EXPECT_EQ(real.out, "") << c.name;
+  }
+}
+
+// Every line of a dry run names what the real build then leaves on disk:
+// a folder for mkdir, a file of that size for write, a copy of the source
+// for copy; and nothing else appears.
+TEST(CliBuild, DryRunChangesNothingAndListsExactlyWhatTheBuildCreates) {
+  for (const Choices& c : kChoices) {
+    test::TempDir dir;
+    test::writeTwoMcuKeyFiles(dir.path());
+    const std::vector<std::string> args = buildArgs(c, "2026-12-05");
+    std::vector<std::string> dryArgs = args;
+    dryArgs.push_back("--dry-run");
+
+    const auto before = test::snapshotTree(dir.path());
+    CliResult dry = runCliProgram(dryArgs, dir.path());
+    EXPECT_EQ(test::snapshotTree(dir.path()), before) << describeChoices(c);
+    CliResult real = runCliProgram(args, dir.path());
+    EXPECT_EQ(dry.status, 0) << describeChoices(c) << "\n" << dry.err;
+    EXPECT_EQ(real.status, 0) << describeChoices(c) << "\n" << real.err;
+    EXPECT_EQ(dry.err, real.err) << describeChoices(c);
+    const auto after = test::snapshotTree(dir.path());
+
+    std::set<std::string> listed;
+    for (const std::string& line : test::linesOf(dry.out)) {
+      std::string path;
+      if (line.rfind("mkdir ", 0) == 0) {
+        path = line.substr(6);
+        EXPECT_EQ(after.count(path) ? after.at(path) : "", "<dir>") << line;
+      } else if (line.rfind("write ", 0) == 0 && line.back() == ')') {
+        std::size_t open = line.rfind(" (");
+        path = line.substr(6, open - 6);
+        const std::string size = std::to_string(after.count(path) ? after.at(path).size() : 0);
+        EXPECT_EQ(line.substr(open), " (" + size + " bytes)") << line;
+      } else if (line.rfind("copy ", 0) == 0 && line.find(" -> ") != std::string::npos) {
+        std::size_t arrow = line.find(" -> ");
+        const std::string source = line.substr(5, arrow - 5);
+        path = line.substr(arrow + 4);
+        EXPECT_EQ(after.count(path) ? after.at(path) : "<missing>", before.at(source)) << line;
+      } else {
+        ADD_FAILURE() << "not an operation: " << line;
+      }
+      EXPECT_TRUE(listed.insert(path).second) << "listed twice: " << line;
+    }
+    std::set<std::string> created;
+    for (const auto& [path, content] : after)
+      if (before.count(path) == 0) created.insert(path);
+    EXPECT_EQ(listed, created) << describeChoices(c);
+  }
+}
+
+TEST(CliBuild, DryRunPathsAreRelativeToTheStartingDirectory) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  CliResult r = runCliProgram({"-C", dir.path(), "build", "DEMO08", "--dry-run"}, "/");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = test::linesOf(r.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "mkdir Project01");
+  const std::set<std::string> all(lines.begin(), lines.end());
+  for (const char* expected :
+       {"mkdir Project01/bin", "mkdir Project01/cmd", "mkdir Project01/prm", "mkdir Project01/Sources",
+        "copy KeyFiles/burner.bbl -> Project01/prm/burner.bbl", "copy KeyFiles/Start08.c -> Project01/Sources/Start08.c",
+        "copy KeyFiles/DEMO08.mcp -> Project01/Project01.mcp"})
+    EXPECT_EQ(all.count(expected), 1u) << expected << "\n" << r.out;
+}
+
+// No disk lets a test refuse main.c to a build that has just made its
+// folders, so this one runs the program in-process on a disk that fails.
+TEST(CliBuild, AMainCThatCannotBeCreatedExitsOne) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  std::ostringstream out, err;
+  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05"}, out, err,
+                           [](FileSystem& disk) {
+                             auto faulty = std::make_unique<test::FaultyFileSystem>(disk);
+                             faulty->failOn(test::FsOp::openForWriting, "main.c");
+                             return faulty;
+                           });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err.str(), "forgeline-cli: Could not create 'main.c'. Please close file.\n");
+  EXPECT_TRUE(test::exists(dir / "Project01/Sources/derivative.h"));
+  EXPECT_FALSE(test::exists(dir / "Project01/Sources/main.c"));
+}

@@ -1,0 +1,259 @@
+// list, show, check, --help and --version end to end, and every way a
+// command line is refused.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "cli/CliProcess.h"
+#include "core/KeyFileChecker.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using test::CliResult;
+using test::describe;
+using test::runCliProgram;
+
+namespace {
+
+constexpr const char* kTitle = "Forgeline for 8-bit MCUs   - rev15";
+
+std::vector<std::string> withDir(const test::TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), {"-C", dir.path()});
+  return args;
+}
+
+}  // namespace
+
+TEST(CliList, OneLinePerEntryInButtonOrderWithRawBytes) {
+  test::TempDir dir;
+  // The exchange sort moves the two TWINs past each other through a third
+  // entry, so the button order is not the file order even among equal names.
+  test::writeKeyFiles(dir.path(), {{"MCU_A.txt", "MenuName=zeta\n"},
+                                   {"MCU_B.txt", "MenuName=TWIN\n"},
+                                   {"MCU_C.txt", "MenuName=Caf\xe9\r\n"},
+                                   {"MCU_D.txt", "MenuName=TWIN\n"},
+                                   {"MCU_E.txt", "no menu name here\n"}});
+  CliResult r = runCliProgram(withDir(dir, {"list"}), "/");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "0\t???\tMCU_E\n"
+            "1\tCaf\xe9\tMCU_C\n"
+            "2\tTWIN\tMCU_D\n"
+            "3\tTWIN\tMCU_B\n"
+            "4\tzeta\tMCU_A\n");
+}
+
+TEST(CliList, RunsInTheCurrentDirectoryWithoutMinusC) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  CliResult r = runCliProgram({"list"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0\tDEMO08\tMCU_DEMO08\n1\tRS08KA2\tMCU_RS08KA2\n");
+  // -C is relative to where the program starts, and may be given in steps.
+  test::makeDirectory(dir / "a/b");
+  test::writeTwoMcuKeyFiles(dir / "a/b");
+  r = runCliProgram({"-C", "a", "-Cb", "list"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0\tDEMO08\tMCU_DEMO08\n1\tRS08KA2\tMCU_RS08KA2\n");
+}
+
+TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+  } cases[] = {
+      {{"show", "DEMO08"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\t-\tenabled\n2\tADC\t-\tenabled\n"},
+      {{"show", "#1"}, "MCU (MCU_RS08KA2.txt Revision=3)\n0\tINIT\tx\tdisabled\n1\tKBI\t-\tenabled\n"},
+      // ADC's uses text forces ICS on and locks it.
+      {{"show", "DEMO08", "--click", "ADC"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tdisabled\n2\tADC\tx\tenabled\n"
+       "description: Reads analogue channel 0 in the main loop\n"},
+      {{"show", "DEMO08", "--click", "#1"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tenabled\n2\tADC\t-\tenabled\n"
+       "description: Internal clock source\n"},
+      // Unticking clears the description; two ticked modules bring the warning.
+      {{"show", "DEMO08", "--click", "ICS", "--click", "ICS"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\t-\tenabled\n2\tADC\t-\tenabled\n"},
+      {{"show", "DEMO08", "--click", "ICS", "--click=ADC"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tdisabled\n2\tADC\tx\tenabled\n"
+       "description: Reads analogue channel 0 in the main loop\n"
+       "WARNING: if multiple modules are selected, only an empty project will be created.\n"},
+      {{"show", "--click", "ADC", "--click", "ADC", "DEMO08"},
+       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\t-\tenabled\n2\tADC\t-\tenabled\n"},
+  };
+  for (const Case& c : cases) {
+    CliResult r = runCliProgram(withDir(dir, c.args), "/");
+    EXPECT_EQ(r.status, 0) << describe(c.args) << "\n" << r.err;
+    EXPECT_EQ(r.out, c.out) << describe(c.args);
+    EXPECT_EQ(r.err, "") << describe(c.args);
+  }
+}
+
+TEST(CliShow, TheFirstEntryWithTheCaptionIsChosen) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_TWIN_A.txt", "MenuName=TWIN\nRevision=1\n"},
+                                   {"MCU_TWIN_B.txt", "MenuName=TWIN\nRevision=2\n"},
+                                   {"MCU_HASH.txt", "MenuName=#x\nRevision=3\n"}});
+  struct Case {
+    std::string mcu, frame;
+  } cases[] = {{"TWIN", "MCU (MCU_TWIN_A.txt Revision=1)\n"},
+               {"#2", "MCU (MCU_TWIN_B.txt Revision=2)\n"},
+               {"#x", "MCU (MCU_HASH.txt Revision=3)\n"}};
+  for (const Case& c : cases) {
+    CliResult r = runCliProgram(withDir(dir, {"show", c.mcu}), "/");
+    EXPECT_EQ(r.status, 0) << c.mcu << "\n" << r.err;
+    EXPECT_EQ(r.out, c.frame) << c.mcu;
+  }
+}
+
+TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--help"}, {"-C", "/nowhere", "--help"},
+                                        {"build", "X", "--help"}}) {
+    CliResult r = runCliProgram(args, "/");
+    EXPECT_EQ(r.status, 0) << describe(args);
+    EXPECT_EQ(r.out, cli::kUsage) << describe(args);
+    EXPECT_EQ(r.err, "") << describe(args);
+  }
+  CliResult r = runCliProgram({"--version"}, "/");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, std::string("forgeline-cli ") + FORGELINE_VERSION + "\n");
+  EXPECT_EQ(r.out, "forgeline-cli 1.0.0\n");
+}
+
+TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  test::writeFile(dir / "plain-file", "x");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"--bogus", "list"},
+      {"-C"},
+      {"list", "extra"},
+      {"list", "--dry-run"},
+      {"check", "--click", "ADC"},
+      {"show"},
+      {"show", "NOPE"},
+      {"show", "#2"},
+      {"show", "#99999999999"},
+      {"show", "demo08"},
+      {"show", "DEMO08", "RS08KA2"},
+      {"show", "DEMO08", "--name", "X"},
+      {"show", "DEMO08", "--click", "NOPE"},
+      {"show", "DEMO08", "--click", "INIT"},
+      {"show", "DEMO08", "--click", "#0"},
+      {"show", "DEMO08", "--click", "#3"},
+      {"show", "DEMO08", "--click", "#50"},
+      {"show", "DEMO08", "--click", "ADC", "--click", "ICS"},
+      {"show", "DEMO08", "--click"},
+      {"build"},
+      {"build", "DEMO08", "--click", "ADC", "--click", "ICS"},
+      {"build", "DEMO08", "--click", "NOPE"},
+      {"build", "NOPE"},
+      {"build", "DEMO08", "--name"},
+      {"build", "DEMO08", "--name", "A", "--name", "B"},
+      {"build", "DEMO08", "--dry-run=yes"},
+      {"build", "DEMO08", "--date", "2026-02-29"},
+      {"build", "DEMO08", "--date", "1900-02-29"},
+      {"build", "DEMO08", "--date", "2026-13-01"},
+      {"build", "DEMO08", "--date", "2026-04-31"},
+      {"build", "DEMO08", "--date", "0000-01-01"},
+      {"build", "DEMO08", "--date", "26-12-05"},
+      {"build", "DEMO08", "--date", "2026-1-05"},
+      {"build", "DEMO08", "--date", "2026/12/05"},
+      {"build", "DEMO08", "--date", "2026-12-05x"},
+      {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"},
+  };
+  const auto before = test::snapshotTree(dir.path());
+  for (const auto& args : cases) {
+    CliResult r = runCliProgram(args, dir.path());
+    EXPECT_EQ(r.status, 2) << describe(args);
+    EXPECT_EQ(r.out, "") << describe(args);
+    EXPECT_EQ(r.err.rfind("forgeline-cli: ", 0), 0u) << describe(args) << "\n" << r.err;
+    EXPECT_EQ(test::linesOf(r.err).size(), 1u) << describe(args) << "\n" << r.err;
+  }
+  for (const std::string& bad : {dir / "missing", dir / "plain-file", std::string()}) {
+    CliResult r = runCliProgram({"-C", bad, "build", "DEMO08"}, dir.path());
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_EQ(r.err, "forgeline-cli: cannot enter directory '" + bad + "'\n");
+  }
+  EXPECT_EQ(test::snapshotTree(dir.path()), before);
+}
+
+TEST(CliUsage, RealCalendarDatesAreAccepted) {
+  struct Case {
+    std::string text;
+    int day, month, year;
+  } cases[] = {{"2024-02-29", 29, 2, 2024}, {"2000-02-29", 29, 2, 2000}, {"0001-01-01", 1, 1, 1},
+               {"9999-12-31", 31, 12, 9999}, {"2026-12-05", 5, 12, 2026}};
+  for (const Case& c : cases) {
+    std::optional<CalendarDate> date = cli::parseDate(c.text);
+    ASSERT_TRUE(date) << c.text;
+    EXPECT_EQ(date->day, c.day) << c.text;
+    EXPECT_EQ(date->month, c.month) << c.text;
+    EXPECT_EQ(date->year, c.year) << c.text;
+  }
+}
+
+TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
+  test::TempDir noKeyFiles, noMcuFiles;
+  test::writeKeyFiles(noMcuFiles.path(), {{"mcu_lower.txt", "MenuName=X\n"}});
+  const std::vector<std::vector<std::string>> commands = {
+      {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}, {"check"}};
+  struct Case {
+    const test::TempDir& dir;
+    std::string message;
+  } cases[] = {{noKeyFiles, "Could not find 'KeyFiles' directory. Will abort."},
+               {noMcuFiles, "Found no MCU files. Will abort."}};
+  for (const Case& c : cases) {
+    const auto before = test::snapshotTree(c.dir.path());
+    for (const auto& args : commands) {
+      CliResult r = runCliProgram(args, c.dir.path());
+      EXPECT_EQ(r.status, 1) << describe(args);
+      EXPECT_EQ(r.out, "") << describe(args);
+      EXPECT_EQ(r.err, std::string(kTitle) + ": " + c.message + "\n") << describe(args);
+    }
+    EXPECT_EQ(test::snapshotTree(c.dir.path()), before);
+  }
+}
+
+TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
+  struct Case {
+    std::string name;
+    std::map<std::string, std::string> files;
+  } cases[] = {
+      {"clean", {{"MCU_DEMO08.txt", test::kDemo08}}},
+      {"faulty", {{"MCU_DEMO08.txt", test::kDemo08}, {"MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n"}}},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    test::writeKeyFiles(dir.path(), c.files, {"DEMO08"});
+    RealFileSystem fs(dir.path());
+    const CheckReport report = checkKeyFiles(fs);
+    std::string expected;
+    for (const Finding& finding : report.findings) expected += formatFinding(finding) + "\n";
+    expected += formatSummary(report) + "\n";
+
+    CliResult r = runCliProgram({"check"}, dir.path());
+    EXPECT_EQ(r.out, expected) << c.name;
+    EXPECT_EQ(r.err, "") << c.name;
+    EXPECT_EQ(r.status, report.errors() > 0 ? 1 : 0) << c.name;
+  }
+}
+
+TEST(CliCheck, CleanKeyFilesReportNothing) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
+  CliResult r = runCliProgram({"check"}, dir.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "0 errors, 0 warnings in 1 files\n");
+}

@@ -1,0 +1,99 @@
+#include "cli/CliProcess.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "support/TestSupport.h"
+
+namespace forgeline::test {
+
+std::string cliProgramPath() {
+  const char* binaryDir = std::getenv("FORGELINE_BINARY_DIR");
+  if (binaryDir == nullptr) throw std::runtime_error("FORGELINE_BINARY_DIR is not set; run the tests through ctest");
+  return std::string(binaryDir) + "/cli/forgeline-cli";
+}
+
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory) {
+  const std::string program = cliProgramPath();
+  TempDir capture;
+  const std::string outPath = capture / "out", errPath = capture / "err";
+  std::vector<std::string> argvStrings{program};
+  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : argvStrings) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(workingDirectory.c_str()) != 0)
+      ::_exit(127);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int wstatus = 0;
+  while (::waitpid(pid, &wstatus, 0) < 0) {
+  }
+  CliResult result;
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  return result;
+}
+
+std::string describe(const std::vector<std::string>& args) {
+  std::string text = "forgeline-cli";
+  for (const std::string& arg : args) text += " " + arg;
+  return text;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
+}
+
+const char* const kRs08Ka2 =
+    "MenuName=RS08KA2\n"
+    "IncludeName=<mc9rs08ka2.h>\n"
+    "CURRENTDEVICE=MC9RS08KA2\n"
+    "Revision=3\n"
+    "PRMSTART\n"
+    "SEGMENTS\n"
+    "    ROM = READ_ONLY 0x3800 TO 0x3FF7;\n"
+    "END\n"
+    "PRMEND\n"
+    "MODULE:INIT\n"
+    "9. Start-up code only\n"
+    "6.\n"
+    "  for (;;) { }\n"
+    "ENDMODULE\n"
+    "MODULE:KBI\n"
+    "9. Keyboard interrupt on pin 0\n"
+    "5.\n"
+    "void KBI_Init(void);\n"
+    "6.\n"
+    "  KBI_Init();\n"
+    "  for (;;) { }\n"
+    "8.\n"
+    "interrupt void KBI_Isr(void) { }\n"
+    "ENDMODULE\n";
+
+void writeTwoMcuKeyFiles(const std::string& root) {
+  writeKeyFiles(root, {{"MCU_DEMO08.txt", kDemo08}, {"MCU_RS08KA2.txt", kRs08Ka2}}, {"DEMO08", "RS08KA2"});
+}
+
+}  // namespace forgeline::test

@@ -1,0 +1,33 @@
+// Runs the built forgeline-cli as a separate process, the way a script or a
+// CI job does, and collects what it printed.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace forgeline::test {
+
+struct CliResult {
+  int status = -1;  // the exit status; 128 + N when killed by signal N
+  std::string out;
+  std::string err;
+};
+
+// $FORGELINE_BINARY_DIR/cli/forgeline-cli
+std::string cliProgramPath();
+
+// Runs the program with `args` (without its own name) in `workingDirectory`.
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory);
+
+// "a b c" for failure messages.
+std::string describe(const std::vector<std::string>& args);
+
+// The lines of `text`, each without its "\n".
+std::vector<std::string> linesOf(const std::string& text);
+
+// Key files with two MCUs (DEMO08 and the RS08 part RS08KA2) and every template.
+void writeTwoMcuKeyFiles(const std::string& root);
+extern const char* const kRs08Ka2;
+
+}  // namespace forgeline::test

@@ -1,0 +1,113 @@
+#include "cli/RecordingFileSystem.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using cli::RecordingFileSystem;
+
+namespace {
+
+struct Recorder {
+  std::vector<std::string> lines;
+  RecordingFileSystem::Reporter reporter() {
+    return [this](const std::string& line) { lines.push_back(line); };
+  }
+};
+
+bool writeAll(FileSystem& fs, const std::string& path, const std::string& bytes) {
+  auto file = fs.openForWriting(path);
+  return file && file->write(bytes) && file->close();
+}
+
+}  // namespace
+
+TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
+  test::TempDir dir;
+  test::writeFile(dir / "KeyFiles/burner.bbl", "burner\r\n");
+  const auto before = test::snapshotTree(dir.path());
+  RealFileSystem disk(dir.path() + "/KeyFiles");
+  Recorder rec;
+  RecordingFileSystem fs(disk, rec.reporter());
+
+  ASSERT_TRUE(fs.changeDirectory(".."));
+  ASSERT_TRUE(fs.createDirectory("P"));
+  EXPECT_FALSE(fs.createDirectory("P"));
+  EXPECT_FALSE(fs.createDirectory("KeyFiles"));
+  ASSERT_TRUE(fs.changeDirectory("P"));
+  EXPECT_EQ(fs.currentDirectory(), dir / "P");
+  ASSERT_TRUE(fs.createDirectory("prm/"));
+  ASSERT_TRUE(fs.changeDirectory("prm"));
+  EXPECT_TRUE(writeAll(fs, "Project.prm", "abc\r\n"));
+  EXPECT_TRUE(fs.copyFile("../../KeyFiles/burner.bbl", "burner.bbl"));
+  EXPECT_FALSE(fs.copyFile("../../KeyFiles/missing.c", "missing.c"));
+  EXPECT_FALSE(fs.copyFile("../../KeyFiles", "folder"));
+  EXPECT_TRUE(fs.copyFile("Project.prm", "../again.prm"));
+  EXPECT_FALSE(fs.copyFile("Project.prm", ".."));
+  EXPECT_EQ(readWholeFile(fs, "burner.bbl"), "burner\r\n");
+  EXPECT_EQ(readWholeFile(fs, "../again.prm"), "abc\r\n");
+  EXPECT_EQ(fs.openForReading("../../KeyFiles"), nullptr);
+  EXPECT_EQ(fs.openForWriting("."), nullptr);
+  EXPECT_FALSE(fs.changeDirectory("Project.prm"));
+  EXPECT_FALSE(fs.changeDirectory("nowhere"));
+  ASSERT_TRUE(fs.changeDirectory(dir.path()));
+  ASSERT_TRUE(fs.changeDirectory("P/prm/../../KeyFiles"));
+  EXPECT_EQ(fs.currentDirectory(), dir / "KeyFiles");
+  ASSERT_TRUE(fs.changeDirectory("../P"));
+  std::vector<std::string> names;
+  for (const DirectoryEntry& e : fs.listEntries()) names.push_back(e.name + (e.isDirectory ? "/" : ""));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"again.prm", "prm/"}));
+
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{
+                           "mkdir ../P",
+                           "mkdir ../P/prm",
+                           "write ../P/prm/Project.prm (5 bytes)",
+                           "copy burner.bbl -> ../P/prm/burner.bbl",
+                           "copy ../P/prm/Project.prm -> ../P/again.prm",
+                       }));
+  EXPECT_EQ(test::snapshotTree(dir.path()), before);
+}
+
+TEST(RecordingFileSystem, ShowsPathsRelativeToWhereItStarted) {
+  test::TempDir dir;
+  test::makeDirectory(dir / "a/b");
+  RealFileSystem disk(dir / "a");
+  RecordingFileSystem fs(disk, [](const std::string&) {});
+  // From the root, one ".." for every folder of the start.
+  std::string upToRoot = "..";
+  for (char ch : dir.path())
+    if (ch == '/') upToRoot += "/..";
+  struct Case {
+    std::string absolute, shown;
+  } cases[] = {{dir / "a", "."},        {dir / "a/b/c", "b/c"}, {dir / "x", "../x"},
+               {dir / "x/y", "../x/y"}, {dir.path(), ".."},     {"/", upToRoot}};
+  for (const Case& c : cases) EXPECT_EQ(fs.shown(c.absolute), c.shown) << c.absolute;
+}
+
+// The working directory follows links the way the real one does: physically.
+TEST(RecordingFileSystem, ChangesDirectoryLikeTheRealDisk) {
+  test::TempDir dir;
+  test::makeDirectory(dir / "store/keys");
+  test::makeDirectory(dir / "main");
+  ASSERT_EQ(::symlink((dir / "store/keys").c_str(), (dir / "main/KeyFiles").c_str()), 0);
+  const std::vector<std::vector<std::string>> walks = {
+      {"KeyFiles", ".."}, {"KeyFiles/../keys"}, {"./KeyFiles/."}, {"KeyFiles", "/"}, {"missing"}, {"KeyFiles", "..", ".."}};
+  for (const auto& walk : walks) {
+    RealFileSystem real(dir / "main");
+    RealFileSystem disk(dir / "main");
+    RecordingFileSystem fs(disk, [](const std::string&) {});
+    std::string steps;
+    for (const std::string& step : walk) {
+      steps += step + " ";
+      EXPECT_EQ(fs.changeDirectory(step), real.changeDirectory(step)) << steps;
+      EXPECT_EQ(fs.currentDirectory(), real.currentDirectory()) << steps;
+    }
+  }
+}
