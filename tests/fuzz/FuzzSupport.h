@@ -1,0 +1,111 @@
+// What the harnesses share: a KeyFiles folder in memory, the wizard opened
+// on it, and the invariants that must hold whatever the key files say.
+#pragma once
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <set>
+#include <string>
+
+#include "MemoryFileSystem.h"
+#include "core/DialogModel.h"
+#include "core/Wizard.h"
+
+namespace forgeline::fuzz {
+
+// A broken invariant is a finding: stop right here so that libFuzzer keeps
+// the input and the stack points at the check.
+#define FORGELINE_FUZZ_CHECK(condition) \
+  do {                                  \
+    if (!(condition)) __builtin_trap(); \
+  } while (0)
+
+// A new WizardState for every input, built in place in one static block: the
+// record is a few hundred kilobytes, and a fresh heap block of that size per
+// run would cost the fuzzer more time than the code under test.
+class FreshState {
+ public:
+  FreshState() : state_(new (storage_) WizardState()) {}
+  ~FreshState() { state_->~WizardState(); }
+  FreshState(const FreshState&) = delete;
+  FreshState& operator=(const FreshState&) = delete;
+  WizardState& operator*() const { return *state_; }
+  WizardState* operator->() const { return state_; }
+
+ private:
+  alignas(WizardState) static inline unsigned char storage_[sizeof(WizardState)];
+  WizardState* state_;
+};
+
+// Every count stays inside the table it counts.
+inline void checkCapacities(const WizardState& state) {
+  FORGELINE_FUZZ_CHECK(state.mcuCount >= 0 && state.mcuCount <= kMaxMcus);
+  FORGELINE_FUZZ_CHECK(state.moduleCount >= 0 && state.moduleCount <= kMaxModules);
+  FORGELINE_FUZZ_CHECK(state.prmLineCount >= 0 && state.prmLineCount <= kMaxPrmLines);
+  FORGELINE_FUZZ_CHECK(state.initLineCount >= 0 && state.initLineCount <= kMaxInitLines);
+  for (int count : state.sectionLineCounts) FORGELINE_FUZZ_CHECK(count >= 0 && count <= kMaxSectionLines);
+  FORGELINE_FUZZ_CHECK(state.selectedMcu >= 0 && state.selectedMcu < kMaxMcus);
+  FORGELINE_FUZZ_CHECK(state.currentLine.size() <= LineReader::kMaxPiece);
+}
+
+// A piece of a key file as the reader hands it out, and what a stored line
+// can therefore be: 1 to 99 bytes, a line end only as its last byte.
+inline void checkPiece(const std::string& piece) {
+  FORGELINE_FUZZ_CHECK(!piece.empty() && piece.size() <= LineReader::kMaxPiece);
+  FORGELINE_FUZZ_CHECK(piece.find('\n') == std::string::npos || piece.find('\n') == piece.size() - 1);
+}
+
+inline void checkStoredLines(const WizardState& state) {
+  for (int s = 1; s <= kSectionCount; ++s)
+    for (int i = 0; i < state.sectionCount(s); ++i) checkPiece(state.section(s)[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < state.prmLineCount; ++i) checkPiece(state.prmLines[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < state.initLineCount; ++i) checkPiece(state.initLines[static_cast<std::size_t>(i)]);
+}
+
+// The click on a module box, the way the window delivers it: the box flips
+// its own mark first, and a disabled or hidden box cannot be clicked.
+inline void clickModule(WizardState& state, DialogModel& dialog, int index) {
+  const ControlState& box = dialog.control(moduleBox(index));
+  if (!box.visible || !box.enabled) return;
+  dialog.setMarked(moduleBox(index), !box.marked);
+  toggleModule(state, dialog, index);
+  FORGELINE_FUZZ_CHECK(state.chosenCount == countChosenModules(state) && state.chosenCount <= state.moduleCount);
+  // The INIT box stays ticked whatever is clicked.
+  for (int m = 0; m < state.moduleCount; ++m)
+    if (state.moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
+}
+
+// Fills /KeyFiles with one to three entries made from the input: files that
+// match "MCU_*.txt", files that may not, and folders that carry an MCU
+// file's name. The last file takes the rest of the input. Returns the names
+// of the regular files that match the pattern.
+inline std::set<std::string> makeKeyFiles(FuzzedDataProvider& input, MemoryFileSystem& fs) {
+  std::set<std::string> mcuFiles;
+  fs.addDirectory("/KeyFiles");
+  const int entries = input.ConsumeIntegralInRange<int>(1, 3);
+  for (int i = 0; i < entries; ++i) {
+    const bool last = i + 1 == entries;
+    std::string name;
+    switch (input.ConsumeIntegralInRange<int>(0, 3)) {
+      case 0: name = "MCU_" + input.ConsumeRandomLengthString(12) + ".txt"; break;
+      case 1: name = "MCU_" + std::string(1, static_cast<char>('A' + i)) + ".txt"; break;
+      case 2: name = input.ConsumeRandomLengthString(16); break;
+      default: name = "MCU_DIR" + std::to_string(i) + ".txt"; break;
+    }
+    for (char& c : name)
+      if (c == '/') c = '_';
+    if (name.empty() || name == "." || name == "..") name = "MCU_" + std::to_string(i) + ".txt";
+    if (name.starts_with("MCU_DIR")) {
+      fs.addDirectory("/KeyFiles/" + name);
+      continue;
+    }
+    fs.addFile("/KeyFiles/" + name, last ? input.ConsumeRemainingBytesAsString() : input.ConsumeRandomLengthString(4096));
+    if (matchesMcuPattern(name)) mcuFiles.insert(name);
+  }
+  return mcuFiles;
+}
+
+}  // namespace forgeline::fuzz

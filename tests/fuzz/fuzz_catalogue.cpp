@@ -1,0 +1,48 @@
+// Fuzzes the catalogue scan over a small KeyFiles made from the input, then
+// chooses every MCU it lists.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+
+using namespace forgeline;
+using namespace forgeline::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  MemoryFileSystem fs;
+  const std::set<std::string> mcuFiles = makeKeyFiles(input, fs);
+  const auto before = fs.snapshot();
+
+  FreshState state;
+  DialogModel dialog;
+  initialiseWizard(*state, dialog, fs);
+  checkCapacities(*state);
+  FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/KeyFiles");
+
+  // Every regular file that matches is listed, and nothing else.
+  FORGELINE_FUZZ_CHECK(state->mcuCount == static_cast<int>(mcuFiles.size()));
+  FORGELINE_FUZZ_CHECK(dialog.ended() == mcuFiles.empty());
+  FORGELINE_FUZZ_CHECK(dialog.messages().size() == (mcuFiles.empty() ? 1U : 0U));
+  std::set<std::string> listed;
+  for (int i = 0; i < state->mcuCount; ++i) listed.insert(state->mcuFileTitles[static_cast<std::size_t>(i)] + ".txt");
+  FORGELINE_FUZZ_CHECK(listed == mcuFiles);
+
+  // The buttons show the menu names in byte order, and no more buttons than entries.
+  for (int i = 0; i < kMaxMcus; ++i) FORGELINE_FUZZ_CHECK(dialog.control(mcuButton(i)).visible == (i < state->mcuCount));
+  for (int i = 1; i < state->mcuCount; ++i)
+    FORGELINE_FUZZ_CHECK(dialog.control(mcuButton(i - 1)).caption <= dialog.control(mcuButton(i)).caption);
+
+  for (int i = 0; i < state->mcuCount; ++i) {
+    loadMcuDescription(*state, dialog, fs, i, LoadMode::previewMode);
+    checkCapacities(*state);
+    clickModule(*state, dialog, state->moduleCount > 1 ? 1 : 0);
+    loadMcuDescription(*state, dialog, fs, i, LoadMode::buildMode);
+    checkCapacities(*state);
+    checkStoredLines(*state);
+  }
+  FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
+  return 0;
+}

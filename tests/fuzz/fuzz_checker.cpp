@@ -1,0 +1,33 @@
+// Fuzzes the key-file checker over a small KeyFiles made from the input.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "core/KeyFileChecker.h"
+
+using namespace forgeline;
+using namespace forgeline::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  MemoryFileSystem fs;
+  const std::set<std::string> mcuFiles = makeKeyFiles(input, fs);
+  const auto before = fs.snapshot();
+
+  CheckReport report = checkKeyFiles(fs);
+
+  // The checker only reads, and leaves the working directory where it was.
+  FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
+  FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/");
+  FORGELINE_FUZZ_CHECK(report.filesChecked >= 0 && report.filesChecked <= static_cast<int>(mcuFiles.size()));
+  FORGELINE_FUZZ_CHECK(report.errors() + report.warnings() == static_cast<int>(report.findings.size()));
+  for (const Finding& finding : report.findings) {
+    FORGELINE_FUZZ_CHECK(finding.line >= 0);
+    FORGELINE_FUZZ_CHECK(finding.file.starts_with("KeyFiles"));
+    FORGELINE_FUZZ_CHECK(!formatFinding(finding).empty());
+  }
+  (void)formatSummary(report);
+  return 0;
+}

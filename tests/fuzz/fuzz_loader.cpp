@@ -1,0 +1,98 @@
+// Fuzzes the line reader and the loader with arbitrary key-file bytes: the
+// file is chosen, modules are clicked, and the file is read again the way a
+// build reads it. The control bytes come from the end of the input, so a
+// plain key file as a seed is mostly a key file.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+
+using namespace forgeline;
+using namespace forgeline::fuzz;
+
+namespace {
+
+// The reader hands back exactly the bytes of the file, CR LF folded to LF,
+// in pieces the classifier can take, with line numbers that count line ends.
+void checkLineReader(const std::string& bytes) {
+  std::string folded;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    folded.push_back(bytes[i]);
+  }
+  StringInput input(bytes);
+  LineReader reader(input);
+  std::string piece;
+  std::string joined;
+  int expectedLine = 1;
+  bool midLine = false;
+  while (reader.next(piece)) {
+    checkPiece(piece);
+    FORGELINE_FUZZ_CHECK(reader.lineNumber() == expectedLine);
+    FORGELINE_FUZZ_CHECK(reader.pieceIsContinuation() == midLine);
+    // A piece ends at a line end or at the buffer's limit, never earlier.
+    FORGELINE_FUZZ_CHECK(piece.back() == '\n' || piece.size() == LineReader::kMaxPiece ||
+                         joined.size() + piece.size() == folded.size());
+    (void)classifyLine(piece);
+    joined += piece;
+    midLine = piece.back() != '\n';
+    if (!midLine) ++expectedLine;
+  }
+  FORGELINE_FUZZ_CHECK(joined == folded);
+  FORGELINE_FUZZ_CHECK(!reader.next(piece));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  const auto flags = input.ConsumeIntegral<std::uint8_t>();
+  std::vector<int> clicks(input.ConsumeIntegralInRange<std::size_t>(0, 12));
+  for (int& click : clicks) click = input.ConsumeIntegralInRange<int>(0, kMaxModules - 1);
+  const std::string keyFile = input.ConsumeRemainingBytesAsString();
+
+  checkLineReader(keyFile);
+
+  MemoryFileSystem fs;
+  fs.addFile("/KeyFiles/MCU_FUZZ.txt", keyFile);
+  const auto before = fs.snapshot();
+  FreshState state;
+  DialogModel dialog;
+  initialiseWizard(*state, dialog, fs);
+  FORGELINE_FUZZ_CHECK(!dialog.ended() && state->mcuCount == 1);
+
+  loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+  checkCapacities(*state);
+  // Choosing an MCU collects no code and leaves no module ticked by the user.
+  for (int count : state->sectionLineCounts) FORGELINE_FUZZ_CHECK(count == 0);
+  FORGELINE_FUZZ_CHECK(state->initLineCount == 0);
+  for (int m = 0; m < state->moduleCount; ++m) {
+    FORGELINE_FUZZ_CHECK(!state->moduleChosen[static_cast<std::size_t>(m)]);
+    const bool isInit = state->moduleNames[static_cast<std::size_t>(m)] == "INIT";
+    if (isInit) FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
+  }
+  const int modules = state->moduleCount;
+
+  for (int click : clicks) {
+    clickModule(*state, dialog, click);
+    checkCapacities(*state);
+  }
+  if (flags & 1) {
+    loadMcuDescription(*state, dialog, fs, state->selectedMcu, LoadMode::buildMode);
+    checkCapacities(*state);
+    checkStoredLines(*state);
+    FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
+  }
+  if (flags & 2) {
+    // Choosing the same MCU again gives the same modules and clears every tick.
+    loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+    FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
+    FORGELINE_FUZZ_CHECK(countChosenModules(*state) == 0);
+  }
+  // Reading never changes a key file.
+  FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
+  return 0;
+}
