@@ -12,11 +12,57 @@ namespace forgeline {
 
 enum class Severity { warning, error };
 
+// What a finding is about; each kind has one fixed severity.
+enum class FindingKind {
+  // errors: the wizard will misbehave
+  noKeyFiles,
+  noMcuFiles,
+  unreadableFile,
+  binaryContent,
+  longLine,
+  noFinalLineEnd,
+  noMenuName,
+  noIncludeName,
+  noCurrentDevice,
+  noPrmBlock,
+  unclosedModule,
+  emptyModuleName,
+  tooManyMcuFiles,
+  tooManyModules,
+  tooManyPrmLines,
+  tooManyInitLines,
+  tooManySectionLines,
+  missingTemplate,
+  // warnings: legal, but rarely what the author meant
+  moduleNameCutShort,
+  usesInsideWord,
+  usesNamesNoModule,
+  usesMatchesInsideWord,
+  dependencyMissed,
+  usesItself,
+  duplicateModule,
+  duplicateInit,
+  noInit,
+  noDescription,
+  descriptionWithoutSeparator,
+  codeBeforeFirstModule,
+  secondPrmBlock,
+  menuNameChanges,
+  sameMenuName,
+  longMenuName,
+  revisionNotNumber,
+  headerInsideBlock,
+  lookAlikeFileName,
+};
+
+Severity severityOf(FindingKind kind);
+
 struct Finding {
   std::string file;  // "KeyFiles/NAME"
   int line = 0;      // 1-based physical line; 0 when no line applies
   Severity severity = Severity::error;
   std::string text;
+  FindingKind kind = FindingKind::noKeyFiles;
 };
 
 struct CheckReport {

@@ -99,6 +99,7 @@ class McuDescriptionLoader {
         loaderState_ = LoaderState::Idle;
         break;
       case LineKind::descriptionLine:
+        if (observer_ != nullptr) observer_->onDescriptionLine(lineNumber_, state_.moduleCount);
         if (moduleFits())
           state_.moduleDescriptions[static_cast<std::size_t>(state_.moduleCount)] =
               std::string(descriptionText(state_.currentLine));
@@ -109,8 +110,14 @@ class McuDescriptionLoader {
         loaderState_ = LoaderState::SectionBody;
         break;
       case LineKind::content:
-        if (loaderState_ == LoaderState::SectionBody) collectCodeLine();
-        if (loaderState_ == LoaderState::PrmBody) collectPrmLine();
+        if (loaderState_ == LoaderState::SectionBody) {
+          if (observer_ != nullptr) observer_->onCodeLine(lineNumber_, state_.moduleCount, currentSection_);
+          collectCodeLine();
+        }
+        if (loaderState_ == LoaderState::PrmBody) {
+          if (observer_ != nullptr) observer_->onPrmLine(lineNumber_);
+          collectPrmLine();
+        }
         break;
     }
   }
@@ -119,6 +126,7 @@ class McuDescriptionLoader {
 
   void beginModule() {
     const int m = state_.moduleCount;
+    if (observer_ != nullptr) observer_->onModuleLine(lineNumber_, m, moduleName(state_.currentLine));
     if (!moduleFits()) {
       report(DroppedKind::module, m);
       return;

@@ -37,6 +37,18 @@ class LoadObserver {
   }
   // `index` is the module index, or the section number for section lines.
   virtual void onDropped(DroppedKind kind, int lineNumber, int index) { (void)kind, (void)lineNumber, (void)index; }
+  // Every module line, with the index it takes (kMaxModules or more when the
+  // module is dropped) and its name as the loader cuts it.
+  virtual void onModuleLine(int lineNumber, int index, std::string_view name) {
+    (void)lineNumber, (void)index, (void)name;
+  }
+  // Every description line, with the module slot it is credited to.
+  virtual void onDescriptionLine(int lineNumber, int index) { (void)lineNumber, (void)index; }
+  // Every content line under a section header, in both modes, whether or not
+  // a table then takes it: it belongs to module `index`, section `section`.
+  virtual void onCodeLine(int lineNumber, int index, int section) { (void)lineNumber, (void)index, (void)section; }
+  // Every content line inside the PRM block, whether or not the table has room.
+  virtual void onPrmLine(int lineNumber) { (void)lineNumber; }
 };
 
 // Reads catalogue entry `mcuIndex` (mcuFileTitles[mcuIndex] + ".txt") in one

@@ -1,0 +1,400 @@
+#include "core/KeyFileChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/DialogModel.h"
+#include "core/Wizard.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+
+namespace {
+
+// Lines 1 to 8: the header keys and a PRM block of two lines.
+const std::string kHead =
+    "MenuName=T\n"
+    "IncludeName=<t.h>\n"
+    "CURRENTDEVICE=T\n"
+    "Revision=1\n"
+    "PRMSTART\n"
+    "SEGMENTS\n"
+    "END\n"
+    "PRMEND\n";
+// Lines 9 to 13.
+const std::string kInit =
+    "MODULE:INIT\n"
+    "9. Start-up\n"
+    "6.\n"
+    "  for (;;) { }\n"
+    "ENDMODULE\n";
+
+std::string module(const std::string& moduleLine, const std::string& body = "7.\nvoid f(void) { }\n") {
+  return moduleLine + "\n9. Does something\n" + body + "ENDMODULE\n";
+}
+
+std::string lines(int count, const std::string& stem) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += stem + std::to_string(i) + ";\n";
+  return out;
+}
+
+struct Expected {
+  std::string file;
+  int line;
+  Severity severity;
+  FindingKind kind;
+  friend bool operator==(const Expected&, const Expected&) = default;
+  friend void PrintTo(const Expected& e, std::ostream* os) {
+    *os << e.file << ":" << e.line << (e.severity == Severity::error ? " error #" : " warning #")
+        << static_cast<int>(e.kind);
+  }
+};
+
+std::vector<Expected> shape(const CheckReport& report) {
+  std::vector<Expected> out;
+  for (const Finding& f : report.findings) out.push_back({f.file, f.line, f.severity, f.kind});
+  return out;
+}
+
+std::string listing(const CheckReport& report) {
+  std::string out;
+  for (const Finding& f : report.findings) out += formatFinding(f) + "\n";
+  return out;
+}
+
+CheckReport checkOne(const std::string& bytes, const std::vector<std::string>& mcps = {"T"}) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", bytes}}, mcps);
+  RealFileSystem fs(dir.path());
+  return checkKeyFiles(fs);
+}
+
+constexpr auto E = Severity::error;
+constexpr auto W = Severity::warning;
+const std::string F = "KeyFiles/MCU_T.txt";
+
+}  // namespace
+
+TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
+  const std::string clean = kHead + kInit + module("MODULE:ICS") + module("MODULE:ADC uses ICS");
+  const std::string longCode = std::string(99, 'x') + "8. foo";
+  struct Case {
+    std::string name;
+    std::string file;
+    std::vector<Expected> expected;
+    std::vector<std::string> mcps = {"T"};
+  } cases[] = {
+      {"clean", clean, {}},
+      {"line over 98 characters", kHead + kInit + module("MODULE:ADC", "7.\n" + longCode + "\n"),
+       {{F, 17, E, FindingKind::longLine}}},
+      {"no line end on a stored last line", kHead + kInit + "MODULE:ADC\n9. x\n7.\nint a;",
+       {{F, 14, E, FindingKind::unclosedModule}, {F, 17, E, FindingKind::noFinalLineEnd}}},
+      {"no line end on a header key", clean + "Revision=12", {{F, 24, E, FindingKind::noFinalLineEnd}}},
+      {"no line end after ENDMODULE is harmless", clean.substr(0, clean.size() - 1), {}},
+      {"no MenuName", clean.substr(11), {{F, 0, E, FindingKind::noMenuName}}},
+      {"MenuName ???", "MenuName=???\n" + clean.substr(11), {{F, 1, E, FindingKind::noMenuName}}},
+      {"no IncludeName, CURRENTDEVICE or PRM block",
+       "MenuName=T\nRevision=1\n" + kInit,
+       {{F, 0, E, FindingKind::noIncludeName}, {F, 0, E, FindingKind::noCurrentDevice},
+        {F, 0, E, FindingKind::noPrmBlock}}},
+      {"module without ENDMODULE before the next", kHead + kInit + "MODULE:ICS\n9. x\n" + module("MODULE:ADC"),
+       {{F, 14, E, FindingKind::unclosedModule}}},
+      {"module without ENDMODULE at the end", kHead + kInit + "MODULE:ICS\n9. x\n",
+       {{F, 14, E, FindingKind::unclosedModule}}},
+      {"empty module name", kHead + kInit + module("MODULE: ADC"), {{F, 14, E, FindingKind::emptyModuleName}}},
+      {"more than 100 PRM lines", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\n" + lines(101, "p") +
+                                     "PRMEND\n" + kInit,
+       {{F, 105, E, FindingKind::tooManyPrmLines}}},
+      {"more than 100 INIT lines", kHead + "MODULE:INIT\n9. x\n6.\n" + lines(103, "i") + "ENDMODULE\n",
+       {{F, 112, E, FindingKind::tooManyInitLines}}},
+      {"more than 1000 lines in a section with every module marked",
+       kHead + kInit + module("MODULE:A", "7.\n" + lines(600, "a")) + module("MODULE:B", "7.\n" + lines(600, "b")),
+       {{F, 1021, E, FindingKind::tooManySectionLines}}},
+      {"more than 1000 lines in one module's section 6", kHead + kInit + module("MODULE:A", "6.\n" + lines(1001, "a")),
+       {{F, 1017, E, FindingKind::tooManySectionLines}}},
+      {"the MCU's .mcp template is missing", clean, {{F, 1, E, FindingKind::missingTemplate}}, {}},
+      {"NUL byte", kHead + kInit + module("MODULE:ADC", std::string("7.\nint a\0;\n", 11)),
+       {{F, 17, E, FindingKind::binaryContent}}},
+      {"name cut short", kHead + kInit + module("MODULE:TPM2"), {{F, 14, W, FindingKind::moduleNameCutShort}}},
+      {"uses inside a word", kHead + kInit + module("MODULE:SCI causes trouble"),
+       {{F, 14, W, FindingKind::usesInsideWord}}},
+      {"uses text names no module", kHead + kInit + module("MODULE:ADC uses XYZ"),
+       {{F, 14, W, FindingKind::usesNamesNoModule}}},
+      {"module forced only through a longer word",
+       kHead + kInit + module("MODULE:TPM") + module("MODULE:TPMX") + module("MODULE:ADC uses TPMX"),
+       {{F, 24, W, FindingKind::usesMatchesInsideWord}}},
+      {"dependency missed by the one-pass rule",
+       kHead + kInit + module("MODULE:R") + module("MODULE:Q uses R") + module("MODULE:P uses Q"),
+       {{F, 14, W, FindingKind::dependencyMissed}}},
+      {"the same chain in box order is fine",
+       kHead + kInit + module("MODULE:P uses Q") + module("MODULE:Q uses R") + module("MODULE:R"), {}},
+      {"module uses itself", kHead + kInit + module("MODULE:ADC uses ADC"), {{F, 14, W, FindingKind::usesItself}}},
+      {"duplicate module names", kHead + kInit + module("MODULE:ADC") + module("MODULE:ADC"),
+       {{F, 19, W, FindingKind::duplicateModule}}},
+      {"two INIT modules", kHead + kInit + kInit, {{F, 14, W, FindingKind::duplicateInit}}},
+      {"no INIT module", kHead + module("MODULE:ADC"), {{F, 0, W, FindingKind::noInit}}},
+      {"no description", kHead + kInit + "MODULE:ADC\n7.\nint a;\nENDMODULE\n",
+       {{F, 14, W, FindingKind::noDescription}}},
+      {"description without separator", kHead + kInit + "MODULE:ADC\n9.Reads\nENDMODULE\n",
+       {{F, 15, W, FindingKind::descriptionWithoutSeparator}}},
+      {"code before the first module line", kHead + "1.\n#include <x.h>\n" + kInit,
+       {{F, 10, W, FindingKind::codeBeforeFirstModule}}},
+      {"second PRM block", kHead + "PRMSTART\nX\nPRMEND\n" + kInit, {{F, 9, W, FindingKind::secondPrmBlock}}},
+      {"two different menu names", clean + "MenuName=U\n", {{F, 24, W, FindingKind::menuNameChanges}}, {"T", "U"}},
+      {"menu name over 89 characters", "MenuName=" + std::string(95, 'M') + "\n" + clean.substr(11),
+       {{F, 1, E, FindingKind::longLine}, {F, 1, W, FindingKind::longMenuName}}, {std::string(89, 'M')}},
+      {"revision not a number", "MenuName=T\nRevision=7a\n" + clean.substr(11),
+       {{F, 2, W, FindingKind::revisionNotNumber}}},
+      {"header key inside a block", kHead + kInit + module("MODULE:ADC", "7.\nRevision=3\n"),
+       {{F, 17, W, FindingKind::headerInsideBlock}}},
+  };
+  for (const Case& c : cases) {
+    CheckReport report = checkOne(c.file, c.mcps);
+    EXPECT_EQ(shape(report), c.expected) << c.name << "\n" << listing(report);
+    EXPECT_EQ(report.filesChecked, 1) << c.name;
+  }
+}
+
+TEST(KeyFileChecker, MoreThanFiftyModulesNamesTheFirstIgnored) {
+  std::string file = kHead + kInit;
+  for (int i = 1; i < 52; ++i) file += module("MODULE:M" + std::string(1, static_cast<char>('A' + i % 26)) +
+                                                std::string(1, static_cast<char>('A' + i / 26)));
+  // 50 boxes: INIT and 49 more; the 51st and 52nd module lines are ignored.
+  CheckReport report = checkOne(file);
+  ASSERT_EQ(shape(report), (std::vector<Expected>{{F, 14 + 49 * 5, E, FindingKind::tooManyModules}}))
+      << listing(report);
+  EXPECT_NE(report.findings[0].text.find("this module and 1 more (MYB and MZB)"), std::string::npos)
+      << report.findings[0].text;
+}
+
+TEST(KeyFileChecker, SplitLineFindingSaysWhereAndWhatThePieceBecomes) {
+  const std::string code(120 - 6, 'x');
+  CheckReport report = checkOne(kHead + kInit + module("MODULE:ADC", "7.\n" + code.substr(0, 99) + "8. foo" +
+                                                                         code.substr(99) + "\n"));
+  ASSERT_EQ(report.findings.size(), 1u) << listing(report);
+  EXPECT_EQ(formatFinding(report.findings[0]),
+            "KeyFiles/MCU_T.txt:17: error: line is 120 characters long; the wizard reads it as two lines split "
+            "after character 99, and the second piece \"8. fooxxxxxxxxxxxxxxx\" acts as a section header; break it "
+            "into lines of at most 98 characters");
+}
+
+TEST(KeyFileChecker, CatalogueFindings) {
+  test::TempDir dir;
+  const std::string body = "IncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\nPRMEND\n" + kInit;
+  test::writeKeyFiles(dir.path(),
+                      {{"MCU_A.txt", "MenuName=SAME\n" + body},
+                       {"MCU_B.txt", "MenuName=SAME\n" + body},
+                       {"MCU_R.txt", "MenuName=RS1\n" + body},
+                       {"mcu_c.txt", "MenuName=C\n" + body},
+                       {"MCU_D.TXT", "MenuName=D\n" + body}},
+                      {}, false);
+  for (const char* name : {"Start08.c", "SAME.mcp", "RS1.mcp"}) test::writeFile(dir / ("KeyFiles/" + std::string(name)), "x");
+  test::makeDirectory(dir / "KeyFiles/MCU_dir.txt");
+  RealFileSystem fs(dir.path());
+  CheckReport report = checkKeyFiles(fs);
+  const std::string K = "KeyFiles/";
+  EXPECT_EQ(shape(report), (std::vector<Expected>{
+                               {K + "C_Layout.hwl", 0, E, FindingKind::missingTemplate},
+                               {K + "Default.mem", 0, E, FindingKind::missingTemplate},
+                               {K + "MCU_B.txt", 1, W, FindingKind::sameMenuName},
+                               {K + "MCU_D.TXT", 0, W, FindingKind::lookAlikeFileName},
+                               {K + "MCU_dir.txt", 0, W, FindingKind::lookAlikeFileName},
+                               {K + "StartRS08.c", 0, E, FindingKind::missingTemplate},
+                               {K + "burner.bbl", 0, E, FindingKind::missingTemplate},
+                               {K + "mcu_c.txt", 0, W, FindingKind::lookAlikeFileName},
+                           }))
+      << listing(report);
+  EXPECT_EQ(report.filesChecked, 3);
+  EXPECT_EQ(formatSummary(report), "4 errors, 4 warnings in 3 files");
+  EXPECT_EQ(formatFinding(report.findings[5]),
+            "KeyFiles/StartRS08.c: error: missing from KeyFiles: a build of an RS08 MCU (RS1) stops with \"Error "
+            "16a: Could not copy 'StartRS08.c'.\"; put the template into KeyFiles");
+  EXPECT_EQ(fs.currentDirectory(), dir.path()) << "the check leaves the working directory as it was";
+}
+
+TEST(KeyFileChecker, FilesPastTheFiftiethAreNeverListed) {
+  test::TempDir dir;
+  std::map<std::string, std::string> files;
+  std::vector<std::string> menus;
+  for (int i = 0; i < 52; ++i) {
+    std::string name = "N" + std::to_string(100 + i);
+    files["MCU_" + name + ".txt"] = "MenuName=" + name + "\n" + kHead.substr(11) + kInit;
+    menus.push_back(name);
+  }
+  test::writeKeyFiles(dir.path(), files, menus);
+  RealFileSystem fs(dir.path());
+  CheckReport report = checkKeyFiles(fs);
+  EXPECT_EQ(shape(report), (std::vector<Expected>{{"KeyFiles/MCU_N150.txt", 0, E, FindingKind::tooManyMcuFiles},
+                                                  {"KeyFiles/MCU_N151.txt", 0, E, FindingKind::tooManyMcuFiles}}))
+      << listing(report);
+  EXPECT_EQ(report.filesChecked, 52);
+}
+
+TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
+  test::TempDir dir;
+  RealFileSystem fs(dir.path());
+  EXPECT_EQ(shape(checkKeyFiles(fs)), (std::vector<Expected>{{"KeyFiles", 0, E, FindingKind::noKeyFiles}}));
+  test::writeKeyFiles(dir.path(), {});
+  CheckReport report = checkKeyFiles(fs);
+  EXPECT_EQ(shape(report), (std::vector<Expected>{{"KeyFiles", 0, E, FindingKind::noMcuFiles}})) << listing(report);
+  EXPECT_EQ(formatSummary(report), "1 errors, 0 warnings in 0 files");
+}
+
+// ---------------------------------------------------------------------------
+// Agreement with the loader: random files, and for each one every capacity
+// finding and every split line the checker reports is checked against what a
+// build-mode load with every box marked really drops, and against the raw
+// bytes.
+
+namespace {
+
+class Random {
+ public:
+  explicit Random(unsigned seed) : engine_(seed) {}
+  int below(int n) { return static_cast<int>(engine_() % static_cast<unsigned>(n)); }
+  bool chance(int percent) { return below(100) < percent; }
+
+ private:
+  std::mt19937 engine_;  // its output sequence is fixed by the standard
+};
+
+std::string randomCode(Random& random) {
+  static const char* const kStarts[] = {"int a;", "8. x", "MODULE:ZZ", "ENDMODULE", "PRMEND", "9. d", "Revision=4", ""};
+  if (random.chance(8)) {  // over-long, with a piece that may start with a key
+    std::string line(99 + random.below(120), 'c');
+    std::string start = kStarts[random.below(8)];
+    line.replace(99, std::min(start.size(), line.size() - 99), start.substr(0, line.size() - 99));
+    return line;
+  }
+  return std::string(static_cast<std::size_t>(random.below(40)), 'k') + ";";
+}
+
+std::string randomFile(Random& random) {
+  static const char* const kNames[] = {"INIT", "ICS", "ADC", "TPM", "TPMX", "SCI", "", "A"};
+  std::string out = "MenuName=R\nIncludeName=<r.h>\nCURRENTDEVICE=R\n";
+  const int blocks = random.below(8) == 0 ? 40 + random.below(20) : 1 + random.below(8);
+  for (int b = 0; b < blocks; ++b) {
+    if (random.chance(10)) {
+      out += "PRMSTART\n";
+      const int n = random.chance(30) ? 95 + random.below(15) : random.below(5);
+      for (int i = 0; i < n; ++i) out += random.chance(3) ? randomCode(random) + "\n" : "P" + std::to_string(i) + "\n";
+      out += "PRMEND\n";
+    }
+    out += std::string("MODULE:") + kNames[random.below(8)] + (random.chance(40) ? " uses ADC TPMX" : "") + "\n";
+    if (random.chance(80)) out += "9. about\n";
+    const int sections = random.below(4);
+    for (int s = 0; s < sections; ++s) {
+      const int section = 1 + random.below(8);
+      out += std::to_string(section) + ".\n";
+      const int n = random.chance(4) ? 300 + random.below(500) : random.below(6);
+      for (int i = 0; i < n; ++i) out += randomCode(random) + (random.chance(5) ? "\r\n" : "\n");
+    }
+    if (random.chance(92)) out += "ENDMODULE\n";
+  }
+  if (random.chance(20)) out.pop_back();
+  return out;
+}
+
+struct LoaderTruth : LoadObserver {
+  std::map<int, int> piecesOfLine;
+  std::map<std::pair<DroppedKind, int>, int> firstDrop;  // (kind, section) -> line
+  void onPiece(int line, bool, std::string_view, const ClassifiedLine&) override { ++piecesOfLine[line]; }
+  void onDropped(DroppedKind kind, int line, int index) override {
+    firstDrop.emplace(std::make_pair(kind, kind == DroppedKind::sectionLine ? index : 0), line);
+  }
+};
+
+LoaderTruth loadEverythingMarked(const std::string& keyFilesDir) {
+  RealFileSystem fs(keyFilesDir);
+  auto state = std::make_unique<WizardState>();
+  state->mcuFileTitles[0] = "MCU_R";
+  DialogModel dialog;
+  loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+  for (int i = 0; i < kMaxModules; ++i) dialog.setMarked(moduleBox(i), true);
+  LoaderTruth truth;
+  loadMcuDescription(*state, dialog, fs, 0, LoadMode::buildMode, &truth);
+  return truth;
+}
+
+// Physical line number -> length before its line end, from the raw bytes.
+std::map<int, std::size_t> rawLineLengths(const std::string& bytes) {
+  std::map<int, std::size_t> lengths;
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  std::istringstream in(text);
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n) lengths[n] = line.size();
+  return lengths;
+}
+
+std::optional<DroppedKind> droppedKindOf(FindingKind kind) {
+  switch (kind) {
+    case FindingKind::tooManyModules: return DroppedKind::module;
+    case FindingKind::tooManyPrmLines: return DroppedKind::prmLine;
+    case FindingKind::tooManyInitLines: return DroppedKind::initLine;
+    case FindingKind::tooManySectionLines: return DroppedKind::sectionLine;
+    default: return std::nullopt;
+  }
+}
+
+int sectionNamed(const std::string& text) {
+  std::size_t at = text.find("section ");
+  return at == std::string::npos ? 0 : text[at + 8] - '0';
+}
+
+}  // namespace
+
+TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
+  Random random(20240611);
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {}, {"R"});
+  int capacityFindings = 0, splitFindings = 0;
+  for (int round = 0; round < 300; ++round) {
+    const std::string bytes = randomFile(random);
+    test::writeFile(dir / "KeyFiles/MCU_R.txt", bytes);
+    RealFileSystem fs(dir.path());
+    const CheckReport report = checkKeyFiles(fs);
+    const LoaderTruth truth = loadEverythingMarked(dir / "KeyFiles");
+    const std::map<int, std::size_t> lengths = rawLineLengths(bytes);
+    const std::string context = "round " + std::to_string(round) + "\n" + listing(report);
+
+    std::map<std::pair<DroppedKind, int>, int> reportedDrops;
+    std::set<int> reportedSplits;
+    for (const Finding& f : report.findings) {
+      if (f.kind == FindingKind::tooManySectionLines && f.text.starts_with("when ")) continue;  // one module ticked
+      if (auto kind = droppedKindOf(f.kind)) {
+        reportedDrops[{*kind, *kind == DroppedKind::sectionLine ? sectionNamed(f.text) : 0}] = f.line;
+        ++capacityFindings;
+      }
+      if (f.kind == FindingKind::longLine) {
+        reportedSplits.insert(f.line);
+        ++splitFindings;
+        EXPECT_TRUE(f.text.starts_with("line is " + std::to_string(lengths.at(f.line)) + " characters long"))
+            << context;
+      }
+      if (f.kind == FindingKind::noFinalLineEnd) {
+        EXPECT_FALSE(bytes.ends_with('\n')) << context;
+      }
+    }
+    EXPECT_EQ(reportedDrops, truth.firstDrop) << context;
+    std::set<int> splitLines;
+    for (auto [line, pieces] : truth.piecesOfLine)
+      if (pieces > 1) splitLines.insert(line);
+    EXPECT_EQ(reportedSplits, splitLines) << context;
+    for (auto [line, length] : lengths) {
+      EXPECT_EQ(length > 98, splitLines.contains(line)) << context << line;
+    }
+  }
+  EXPECT_GT(capacityFindings, 20);
+  EXPECT_GT(splitFindings, 100);
+}
