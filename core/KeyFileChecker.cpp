@@ -201,7 +201,7 @@ McuFile readMcuFile(FileSystem& inKeyFiles, const std::string& name, bool listed
 
 // A text as it may stand inside a one-line message: no line end, control
 // bytes as \xNN, long texts shortened.
-std::string quoted(std::string_view text, std::size_t limit = 30) {
+std::string quoted(std::string_view text, std::size_t limit = 40) {
   if (text.ends_with('\n')) text.remove_suffix(1);
   std::string out = "\"";
   for (std::size_t i = 0; i < text.size() && i < limit; ++i) {
@@ -546,8 +546,8 @@ void checkModuleLine(const McuFile& file, std::size_t i, FileReport& report) {
     if (next.kind != LineKind::moduleLine) continue;
     report.add(FindingKind::unclosedModule, p.line,
                moduleLabel(name) + " has no ENDMODULE before the next module line (line " + std::to_string(next.line) +
-                   "), so that module takes over its box and its code is built with it; add ENDMODULE before line " +
-                   std::to_string(next.line));
+                   "), so " + moduleLabel(next.moduleName) + " takes over its box and this code is built whenever "
+                   "that box is marked; add ENDMODULE before line " + std::to_string(next.line));
     return;
   }
   report.add(FindingKind::unclosedModule, p.line,
