@@ -157,7 +157,7 @@ class ProjectWizardDialogTest : public QObject {
     QVERIFY(w.dialog->rect().contains(twrpiFrame));
     // The red notes sit between the project-name row and the frames.
     QVERIFY(w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry().bottom() < 60);
-    QVERIFY(mcuFrame.top() > 80 + w.dialog->fontMetrics().height());
+    QVERIFY(mcuFrame.top() > 80 + QFontMetrics(QGuiApplication::font()).height());
   }
 
   void abortsBeforeTheWindowIsShown_data() {
