@@ -1,7 +1,8 @@
 // Fuzzes the line reader and the loader with arbitrary key-file bytes: the
 // file is chosen, modules are clicked, and the file is read again the way a
-// build reads it. The control bytes come from the end of the input, so a
-// plain key file as a seed is mostly a key file.
+// build reads it, or a whole build runs under a project name taken from the
+// input. The control bytes come from the end of the input, so a plain key
+// file as a seed is mostly a key file.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "generate/ProjectBuilder.h"
 
 using namespace forgeline;
 using namespace forgeline::fuzz;
@@ -45,6 +47,28 @@ void checkLineReader(const std::string& bytes) {
   FORGELINE_FUZZ_CHECK(!reader.next(piece));
 }
 
+// A build adds its one project folder beside KeyFiles and changes nothing
+// that was there, and it ends where it started.
+void checkBuild(WizardState& state, DialogModel& dialog, MemoryFileSystem& fs, const std::string& name) {
+  const auto before = fs.snapshot();
+  dialog.setProjectNameText(name);
+  buildProject(state, dialog, fs, FixedClock({1, 2, 2003}));
+  checkCapacities(state);
+  FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/KeyFiles");
+  FORGELINE_FUZZ_CHECK(state.projectName.size() <= name.size());
+  const std::string folder = "/" + state.projectName;
+  for (const auto& [path, content] : fs.snapshot()) {
+    auto old = before.find(path);
+    if (old != before.end()) {
+      FORGELINE_FUZZ_CHECK(old->second == content);
+    } else {
+      FORGELINE_FUZZ_CHECK(path == folder || path.starts_with(folder + "/"));
+      FORGELINE_FUZZ_CHECK(!state.projectName.empty() && state.projectName.find('/') == std::string::npos);
+    }
+  }
+  FORGELINE_FUZZ_CHECK(fs.snapshot().size() >= before.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,12 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto flags = input.ConsumeIntegral<std::uint8_t>();
   std::vector<int> clicks(input.ConsumeIntegralInRange<std::size_t>(0, 12));
   for (int& click : clicks) click = input.ConsumeIntegralInRange<int>(0, kMaxModules - 1);
+  const std::string projectName = (flags & 4) ? input.ConsumeRandomLengthString(80) : std::string();
   const std::string keyFile = input.ConsumeRemainingBytesAsString();
 
   checkLineReader(keyFile);
 
   MemoryFileSystem fs;
   fs.addFile("/KeyFiles/MCU_FUZZ.txt", keyFile);
+  for (const char* name : {"burner.bbl", "Start08.c", "StartRS08.c", "C_Layout.hwl", "Default.mem"})
+    fs.addFile(std::string("/KeyFiles/") + name, name);
   const auto before = fs.snapshot();
   FreshState state;
   DialogModel dialog;
@@ -91,6 +118,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
     FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
     FORGELINE_FUZZ_CHECK(countChosenModules(*state) == 0);
+  }
+  if (flags & 4) {
+    // The template named after the menu name, when the name can be a file
+    // name, so that builds can run to the end.
+    if (!state->menuName.empty() && state->menuName.find('/') == std::string::npos)
+      fs.addFile("/KeyFiles/" + state->menuName + ".mcp", "mcp");
+    checkBuild(*state, dialog, fs, projectName);
+    return 0;
   }
   // Reading never changes a key file.
   FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
