@@ -80,8 +80,8 @@ bool reportSuccess(BuildRun& run) {
 }
 
 // The build, in the order the project folder is put together. The numbers in
-// the messages are the ones users already know from earlier releases, gaps
-// and repeated wording included.
+// the messages are fixed texts, not counters: users quote them when they ask
+// for help, so the gap at 08 and the repeated wording stay as they are.
 const BuildStep kBuildSteps[] = {
     {kAlways, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 01: Could not move back to main folder."},
     {kAlways, createProjectFolder, kOwnMessage},

@@ -1,0 +1,452 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/DialogModel.h"
+#include "core/Wizard.h"
+#include "generate/ProjectBuilder.h"
+#include "support/TestSupport.h"
+#include "ExpectedFiles.h"
+
+using namespace forgeline;
+using test::FsOp;
+
+namespace {
+
+const char* const kAppName = "forgeline";
+const char* const kFolderExists = "That project folder exists already. Please try a different project name.";
+const char* const kSuccess = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.";
+
+ShownMessage plain(const std::string& text) { return {text, kAppName, MessageIcon::none}; }
+ShownMessage folderExistsWarning() { return {kFolderExists, kWindowTitle, MessageIcon::warning}; }
+
+// A wizard opened on a temporary KeyFiles and driven the way the window
+// drives it; the build goes through a file system that fails on cue.
+struct Wizard {
+  explicit Wizard(const std::map<std::string, std::string>& mcuFiles, const std::vector<std::string>& mcps,
+                  const std::string& subfolder = {})
+      : root(subfolder.empty() ? dir.path() : dir / subfolder), real((test::makeDirectory(root), root)), fs(real) {
+    test::writeKeyFiles(root, mcuFiles, mcps);
+    initialiseWizard(*state, dialog, real);
+  }
+
+  void chooseMcu(int i) { loadMcuDescription(*state, dialog, real, i, LoadMode::previewMode); }
+  void tickModule(int i) {
+    dialog.setMarked(moduleBox(i), !dialog.isMarked(moduleBox(i)));
+    toggleModule(*state, dialog, i);
+  }
+  void build(const std::string& name) {
+    dialog.setProjectNameText(name);
+    buildProject(*state, dialog, fs, clock);
+  }
+  std::string keyFiles() const { return root + "/KeyFiles"; }
+
+  // Everything under the main folder but KeyFiles.
+  std::map<std::string, std::string> project() const {
+    std::map<std::string, std::string> tree = test::snapshotTree(root);
+    std::erase_if(tree, [](const auto& entry) { return entry.first.starts_with("KeyFiles"); });
+    return tree;
+  }
+  std::vector<std::string> projectPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : project()) paths.push_back(path);
+    return paths;
+  }
+
+  test::TempDir dir;
+  std::string root;
+  RealFileSystem real;
+  test::FaultyFileSystem fs;
+  DialogModel dialog{kAppName};
+  std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
+  FixedClock clock{{5, 12, 2026}};
+};
+
+// DEMO08 chosen and ADC ticked (which forces ICS on): the road of one build.
+std::unique_ptr<Wizard> demoWizard(const std::string& subfolder = {}) {
+  auto wizard = std::make_unique<Wizard>(std::map<std::string, std::string>{{"MCU_DEMO08.txt", test::kDemo08}},
+                                         std::vector<std::string>{"DEMO08"}, subfolder);
+  wizard->chooseMcu(0);
+  wizard->tickModule(2);
+  return wizard;
+}
+
+const std::string kDemoMainSource =
+    "// Blinky  5Dec26\r\n"
+    "// ======\r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// INCLUDES ///////////////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "#include \"derivative.h\"\r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// DEFINES ////////////////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// GLOBAL CONSTANTS ///////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// GLOBAL VARIABLES ///////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "unsigned int adcValue;\r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// FUNCTION HEADERS ///////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "void ICS_Init(void);\r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// *** MAIN ***********************************************************                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "void main(void)                                                                            \r\n"
+    "{                                                                                          \r\n"
+    "  ICS_Init();\r\n"
+    "  for (;;) { adcValue = ADC_Read(); }\r\n"
+    "}                                                                                          \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "// ********************************************************************                    \r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// FUNCTION BODIES ////////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n"
+    "void ICS_Init(void) { }\r\n"
+    "unsigned int ADC_Read(void) { return 0; }\r\n"
+    "                                                                                           \r\n"
+    "                                                                                           \r\n"
+    "// INTERRUPT BODIES ///////////////////////////////////////////////////                    \r\n"
+    "//---------------------------------------------------------------------                    \r\n";
+
+// Every entry of a complete Blinky build, in the order the build makes them.
+const std::vector<std::pair<std::string, std::string>> kDemoTree = {
+    {"Blinky", "<dir>"},
+    {"Blinky/bin", "<dir>"},
+    {"Blinky/bin/Project.Map", "Placeholder.\r\n"},
+    {"Blinky/cmd", "<dir>"},
+    {"Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Postload.cmd",
+     "// After load the commands written below will be executed\r\n"},
+    {"Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Preload.cmd",
+     "// Before load the commands written below will be executed\r\n"},
+    {"Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd",
+     "// After reset the commands written below will be executed\r\n"},
+    {"Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd",
+     "// At startup the commands written below will be executed\r\n"},
+    {"Blinky/prm", "<dir>"},
+    {"Blinky/prm/burner.bbl", "burner template\r\n"},
+    {"Blinky/prm/Project.prm",
+     "NAMES END\r\n"
+     "SEGMENTS\r\n"
+     "    RAM = READ_WRITE 0x0080 TO 0x00FF;\r\n"
+     "    ROM = READ_ONLY  0xE000 TO 0xFFAD;\r\n"
+     "END\r\n"},
+    {"Blinky/Sources", "<dir>"},
+    {"Blinky/Sources/derivative.h", expected::kHcs08Header},
+    {"Blinky/Sources/main.c", kDemoMainSource},
+    {"Blinky/Sources/Start08.c", "/* HCS08 start-up */\r\n"},
+    {"Blinky/BDM_P&E_Multilink_CyclonePro.ini", expected::kHcs08Ini},
+    {"Blinky/C_Layout.hwl", "layout template\r\n"},
+    {"Blinky/Default.mem", "memory template\r\n"},
+    {"Blinky/Blinky.mcp", "mcp of DEMO08\r\n"},
+};
+
+// The paths of kDemoTree up to and including `last`, sorted like a snapshot.
+std::vector<std::string> demoPathsThrough(const std::string& last) {
+  std::vector<std::string> paths;
+  for (const auto& [path, bytes] : kDemoTree) {
+    paths.push_back(path);
+    if (path == last) break;
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+}  // namespace
+
+TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
+  auto wizard = demoWizard();
+  const auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
+  wizard->build("Blinky");
+
+  EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
+  EXPECT_TRUE(wizard->dialog.ended());
+  EXPECT_FALSE(wizard->state->buildFailed);
+  EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles());
+  EXPECT_EQ(wizard->project(), (std::map<std::string, std::string>(kDemoTree.begin(), kDemoTree.end())));
+  EXPECT_EQ(test::snapshotTree(wizard->keyFiles()), keyFilesBefore);
+}
+
+TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
+  struct Case {
+    std::string label;
+    std::function<void(Wizard&)> arrange;
+    std::string message;
+    std::string lastMade;  // the last entry of the tree the build got to
+    std::string lastOperation;  // what the build did last before going back to KeyFiles
+    bool ended = false;
+  } cases[] = {
+      {"Error 02", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "Blinky"); },
+       "Error 02: Could not move back to main folder.", "Blinky", "cd Blinky"},
+      {"Error 03", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "bin"); }, "Error 03: Could not create bin folder.",
+       "Blinky", "mkdir bin"},
+      {"Error 04", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "bin"); }, "Error 04: Could not move to bin folder.",
+       "Blinky/bin", "cd bin"},
+      {"Error 05", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 1); },
+       "Error 05: Could not move back to main folder.", "Blinky/bin/Project.Map", "cd .."},
+      {"Error 06", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "cmd"); }, "Error 06: Could not create cmd folder.",
+       "Blinky/bin/Project.Map", "mkdir cmd"},
+      {"Error 07", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "cmd"); }, "Error 07: Could not move to cmd folder.",
+       "Blinky/cmd", "cd cmd"},
+      {"Error 09", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 2); },
+       "Error 09: Could not move back to main folder.", "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd", "cd .."},
+      {"Error 10", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "prm"); }, "Error 10: Could not create prm folder.",
+       "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd", "mkdir prm"},
+      {"Error 11", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "prm"); }, "Error 11: Could not move to prm folder.",
+       "Blinky/prm", "cd prm"},
+      {"Error 12", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "burner.bbl"); },
+       "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm", "copy burner.bbl"},
+      {"Error 12, burner.bbl missing", [](Wizard& w) { std::filesystem::remove(w.keyFiles() + "/burner.bbl"); },
+       "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm", "copy burner.bbl"},
+      {"Error 13", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 3); },
+       "Error 13: Could not move back to main folder.", "Blinky/prm/Project.prm", "cd .."},
+      {"Error 14", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "Sources"); },
+       "Error 14: Could not create Sources folder.", "Blinky/prm/Project.prm", "mkdir Sources"},
+      {"Error 15", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "Sources"); },
+       "Error 15: Could not move to Sources folder.", "Blinky/Sources", "cd Sources"},
+      {"Error 16b", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Start08.c"); }, "Error 16b: Could not copy 'Start08.c'.",
+       "Blinky/Sources/main.c", "copy Start08.c"},
+      {"Error 17", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 4); },
+       "Error 17: Could not move back to main folder.", "Blinky/Sources/Start08.c", "cd .."},
+      {"Error 18", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "C_Layout.hwl"); },
+       "Error 18: Could not copy 'C_Layout.hwl'.", "Blinky/BDM_P&E_Multilink_CyclonePro.ini", "copy C_Layout.hwl"},
+      {"Error 19", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Default.mem"); }, "Error 19: Could not copy 'Default.mem'.",
+       "Blinky/C_Layout.hwl", "copy Default.mem"},
+      {"Error 20", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Blinky.mcp"); }, "Error 20: Could not copy MCP file.",
+       "Blinky/Default.mem", "copy Blinky.mcp"},
+      {"Error 20, mcp missing", [](Wizard& w) { std::filesystem::remove(w.keyFiles() + "/DEMO08.mcp"); },
+       "Error 20: Could not copy MCP file.", "Blinky/Default.mem", "copy Blinky.mcp"},
+      {"main.c not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "main.c"); },
+       "Could not create 'main.c'. Please close file.", "Blinky/Sources/derivative.h", "write main.c", true},
+      {"main.c not written", [](Wizard& w) { w.fs.failOn(FsOp::write, "main.c"); }, "Could not write 'main.c'.",
+       "Blinky/Sources/main.c", "close main.c"},
+      {"Project.Map not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "Project.Map"); },
+       "Could not create 'Project.Map'.", "Blinky/bin", "write Project.Map"},
+      {"command file not closed",
+       [](Wizard& w) { w.fs.failOn(FsOp::close, "BDM_P&E_Multilink_CyclonePro_Reset.cmd"); },
+       "Could not write 'BDM_P&E_Multilink_CyclonePro_Reset.cmd'.", "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd",
+       "close BDM_P&E_Multilink_CyclonePro_Reset.cmd"},
+      {"Project.prm not written", [](Wizard& w) { w.fs.failOn(FsOp::write, "Project.prm"); },
+       "Could not write 'Project.prm'.", "Blinky/prm/Project.prm", "close Project.prm"},
+      {"derivative.h not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "derivative.h"); },
+       "Could not create 'derivative.h'.", "Blinky/Sources", "write derivative.h"},
+      {"settings file not created",
+       [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "BDM_P&E_Multilink_CyclonePro.ini"); },
+       "Could not create 'BDM_P&E_Multilink_CyclonePro.ini'.", "Blinky/Sources/Start08.c",
+       "write BDM_P&E_Multilink_CyclonePro.ini"},
+  };
+  for (const Case& c : cases) {
+    auto wizard = demoWizard();
+    c.arrange(*wizard);
+    wizard->build("Blinky");
+
+    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(c.message)}) << c.label;
+    EXPECT_EQ(wizard->dialog.ended(), c.ended) << c.label;
+    EXPECT_TRUE(wizard->state->buildFailed) << c.label;
+    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << c.label;
+    EXPECT_EQ(wizard->projectPaths(), demoPathsThrough(c.lastMade)) << c.label;
+    const auto& log = wizard->fs.log();
+    ASSERT_GE(log.size(), 2u) << c.label;
+    EXPECT_EQ(log[log.size() - 2], c.lastOperation) << c.label;
+    EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << c.label;
+  }
+}
+
+TEST(ProjectBuilder, RefusedNameIsTheFolderExistsWarningAndCreatesNothing) {
+  const std::string names[] = {"Blinky", "", ".", "..", "a/b", "a\\b", "../Escaped", "/abs"};
+  for (const std::string& name : names) {
+    auto wizard = demoWizard();
+    test::makeDirectory(wizard->root + "/Blinky");
+    test::makeDirectory(wizard->root + "/a");
+    const auto before = test::snapshotTree(wizard->root);
+    wizard->build(name);
+
+    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{folderExistsWarning()}) << name;
+    EXPECT_FALSE(wizard->dialog.ended()) << name;
+    EXPECT_TRUE(wizard->state->buildFailed) << name;
+    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << name;
+    EXPECT_EQ(test::snapshotTree(wizard->root), before) << name;
+    // A refused name never reaches the disk, so nothing can land beside the
+    // main folder either; only an ordinary name is tried and found taken.
+    for (const std::string& entry : wizard->fs.log()) {
+      if (entry.starts_with("mkdir")) {
+        EXPECT_EQ(entry, "mkdir Blinky") << name;
+      }
+    }
+  }
+}
+
+TEST(ProjectBuilder, FailedMoveToMainFolderStillMakesTheFolderInKeyFiles) {
+  for (const bool folderThere : {false, true}) {
+    auto wizard = demoWizard();
+    if (folderThere) test::makeDirectory(wizard->keyFiles() + "/Blinky");
+    wizard->fs.failOn(FsOp::changeDirectory, "..");
+    wizard->build("Blinky");
+
+    std::vector<ShownMessage> expected{plain("Error 01: Could not move back to main folder.")};
+    if (folderThere) expected.push_back(folderExistsWarning());
+    EXPECT_EQ(wizard->dialog.messages(), expected) << folderThere;
+    EXPECT_TRUE(test::exists(wizard->keyFiles() + "/Blinky")) << folderThere;
+    EXPECT_TRUE(wizard->projectPaths().empty()) << folderThere;
+    EXPECT_FALSE(wizard->dialog.ended());
+    EXPECT_TRUE(wizard->state->buildFailed);
+    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles());
+    EXPECT_EQ(wizard->fs.log().back(), "cd " + wizard->keyFiles());
+  }
+}
+
+TEST(ProjectBuilder, FailedRestoreShowsError99AndLeavesBuildFailedAlone) {
+  struct Case {
+    std::string label;
+    std::function<void(Wizard&)> arrange;
+    std::vector<std::string> messages;
+    bool failed;
+  } cases[] = {
+      {"directory not entered again", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, w.keyFiles()); },
+       {kSuccess, "Error 99: Please exit and restart GUI."}, false},
+      {"directory not saved", [](Wizard& w) { w.fs.failOn(FsOp::currentDirectory); },
+       {kSuccess, "Error 99: Please exit and restart GUI."}, false},
+      {"after a failed step",
+       [](Wizard& w) {
+         w.fs.failOn(FsOp::copyFile, "burner.bbl");
+         w.fs.failOn(FsOp::changeDirectory, w.keyFiles());
+       },
+       {"Error 12: Could not copy 'burner.bbl' file.", "Error 99: Please exit and restart GUI."}, true},
+  };
+  for (const Case& c : cases) {
+    auto wizard = demoWizard();
+    c.arrange(*wizard);
+    wizard->build("Blinky");
+    std::vector<ShownMessage> expected;
+    for (const std::string& text : c.messages) expected.push_back(plain(text));
+    EXPECT_EQ(wizard->dialog.messages(), expected) << c.label;
+    EXPECT_EQ(wizard->state->buildFailed, c.failed) << c.label;
+    EXPECT_NE(wizard->real.currentDirectory(), wizard->keyFiles()) << c.label;
+  }
+}
+
+TEST(ProjectBuilder, WorkingDirectoryOfAnyLengthIsRestored) {
+  const std::string deep = std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f');
+  auto wizard = demoWizard(deep);
+  ASSERT_GT(wizard->keyFiles().size(), 220u);
+  wizard->build("Blinky");
+  EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
+  EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles());
+}
+
+TEST(ProjectBuilder, RunsRs08FamilyStartupCopyAsError16a) {
+  const std::string rs08 = "MenuName=RS08KA2\nCURRENTDEVICE=MC9RS08KA2\nMODULE:INIT\n6.\n  for (;;) { }\nENDMODULE\n";
+  Wizard wizard({{"MCU_RS08KA2.txt", rs08}}, {"RS08KA2"});
+  wizard.chooseMcu(0);
+  wizard.fs.failOn(FsOp::copyFile, "StartRS08.c");
+  wizard.build("Tiny");
+  EXPECT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain("Error 16a: Could not copy 'StartRS08.c'.")});
+  EXPECT_TRUE(test::exists(wizard.root + "/Tiny/Sources/main.c"));
+  EXPECT_FALSE(test::exists(wizard.root + "/Tiny/Sources/StartRS08.c"));
+}
+
+TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
+  struct Case {
+    std::string menuName;
+    bool rs08;
+  } cases[] = {{"RS08KA2", true}, {"RS", true}, {"rs08ka2", false}, {"HCS08QG8", false}, {"R", false}};
+  for (const Case& c : cases) {
+    Wizard wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\nMODULE:INIT\nENDMODULE\n"}}, {c.menuName});
+    wizard.chooseMcu(0);
+    wizard.build("P");
+    ASSERT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.menuName;
+    const std::string prefix = c.rs08 ? "RS08_" : "";
+    const std::string startup = c.rs08 ? "StartRS08.c" : "Start08.c";
+    const std::string other = c.rs08 ? "Start08.c" : "StartRS08.c";
+    EXPECT_TRUE(test::exists(wizard.root + "/P/Sources/" + startup)) << c.menuName;
+    EXPECT_FALSE(test::exists(wizard.root + "/P/Sources/" + other)) << c.menuName;
+    EXPECT_TRUE(test::exists(wizard.root + "/P/" + prefix + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
+    EXPECT_TRUE(test::exists(wizard.root + "/P/cmd/" + prefix + "BDM_P&E_Multilink_CyclonePro_Startup.cmd"))
+        << c.menuName;
+    const bool hasMacros = test::readFile(wizard.root + "/P/Sources/derivative.h").find("_Stop") != std::string::npos;
+    EXPECT_EQ(hasMacros, !c.rs08) << c.menuName;
+    EXPECT_EQ(test::readFile(wizard.root + "/P/P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
+  }
+}
+
+TEST(ProjectBuilder, LongNameIsCutToFiftyCharacters) {
+  std::string umlauts;
+  for (int i = 0; i < 60; ++i) umlauts += "\xc3\xbc";
+  struct Case {
+    std::string typed;
+    std::string cut;
+  } cases[] = {
+      {std::string(60, 'n'), std::string(50, 'n')},
+      {umlauts, umlauts.substr(0, 100)},
+  };
+  for (const Case& c : cases) {
+    auto wizard = demoWizard();
+    wizard->build(c.typed);
+    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
+    EXPECT_EQ(wizard->state->projectName, c.cut);
+    EXPECT_EQ(wizard->dialog.projectNameText(), c.typed);
+    EXPECT_TRUE(test::exists(wizard->root + "/" + c.cut + "/" + c.cut + ".mcp"));
+    const std::string mainSource = test::readFile(wizard->root + "/" + c.cut + "/Sources/main.c");
+    EXPECT_TRUE(mainSource.starts_with("// " + c.cut + "  5Dec26\r\n// " + std::string(50, '=') + "\r\n"));
+  }
+}
+
+TEST(ProjectBuilder, RetryAfterAFailureBuildsLikeAFirstBuild) {
+  auto retried = demoWizard();
+  test::makeDirectory(retried->root + "/Blinky");
+  retried->build("Blinky");
+  ASSERT_EQ(retried->dialog.messages(), std::vector<ShownMessage>{folderExistsWarning()});
+  retried->dialog.clearMessages();
+  retried->build("Second");
+
+  auto fresh = demoWizard();
+  fresh->build("Second");
+  EXPECT_EQ(retried->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
+  EXPECT_FALSE(retried->state->buildFailed);
+  auto tree = retried->project();
+  tree.erase("Blinky");
+  EXPECT_EQ(tree, fresh->project());
+}
+
+TEST(ProjectBuilder, BodyOfMainFollowsTheTicksAtBuildTime) {
+  struct Case {
+    std::vector<int> ticks;
+    std::string body;
+  } cases[] = {
+      {{}, "  for (;;) { }\r\n"},
+      {{1}, "  ICS_Init();\r\n  for (;;) { }\r\n"},
+      {{1, 2},
+       "MCU_Init();  \r\n"
+       "for (;;)    // Empty project was created due to multiple module choice. \r\n"
+       "  {          \r\n"
+       "  }          \r\n"},
+  };
+  for (const Case& c : cases) {
+    Wizard wizard({{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
+    wizard.chooseMcu(0);
+    for (int tick : c.ticks) wizard.tickModule(tick);
+    wizard.build("Blinky");
+    const std::string mainSource = test::readFile(wizard.root + "/Blinky/Sources/main.c");
+    const std::string open = "{" + std::string(90, ' ') + "\r\n";
+    const std::string close = "}" + std::string(90, ' ') + "\r\n";
+    const std::size_t from = mainSource.find(open) + open.size();
+    EXPECT_EQ(mainSource.substr(from, mainSource.find(close) - from), c.body) << c.ticks.size() << " ticked";
+    EXPECT_EQ(wizard.state->chosenCount, static_cast<int>(c.ticks.size()));
+  }
+}

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/FileSystem.h"
+#include "generate/TextFileWriter.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using test::FsOp;
+
+TEST(TextFileWriter, EveryLineFeedBecomesCarriageReturnLineFeed) {
+  struct Case {
+    std::string text;
+    std::string file;
+  } cases[] = {
+      {"", ""},
+      {"one\n", "one\r\n"},
+      {"\n\n", "\r\n\r\n"},
+      {"no end", "no end"},
+      {"already\r\n", "already\r\r\n"},
+      {"lone\rcarriage return\n", "lone\rcarriage return\r\n"},
+      {"100% %s %d %n\n", "100% %s %d %n\r\n"},
+      {std::string("nul\0byte\n", 9), std::string("nul\0byte\r\n", 10)},
+      {"\xef\xbb\xbf" "kept as given\n", "\xef\xbb\xbf" "kept as given\r\n"},
+      {"\xff\xfe high bytes\n", "\xff\xfe high bytes\r\n"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    RealFileSystem fs(dir.path());
+    EXPECT_TRUE(writeTextFile(fs, "out.txt", c.text).ok()) << c.text;
+    EXPECT_EQ(test::readFile(dir / "out.txt"), c.file) << c.text;
+  }
+}
+
+TEST(TextFileWriter, EmptiesAnExistingFile) {
+  test::TempDir dir;
+  test::writeFile(dir / "out.txt", "a much longer earlier content\r\n");
+  RealFileSystem fs(dir.path());
+  EXPECT_TRUE(writeTextFile(fs, "out.txt", "new\n").ok());
+  EXPECT_EQ(test::readFile(dir / "out.txt"), "new\r\n");
+}
+
+TEST(TextFileWriter, TellsWhichWayTheFileFailed) {
+  struct Case {
+    FsOp failing;
+    WriteStatus status;
+  } cases[] = {
+      {FsOp::openForWriting, WriteStatus::notCreated},
+      {FsOp::write, WriteStatus::notWritten},
+      {FsOp::close, WriteStatus::notWritten},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    RealFileSystem real(dir.path());
+    test::FaultyFileSystem fs(real);
+    fs.failOn(c.failing, "out.txt");
+    const WriteOutcome outcome = writeTextFile(fs, "out.txt", "text\n");
+    EXPECT_EQ(outcome.status, c.status) << static_cast<int>(c.failing);
+    EXPECT_EQ(outcome.fileName, "out.txt");
+  }
+}
+
+TEST(TextFileWriter, NothingIsWrittenAfterAFailedWrite) {
+  test::TempDir dir;
+  RealFileSystem real(dir.path());
+  test::FaultyFileSystem fs(real);
+  fs.failOn(FsOp::write, "out.txt");
+  TextFileWriter writer(fs, "out.txt");
+  writer.write("first\n");
+  writer.write("second\n");
+  EXPECT_EQ(writer.close().status, WriteStatus::notWritten);
+  EXPECT_EQ(fs.log(), (std::vector<std::string>{"write out.txt", "write-bytes out.txt", "close out.txt"}));
+  EXPECT_EQ(test::readFile(dir / "out.txt"), "");
+}
