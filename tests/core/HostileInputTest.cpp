@@ -2,7 +2,8 @@
 // kind of damage. Each row sets up a hostile KeyFiles, opens the wizard on
 // it, chooses the first MCU, ticks every module it can and reads the file
 // again the way a build does, then compares what happened with the outcome
-// the row states. Whatever the row, KeyFiles must be byte-identical after.
+// the row states. Whatever the row, KeyFiles must be byte-identical after,
+// and after the key-file checker has read it too.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
+#include "core/KeyFileChecker.h"
 #include "core/Wizard.h"
 #include "support/TestSupport.h"
 
@@ -323,6 +325,22 @@ TEST(HostileInput, EveryRowGivesItsDocumentedOutcomeAndLeavesKeyFilesAlone) {
       EXPECT_EQ(snapshotTree(dir.path()), before) << row.name;
     }
     EXPECT_EQ(outcome, row.expected) << row.name;
+
+    // The checker reads the same damage and must survive it just as well,
+    // changing nothing and leaving its file system where it found it.
+    const auto beforeCheck = snapshotTree(dir.path());
+    RealFileSystem checkFs(dir.path());
+    const CheckReport report = checkKeyFiles(checkFs);
+    EXPECT_EQ(checkFs.currentDirectory(), dir.path()) << row.name;
+    EXPECT_EQ(snapshotTree(dir.path()), beforeCheck) << row.name;
+    // Every readable MCU file is checked, also those past the wizard's 50.
+    int mcuFiles = 0;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(dir / "KeyFiles", ignored)) {
+      for (const auto& entry : std::filesystem::directory_iterator(dir / "KeyFiles"))
+        mcuFiles += entry.is_regular_file(ignored) && matchesMcuPattern(entry.path().filename().string());
+    }
+    EXPECT_EQ(report.filesChecked, mcuFiles) << row.name;
   }
 }
 
