@@ -249,6 +249,16 @@ TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
   EXPECT_EQ(formatSummary(report), "1 errors, 0 warnings in 0 files");
 }
 
+TEST(KeyFileChecker, UnreadableFileIsOneError) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", kHead + kInit}}, {"T"});
+  RealFileSystem disk(dir.path());
+  test::FaultyFileSystem fs(disk);
+  fs.failOn(test::FsOp::openForReading, "MCU_T.txt");
+  CheckReport report = checkKeyFiles(fs);
+  EXPECT_EQ(shape(report), (std::vector<Expected>{{F, 0, E, FindingKind::unreadableFile}})) << listing(report);
+}
+
 // ---------------------------------------------------------------------------
 // Agreement with the loader: random files, and for each one every capacity
 // finding and every split line the checker reports is checked against what a
