@@ -11,7 +11,8 @@ LineReader::LineReader(InputFile& input) : input_(input) {}
 int LineReader::peekRaw() {
   if (pos_ == end_) {
     if (eof_) return -1;
-    end_ = input_.read(buffer_, sizeof buffer_);
+    end_ = input_.read(buffer_, readSize_);
+    readSize_ = std::min(2 * readSize_, sizeof buffer_);
     pos_ = 0;
     if (end_ == 0) {
       eof_ = true;
@@ -37,11 +38,21 @@ bool LineReader::next(std::string& piece) {
   piece.clear();
   pieceLine_ = nextLine_;
   pieceContinues_ = midLine_;
-  while (piece.size() < kMaxPiece) {
-    int c = get();
-    if (c < 0) break;
+  bool lineEnded = false;
+  while (!lineEnded && piece.size() < kMaxPiece && peekRaw() >= 0) {
+    // Plain bytes up to the first LF or CR are taken in one go; only those
+    // two need a closer look.
+    const char* start = buffer_ + pos_;
+    std::size_t limit = std::min(end_ - pos_, kMaxPiece - piece.size());
+    auto before = [start](const void* found) { return static_cast<std::size_t>(static_cast<const char*>(found) - start); };
+    if (const void* lf = std::memchr(start, '\n', limit)) limit = before(lf);
+    if (const void* cr = std::memchr(start, '\r', limit)) limit = before(cr);
+    piece.append(start, limit);
+    pos_ += limit;
+    if (piece.size() == kMaxPiece || pos_ == end_) continue;
+    const int c = get();
     piece.push_back(static_cast<char>(c));
-    if (c == '\n') break;
+    lineEnded = c == '\n';
   }
   if (piece.empty()) return false;
   if (piece.back() == '\n') {

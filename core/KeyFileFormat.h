@@ -32,7 +32,11 @@ class LineReader {
   int get();  // next byte after CR LF folding, or -1 at the end
   int peekRaw();
   InputFile& input_;
-  char buffer_[4096];
+  // The first read is small, as the catalogue scan needs only a file's first
+  // lines; later reads double up to the whole buffer, so a big file takes
+  // few system calls.
+  std::size_t readSize_ = 4096;
+  char buffer_[65536];
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

@@ -61,6 +61,8 @@ TEST(LineReader, SplitsLikeAHundredByteTextModeBuffer) {
       {"a\r\r\nb", {"a\r\n", "b"}},
       {std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
       {"end\r", {"end\r"}},
+      {x99 + "\r\n", {x99, "\n"}},
+      {x98 + "\ry\n", {x98 + "\r", "y\n"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(readPieces(c.input), c.pieces) << "input: " << c.input;
@@ -93,4 +95,20 @@ TEST(LineReader, ReportsThePhysicalLineOfEachPiece) {
   while (reader.next(piece)) seen.emplace_back(reader.lineNumber(), reader.pieceIsContinuation());
   std::vector<std::pair<int, bool>> expected{{1, false}, {2, false}, {2, true}, {3, false}};
   EXPECT_EQ(seen, expected);
+}
+
+// Big files arrive in growing reads; wherever a read ends, the pieces must be
+// those of a byte-by-byte reading.
+TEST(LineReader, BigFileReadsAsIfByteByByte) {
+  std::string bytes;
+  for (int i = 0; bytes.size() < 300000; ++i) {
+    bytes += std::string(static_cast<std::size_t>(i % 131), static_cast<char>('a' + i % 26));
+    bytes += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
+  }
+  StringInput whole(bytes);
+  LineReader reader(whole);
+  std::vector<std::string> pieces;
+  std::string piece;
+  while (reader.next(piece)) pieces.push_back(piece);
+  EXPECT_EQ(pieces, readPieces(bytes, 1));
 }
