@@ -48,7 +48,17 @@ constexpr std::string_view kMonthNames = "JanFebMarAprMayJunJulAugSepOctNovDec";
 
 class MainSource {
  public:
-  explicit MainSource(const WizardState& state) : state_(state) {}
+  // The collected lines make up nearly all of a big main.c; room for them and
+  // the skeleton is taken at once rather than by repeated regrowth.
+  explicit MainSource(const WizardState& state) : state_(state) {
+    std::size_t size = 64 * (kSkeletonWidth + 1) + 2 * kMaxUnderline;
+    for (int s = 1; s <= kSectionCount; ++s)
+      for (int k = 0; k < state.sectionCount(s) && k < kMaxSectionLines; ++k)
+        size += state.section(s)[static_cast<std::size_t>(k)].size();
+    for (int k = 0; k < state.initLineCount && k < kMaxInitLines; ++k)
+      size += state.initLines[static_cast<std::size_t>(k)].size();
+    text_.reserve(size + state.projectName.size());
+  }
 
   void line(std::string_view text) {
     text_ += text;

@@ -1,5 +1,6 @@
 #include "generate/TextFileWriter.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace forgeline {
@@ -9,13 +10,20 @@ TextFileWriter::TextFileWriter(FileSystem& fs, std::string fileName)
 
 void TextFileWriter::write(std::string_view text) {
   if (!file_ || failed_ || text.empty()) return;
+  // The text goes out in chunks, so a big main.c is never held twice.
+  constexpr std::size_t kChunk = 65536;
   std::string bytes;
-  bytes.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') bytes += '\r';
-    bytes += c;
+  bytes.reserve(std::min(text.size() + text.size() / 16, kChunk + kChunk / 16));
+  for (std::size_t from = 0; from < text.size() && !failed_;) {
+    const std::size_t lf = std::min(text.find('\n', from), text.size());
+    bytes.append(text, from, lf - from);
+    if (lf < text.size()) bytes.append("\r\n");
+    from = lf + 1;
+    if (bytes.size() >= kChunk || from >= text.size()) {
+      if (!file_->write(bytes)) failed_ = true;
+      bytes.clear();
+    }
   }
-  if (!file_->write(bytes)) failed_ = true;
 }
 
 WriteOutcome TextFileWriter::close() {
