@@ -36,6 +36,8 @@ void toggleModule(WizardState& state, DialogPort& dialog, int index) {
           state.moduleUses[static_cast<std::size_t>(m)].find(name) != std::string::npos) {
         dialog.setMarked(moduleBox(k), true);
         dialog.setEnabled(moduleBox(k), false);
+        // Further sources would only force the same box on again.
+        break;
       }
     }
   }
