@@ -29,7 +29,7 @@ class KeyFileText {
     if (text.size() + close.size() < kLineChars) text.append(kLineChars - text.size() - close.size(), '.');
     line(text + close);
   }
-  // Header values end at the line end, so header lines are never padded.
+  // A line as it stands, unpadded: header values end at the line end.
   void header(const char* key, const std::string& value) {
     text_ += key;
     text_ += value;
@@ -104,10 +104,17 @@ void sectionLines(KeyFileText& file, const std::string& module, int section, int
 
 // `lines(section)` gives the number of lines of each section of the module.
 template <typename Lines>
-void moduleBlock(KeyFileText& file, int index, Lines lines) {
+void moduleBlock(KeyFileText& file, int index, int modules, Lines lines) {
   const std::string name = moduleName(index);
-  file.line("MODULE:" + name);
-  file.line("9. " + name + ": made-up module " + std::to_string(index) + " for measuring");
+  // Each module uses the one after it, as drivers build on each other and
+  // the one-pass uses rule wants them listed; clicked from the last box to
+  // the first, every box is still enabled when its click comes.
+  const bool uses = index >= 1 && index + 1 < modules;
+  // Module and description lines are written as people write them, without
+  // trailing blanks: those would become part of the uses and description
+  // texts.
+  file.header("MODULE:", name + (uses ? " uses " + moduleName(index + 1) : std::string()));
+  file.header("9. ", name + ": made-up module " + std::to_string(index) + " for measuring");
   for (int s = 1; s <= 8; ++s)
     if (int count = lines(s); count > 0) sectionLines(file, name, s, count);
   file.line("ENDMODULE");
@@ -117,11 +124,11 @@ std::string mcu(int factor) {
   KeyFileText file;
   headerLines(file, kFullMcuMenuName, 50);
   prmBlock(file, kPrmLines);
-  moduleBlock(file, 0, [](int s) { return s == 6 ? kInitMainLines : kLinesPerSection; });
+  moduleBlock(file, 0, kModules, [](int s) { return s == 6 ? kInitMainLines : kLinesPerSection; });
   for (int m = 1; m < kModules; ++m) {
     // 49 tickable modules share section 6's 1000 lines: the first takes 40.
     const int main = m == 1 ? 2 * kLinesPerSection : kLinesPerSection;
-    moduleBlock(file, m, [&](int s) { return factor * (s == 6 ? main : kLinesPerSection); });
+    moduleBlock(file, m, kModules, [&](int s) { return factor * (s == 6 ? main : kLinesPerSection); });
   }
   return file.take();
 }
@@ -142,7 +149,7 @@ std::string typicalMcu(int index) {
   headerLines(file, typicalMenuName(index), index);
   prmBlock(file, 10);
   for (int m = 0; m < 6; ++m) {
-    moduleBlock(file, m, [m](int s) {
+    moduleBlock(file, m, 6, [m](int s) {
       if (s == 6) return 4;
       return m > 0 && (s <= 2 || s >= 7) ? 2 : 1;
     });

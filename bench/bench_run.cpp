@@ -1,6 +1,8 @@
 // Runs a command (and optionally its floor) RUNS times each, alternating
 // the two so that both see the same load on the machine, and prints for each
-// one line: MEDIAN_MS MIN_MS PEAK_RSS_KIB FAILED_RUNS.
+// one line: MEDIAN_MS MIN_MS CPU_MEDIAN_MS PEAK_RSS_KIB FAILED_RUNS. The
+// wall time is what a user waits; the processor time (user and system) is
+// what the run itself costs, and stays steady on a machine that is shared.
 //   bench_run RUNS COMMAND... [--vs FLOOR...]
 // "{i}" in an argument becomes the run's number: 0 for the warm-up run that
 // is not counted, then 1 to RUNS. Output of the commands is discarded.
@@ -25,6 +27,7 @@ namespace {
 
 struct Sample {
   double milliseconds = 0;
+  double cpuMilliseconds = 0;
   long peakKib = 0;
   bool failed = false;
 };
@@ -65,11 +68,16 @@ Sample runOnce(const std::vector<std::string>& args) {
   }
   sample.milliseconds = now() - start;
   sample.peakKib = usage.ru_maxrss;
+  auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+  sample.cpuMilliseconds = ms(usage.ru_utime) + ms(usage.ru_stime);
   sample.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
   return sample;
 }
 
 void report(std::vector<Sample>& samples) {
+  std::vector<double> cpu;
+  for (const Sample& s : samples) cpu.push_back(s.cpuMilliseconds);
+  std::sort(cpu.begin(), cpu.end());
   std::sort(samples.begin(), samples.end(),
             [](const Sample& a, const Sample& b) { return a.milliseconds < b.milliseconds; });
   long peak = 0;
@@ -78,8 +86,8 @@ void report(std::vector<Sample>& samples) {
     peak = std::max(peak, s.peakKib);
     failed += s.failed ? 1 : 0;
   }
-  std::printf("%.3f %.3f %ld %d\n", samples[samples.size() / 2].milliseconds, samples.front().milliseconds, peak,
-              failed);
+  std::printf("%.3f %.3f %.3f %ld %d\n", samples[samples.size() / 2].milliseconds, samples.front().milliseconds,
+              cpu[cpu.size() / 2], peak, failed);
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 // start-up a user waits for.
 //   window_start wizard DIR   the wizard's window on DIR/KeyFiles
 //   window_start empty        an empty QDialog, the floor
+//   window_start label        a QDialog with one line of text: the floor
+//                             with the font system that any text needs
 #include <QDialog>
+#include <QLabel>
 #include <QMetaObject>
 #include <QPaintEvent>
 #include <chrono>
@@ -55,14 +58,16 @@ class FirstFrame : public Dialog {
 int main(int argc, char** argv) {
   const bool wizard = argc == 3 && std::strcmp(argv[1], "wizard") == 0;
   const bool empty = argc == 2 && std::strcmp(argv[1], "empty") == 0;
-  if (!wizard && !empty) {
-    std::fprintf(stderr, "usage: window_start wizard DIR | window_start empty\n");
+  const bool label = argc == 2 && std::strcmp(argv[1], "label") == 0;
+  if (!wizard && !empty && !label) {
+    std::fprintf(stderr, "usage: window_start wizard DIR | window_start empty | window_start label\n");
     return 2;
   }
   int qtArgc = 1;
   forgeline::WizardApp app(qtArgc, argv);
-  if (empty) {
+  if (empty || label) {
     FirstFrame<QDialog> dialog;
+    if (label) new QLabel(QStringLiteral("Forgeline"), &dialog);
     dialog.exec();
     return 1;
   }
