@@ -123,9 +123,10 @@ TEST(CatalogueScan, UnreadableFileStaysListedAsQuestionMarks) {
 TEST(CatalogueScan, KeepsOnlyTheFirstFiftyFilesInByteOrder) {
   std::map<std::string, std::string> files;
   for (int i = 0; i < 60; ++i) {
-    char name[16];
+    char name[16], menuName[8];
     std::snprintf(name, sizeof name, "MCU_%02d.txt", i);
-    files[name] = menu("M" + std::to_string(99 - i));
+    std::snprintf(menuName, sizeof menuName, "M%d", 99 - i);
+    files[name] = menu(menuName);
   }
   Opened o = openWizard(files);
   ASSERT_EQ(o.state->mcuCount, 50);
