@@ -2,52 +2,71 @@
 // writers and of the whole build.
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace forgeline::expected {
 
-// derivative.h of an HCS08 whose description names <demo08.h>.
-inline const std::string kHcs08Header =
-    "/*                                                                                                        \r\n"
-    " * Note: This file is recreated by the project wizard whenever the MCU is                                 \r\n"
-    " *       changed and should not be edited by hand                                                         \r\n"
-    " */                                                                                                       \r\n"
-    "                                                                                                          \r\n"
-    "/* Include the derivative-specific header file */                                                         \r\n"
-    "#include <demo08.h>                                                                                               \r\n"
-    "                                                                                                          \r\n"
-    "#define _Stop asm ( stop; )                                                                               \r\n"
-    "  /*!< Macro to enter stop modes, STOPE bit in SOPT1 register must be set prior to executing this macro */\r\n"
-    "                                                                                                          \r\n"
-    "#define _Wait asm ( wait; )                                                                               \r\n"
-    "  /*!< Macro to enter wait mode */\r\n";
+// derivative.h naming `include`; only the HCS08 one defines the stop and
+// wait macros.
+inline std::string derivativeHeader(const std::string& include, bool hcs08) {
+  std::string text =
+      "/*                                                                                                        \r\n"
+      " * Note: This file is recreated by the project wizard whenever the MCU is                                 \r\n"
+      " *       changed and should not be edited by hand                                                         \r\n"
+      " */                                                                                                       \r\n"
+      "                                                                                                          \r\n"
+      "/* Include the derivative-specific header file */                                                         \r\n"
+      "#include " + include + "                                                                                               \r\n"
+      "                                                                                                          \r\n";
+  if (hcs08)
+    text +=
+        "#define _Stop asm ( stop; )                                                                               \r\n"
+        "  /*!< Macro to enter stop modes, STOPE bit in SOPT1 register must be set prior to executing this macro */\r\n"
+        "                                                                                                          \r\n"
+        "#define _Wait asm ( wait; )                                                                               \r\n"
+        "  /*!< Macro to enter wait mode */\r\n";
+  return text;
+}
 
-// derivative.h of an RS08 whose description names <rs08kb12.h>.
-inline const std::string kRs08Header =
-    "/*                                                                                                        \r\n"
-    " * Note: This file is recreated by the project wizard whenever the MCU is                                 \r\n"
-    " *       changed and should not be edited by hand                                                         \r\n"
-    " */                                                                                                       \r\n"
-    "                                                                                                          \r\n"
-    "/* Include the derivative-specific header file */                                                         \r\n"
-    "#include <rs08kb12.h>                                                                                               \r\n"
-    "                                                                                                          \r\n";
+// main.c under the two header lines `head`, with the text of its eight
+// regions: sections 1 to 5, the body of main, function and interrupt bodies.
+inline std::string mainSource(const std::string& head, const std::array<std::string, 8>& region) {
+  const std::string blank =
+      "                                                                                           \r\n";
+  const std::string rule =
+      "//---------------------------------------------------------------------                    \r\n";
+  const char* const titles[] = {
+      "// INCLUDES ///////////////////////////////////////////////////////////                    \r\n",
+      "// DEFINES ////////////////////////////////////////////////////////////                    \r\n",
+      "// GLOBAL CONSTANTS ///////////////////////////////////////////////////                    \r\n",
+      "// GLOBAL VARIABLES ///////////////////////////////////////////////////                    \r\n",
+      "// FUNCTION HEADERS ///////////////////////////////////////////////////                    \r\n",
+      "// *** MAIN ***********************************************************                    \r\n",
+      "// FUNCTION BODIES ////////////////////////////////////////////////////                    \r\n",
+      "// INTERRUPT BODIES ///////////////////////////////////////////////////                    \r\n",
+  };
+  std::string text = head;
+  for (std::size_t i = 0; i < 8; ++i) {
+    text += blank + blank + titles[i] + rule;
+    if (i != 5) {
+      text += region[i];
+      continue;
+    }
+    text += "void main(void)                                                                            \r\n"
+            "{                                                                                          \r\n" +
+            region[i];
+    text += "}                                                                                          \r\n" + rule +
+            "// ********************************************************************                    \r\n";
+  }
+  return text;
+}
 
-// No description loaded so far named its header.
-inline const std::string kDefaultIncludeHeader =
-    "/*                                                                                                        \r\n"
-    " * Note: This file is recreated by the project wizard whenever the MCU is                                 \r\n"
-    " *       changed and should not be edited by hand                                                         \r\n"
-    " */                                                                                                       \r\n"
-    "                                                                                                          \r\n"
-    "/* Include the derivative-specific header file */                                                         \r\n"
-    "#include <???.h>                                                                                               \r\n"
-    "                                                                                                          \r\n"
-    "#define _Stop asm ( stop; )                                                                               \r\n"
-    "  /*!< Macro to enter stop modes, STOPE bit in SOPT1 register must be set prior to executing this macro */\r\n"
-    "                                                                                                          \r\n"
-    "#define _Wait asm ( wait; )                                                                               \r\n"
-    "  /*!< Macro to enter wait mode */\r\n";
+inline const std::string kMultipleModulesBody =
+    "MCU_Init();  \r\n"
+    "for (;;)    // Empty project was created due to multiple module choice. \r\n"
+    "  {          \r\n"
+    "  }          \r\n";
 
 // The HCS08 settings file for the device DEMO08.
 inline const std::string kHcs08Ini =

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -77,53 +76,11 @@ std::unique_ptr<Wizard> demoWizard(const std::string& subfolder = {}) {
   return wizard;
 }
 
-const std::string kDemoMainSource =
-    "// Blinky  5Dec26\r\n"
-    "// ======\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// INCLUDES ///////////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "#include \"derivative.h\"\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// DEFINES ////////////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// GLOBAL CONSTANTS ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// GLOBAL VARIABLES ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "unsigned int adcValue;\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// FUNCTION HEADERS ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "void ICS_Init(void);\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// *** MAIN ***********************************************************                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "void main(void)                                                                            \r\n"
-    "{                                                                                          \r\n"
-    "  ICS_Init();\r\n"
-    "  for (;;) { adcValue = ADC_Read(); }\r\n"
-    "}                                                                                          \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "// ********************************************************************                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// FUNCTION BODIES ////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "void ICS_Init(void) { }\r\n"
-    "unsigned int ADC_Read(void) { return 0; }\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// INTERRUPT BODIES ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n";
+const std::string kDemoMainSource = expected::mainSource(
+    "// Blinky  5Dec26\r\n// ======\r\n",
+    {"#include \"derivative.h\"\r\n", "", "", "unsigned int adcValue;\r\n", "void ICS_Init(void);\r\n",
+     "  ICS_Init();\r\n  for (;;) { adcValue = ADC_Read(); }\r\n",
+     "void ICS_Init(void) { }\r\nunsigned int ADC_Read(void) { return 0; }\r\n", ""});
 
 // Every entry of a complete Blinky build, in the order the build makes them.
 const std::vector<std::pair<std::string, std::string>> kDemoTree = {
@@ -148,7 +105,7 @@ const std::vector<std::pair<std::string, std::string>> kDemoTree = {
      "    ROM = READ_ONLY  0xE000 TO 0xFFAD;\r\n"
      "END\r\n"},
     {"Blinky/Sources", "<dir>"},
-    {"Blinky/Sources/derivative.h", expected::kHcs08Header},
+    {"Blinky/Sources/derivative.h", expected::derivativeHeader("<demo08.h>", true)},
     {"Blinky/Sources/main.c", kDemoMainSource},
     {"Blinky/Sources/Start08.c", "/* HCS08 start-up */\r\n"},
     {"Blinky/BDM_P&E_Multilink_CyclonePro.ini", expected::kHcs08Ini},
@@ -170,8 +127,11 @@ std::vector<std::string> demoPathsThrough(const std::string& last) {
 
 }  // namespace
 
+// In a deep folder, so that restoring the working directory cannot rely on
+// a fixed-size buffer.
 TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
-  auto wizard = demoWizard();
+  auto wizard = demoWizard(std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f'));
+  ASSERT_GT(wizard->keyFiles().size(), 220u);
   const auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
   wizard->build("Blinky");
 
@@ -184,87 +144,77 @@ TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
 }
 
 TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
+  struct Fault {
+    FsOp op;
+    std::string path;
+    int skip = 0;
+  };
+  const std::string cmd = "BDM_P&E_Multilink_CyclonePro_Reset.cmd", ini = "BDM_P&E_Multilink_CyclonePro.ini";
   struct Case {
-    std::string label;
-    std::function<void(Wizard&)> arrange;
+    std::vector<Fault> faults;
     std::string message;
-    std::string lastMade;  // the last entry of the tree the build got to
+    std::string lastMade;       // the last entry of the tree the build got to
     std::string lastOperation;  // what the build did last before going back to KeyFiles
+    std::string missingTemplate = {};
     bool ended = false;
   } cases[] = {
-      {"Error 02", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "Blinky"); },
-       "Error 02: Could not move back to main folder.", "Blinky", "cd Blinky"},
-      {"Error 03", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "bin"); }, "Error 03: Could not create bin folder.",
-       "Blinky", "mkdir bin"},
-      {"Error 04", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "bin"); }, "Error 04: Could not move to bin folder.",
-       "Blinky/bin", "cd bin"},
-      {"Error 05", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 1); },
-       "Error 05: Could not move back to main folder.", "Blinky/bin/Project.Map", "cd .."},
-      {"Error 06", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "cmd"); }, "Error 06: Could not create cmd folder.",
-       "Blinky/bin/Project.Map", "mkdir cmd"},
-      {"Error 07", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "cmd"); }, "Error 07: Could not move to cmd folder.",
-       "Blinky/cmd", "cd cmd"},
-      {"Error 09", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 2); },
-       "Error 09: Could not move back to main folder.", "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd", "cd .."},
-      {"Error 10", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "prm"); }, "Error 10: Could not create prm folder.",
+      {{{FsOp::changeDirectory, "Blinky"}}, "Error 02: Could not move back to main folder.", "Blinky", "cd Blinky"},
+      {{{FsOp::createDirectory, "bin"}}, "Error 03: Could not create bin folder.", "Blinky", "mkdir bin"},
+      {{{FsOp::changeDirectory, "bin"}}, "Error 04: Could not move to bin folder.", "Blinky/bin", "cd bin"},
+      {{{FsOp::changeDirectory, "..", 1}}, "Error 05: Could not move back to main folder.", "Blinky/bin/Project.Map",
+       "cd .."},
+      {{{FsOp::createDirectory, "cmd"}}, "Error 06: Could not create cmd folder.", "Blinky/bin/Project.Map",
+       "mkdir cmd"},
+      {{{FsOp::changeDirectory, "cmd"}}, "Error 07: Could not move to cmd folder.", "Blinky/cmd", "cd cmd"},
+      {{{FsOp::changeDirectory, "..", 2}}, "Error 09: Could not move back to main folder.",
+       "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd", "cd .."},
+      {{{FsOp::createDirectory, "prm"}}, "Error 10: Could not create prm folder.",
        "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Startup.cmd", "mkdir prm"},
-      {"Error 11", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "prm"); }, "Error 11: Could not move to prm folder.",
-       "Blinky/prm", "cd prm"},
-      {"Error 12", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "burner.bbl"); },
-       "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm", "copy burner.bbl"},
-      {"Error 12, burner.bbl missing", [](Wizard& w) { std::filesystem::remove(w.keyFiles() + "/burner.bbl"); },
-       "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm", "copy burner.bbl"},
-      {"Error 13", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 3); },
-       "Error 13: Could not move back to main folder.", "Blinky/prm/Project.prm", "cd .."},
-      {"Error 14", [](Wizard& w) { w.fs.failOn(FsOp::createDirectory, "Sources"); },
-       "Error 14: Could not create Sources folder.", "Blinky/prm/Project.prm", "mkdir Sources"},
-      {"Error 15", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "Sources"); },
-       "Error 15: Could not move to Sources folder.", "Blinky/Sources", "cd Sources"},
-      {"Error 16b", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Start08.c"); }, "Error 16b: Could not copy 'Start08.c'.",
-       "Blinky/Sources/main.c", "copy Start08.c"},
-      {"Error 17", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, "..", 4); },
-       "Error 17: Could not move back to main folder.", "Blinky/Sources/Start08.c", "cd .."},
-      {"Error 18", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "C_Layout.hwl"); },
-       "Error 18: Could not copy 'C_Layout.hwl'.", "Blinky/BDM_P&E_Multilink_CyclonePro.ini", "copy C_Layout.hwl"},
-      {"Error 19", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Default.mem"); }, "Error 19: Could not copy 'Default.mem'.",
-       "Blinky/C_Layout.hwl", "copy Default.mem"},
-      {"Error 20", [](Wizard& w) { w.fs.failOn(FsOp::copyFile, "Blinky.mcp"); }, "Error 20: Could not copy MCP file.",
-       "Blinky/Default.mem", "copy Blinky.mcp"},
-      {"Error 20, mcp missing", [](Wizard& w) { std::filesystem::remove(w.keyFiles() + "/DEMO08.mcp"); },
-       "Error 20: Could not copy MCP file.", "Blinky/Default.mem", "copy Blinky.mcp"},
-      {"main.c not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "main.c"); },
-       "Could not create 'main.c'. Please close file.", "Blinky/Sources/derivative.h", "write main.c", true},
-      {"main.c not written", [](Wizard& w) { w.fs.failOn(FsOp::write, "main.c"); }, "Could not write 'main.c'.",
-       "Blinky/Sources/main.c", "close main.c"},
-      {"Project.Map not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "Project.Map"); },
-       "Could not create 'Project.Map'.", "Blinky/bin", "write Project.Map"},
-      {"command file not closed",
-       [](Wizard& w) { w.fs.failOn(FsOp::close, "BDM_P&E_Multilink_CyclonePro_Reset.cmd"); },
-       "Could not write 'BDM_P&E_Multilink_CyclonePro_Reset.cmd'.", "Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd",
-       "close BDM_P&E_Multilink_CyclonePro_Reset.cmd"},
-      {"Project.prm not written", [](Wizard& w) { w.fs.failOn(FsOp::write, "Project.prm"); },
-       "Could not write 'Project.prm'.", "Blinky/prm/Project.prm", "close Project.prm"},
-      {"derivative.h not created", [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "derivative.h"); },
-       "Could not create 'derivative.h'.", "Blinky/Sources", "write derivative.h"},
-      {"settings file not created",
-       [](Wizard& w) { w.fs.failOn(FsOp::openForWriting, "BDM_P&E_Multilink_CyclonePro.ini"); },
-       "Could not create 'BDM_P&E_Multilink_CyclonePro.ini'.", "Blinky/Sources/Start08.c",
-       "write BDM_P&E_Multilink_CyclonePro.ini"},
+      {{{FsOp::changeDirectory, "prm"}}, "Error 11: Could not move to prm folder.", "Blinky/prm", "cd prm"},
+      {{{FsOp::copyFile, "burner.bbl"}}, "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm",
+       "copy burner.bbl"},
+      {{}, "Error 12: Could not copy 'burner.bbl' file.", "Blinky/prm", "copy burner.bbl", "burner.bbl"},
+      {{{FsOp::changeDirectory, "..", 3}}, "Error 13: Could not move back to main folder.", "Blinky/prm/Project.prm",
+       "cd .."},
+      {{{FsOp::createDirectory, "Sources"}}, "Error 14: Could not create Sources folder.", "Blinky/prm/Project.prm",
+       "mkdir Sources"},
+      {{{FsOp::changeDirectory, "Sources"}}, "Error 15: Could not move to Sources folder.", "Blinky/Sources",
+       "cd Sources"},
+      {{{FsOp::copyFile, "Start08.c"}}, "Error 16b: Could not copy 'Start08.c'.", "Blinky/Sources/main.c",
+       "copy Start08.c"},
+      {{{FsOp::changeDirectory, "..", 4}}, "Error 17: Could not move back to main folder.", "Blinky/Sources/Start08.c",
+       "cd .."},
+      {{{FsOp::copyFile, "C_Layout.hwl"}}, "Error 18: Could not copy 'C_Layout.hwl'.", "Blinky/" + ini,
+       "copy C_Layout.hwl"},
+      {{{FsOp::copyFile, "Default.mem"}}, "Error 19: Could not copy 'Default.mem'.", "Blinky/C_Layout.hwl",
+       "copy Default.mem"},
+      {{{FsOp::copyFile, "Blinky.mcp"}}, "Error 20: Could not copy MCP file.", "Blinky/Default.mem", "copy Blinky.mcp"},
+      {{}, "Error 20: Could not copy MCP file.", "Blinky/Default.mem", "copy Blinky.mcp", "DEMO08.mcp"},
+      {{{FsOp::openForWriting, "main.c"}}, "Could not create 'main.c'. Please close file.",
+       "Blinky/Sources/derivative.h", "write main.c", {}, true},
+      {{{FsOp::write, "main.c"}}, "Could not write 'main.c'.", "Blinky/Sources/main.c", "close main.c"},
+      {{{FsOp::openForWriting, "Project.Map"}}, "Could not create 'Project.Map'.", "Blinky/bin", "write Project.Map"},
+      {{{FsOp::close, cmd}}, "Could not write '" + cmd + "'.", "Blinky/cmd/" + cmd, "close " + cmd},
+      {{{FsOp::write, "Project.prm"}}, "Could not write 'Project.prm'.", "Blinky/prm/Project.prm", "close Project.prm"},
+      {{{FsOp::openForWriting, "derivative.h"}}, "Could not create 'derivative.h'.", "Blinky/Sources",
+       "write derivative.h"},
+      {{{FsOp::openForWriting, ini}}, "Could not create '" + ini + "'.", "Blinky/Sources/Start08.c", "write " + ini},
   };
   for (const Case& c : cases) {
     auto wizard = demoWizard();
-    c.arrange(*wizard);
+    for (const Fault& fault : c.faults) wizard->fs.failOn(fault.op, fault.path, fault.skip);
+    if (!c.missingTemplate.empty()) std::filesystem::remove(wizard->keyFiles() + "/" + c.missingTemplate);
     wizard->build("Blinky");
 
-    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(c.message)}) << c.label;
-    EXPECT_EQ(wizard->dialog.ended(), c.ended) << c.label;
-    EXPECT_TRUE(wizard->state->buildFailed) << c.label;
-    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << c.label;
-    EXPECT_EQ(wizard->projectPaths(), demoPathsThrough(c.lastMade)) << c.label;
+    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(c.message)}) << c.lastOperation;
+    EXPECT_EQ(wizard->dialog.ended(), c.ended) << c.message;
+    EXPECT_TRUE(wizard->state->buildFailed) << c.message;
+    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << c.message;
+    EXPECT_EQ(wizard->projectPaths(), demoPathsThrough(c.lastMade)) << c.message;
     const auto& log = wizard->fs.log();
-    ASSERT_GE(log.size(), 2u) << c.label;
-    EXPECT_EQ(log[log.size() - 2], c.lastOperation) << c.label;
-    EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << c.label;
+    ASSERT_GE(log.size(), 2u) << c.message;
+    EXPECT_EQ(log[log.size() - 2], c.lastOperation) << c.message;
+    EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << c.message;
   }
 }
 
@@ -312,47 +262,26 @@ TEST(ProjectBuilder, FailedMoveToMainFolderStillMakesTheFolderInKeyFiles) {
 }
 
 TEST(ProjectBuilder, FailedRestoreShowsError99AndLeavesBuildFailedAlone) {
+  const std::string error99 = "Error 99: Please exit and restart GUI.";
+  const std::string error12 = "Error 12: Could not copy 'burner.bbl' file.";
   struct Case {
-    std::string label;
-    std::function<void(Wizard&)> arrange;
-    std::vector<std::string> messages;
-    bool failed;
-  } cases[] = {
-      {"directory not entered again", [](Wizard& w) { w.fs.failOn(FsOp::changeDirectory, w.keyFiles()); },
-       {kSuccess, "Error 99: Please exit and restart GUI."}, false},
-      {"directory not saved", [](Wizard& w) { w.fs.failOn(FsOp::currentDirectory); },
-       {kSuccess, "Error 99: Please exit and restart GUI."}, false},
-      {"after a failed step",
-       [](Wizard& w) {
-         w.fs.failOn(FsOp::copyFile, "burner.bbl");
-         w.fs.failOn(FsOp::changeDirectory, w.keyFiles());
-       },
-       {"Error 12: Could not copy 'burner.bbl' file.", "Error 99: Please exit and restart GUI."}, true},
-  };
+    FsOp restoreFault;  // the working directory not saved, or not entered again
+    bool failedStep;
+  } cases[] = {{FsOp::changeDirectory, false}, {FsOp::currentDirectory, false}, {FsOp::changeDirectory, true}};
   for (const Case& c : cases) {
     auto wizard = demoWizard();
-    c.arrange(*wizard);
+    wizard->fs.failOn(c.restoreFault, c.restoreFault == FsOp::changeDirectory ? wizard->keyFiles() : "");
+    if (c.failedStep) wizard->fs.failOn(FsOp::copyFile, "burner.bbl");
     wizard->build("Blinky");
-    std::vector<ShownMessage> expected;
-    for (const std::string& text : c.messages) expected.push_back(plain(text));
-    EXPECT_EQ(wizard->dialog.messages(), expected) << c.label;
-    EXPECT_EQ(wizard->state->buildFailed, c.failed) << c.label;
-    EXPECT_NE(wizard->real.currentDirectory(), wizard->keyFiles()) << c.label;
+    EXPECT_EQ(wizard->dialog.messages(),
+              (std::vector<ShownMessage>{plain(c.failedStep ? error12 : kSuccess), plain(error99)}));
+    EXPECT_EQ(wizard->state->buildFailed, c.failedStep);
+    EXPECT_NE(wizard->real.currentDirectory(), wizard->keyFiles());
   }
 }
 
-TEST(ProjectBuilder, WorkingDirectoryOfAnyLengthIsRestored) {
-  const std::string deep = std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f');
-  auto wizard = demoWizard(deep);
-  ASSERT_GT(wizard->keyFiles().size(), 220u);
-  wizard->build("Blinky");
-  EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
-  EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles());
-}
-
 TEST(ProjectBuilder, RunsRs08FamilyStartupCopyAsError16a) {
-  const std::string rs08 = "MenuName=RS08KA2\nCURRENTDEVICE=MC9RS08KA2\nMODULE:INIT\n6.\n  for (;;) { }\nENDMODULE\n";
-  Wizard wizard({{"MCU_RS08KA2.txt", rs08}}, {"RS08KA2"});
+  Wizard wizard({{"MCU_RS08KA2.txt", "MenuName=RS08KA2\nMODULE:INIT\nENDMODULE\n"}}, {"RS08KA2"});
   wizard.chooseMcu(0);
   wizard.fs.failOn(FsOp::copyFile, "StartRS08.c");
   wizard.build("Tiny");
@@ -361,27 +290,46 @@ TEST(ProjectBuilder, RunsRs08FamilyStartupCopyAsError16a) {
   EXPECT_FALSE(test::exists(wizard.root + "/Tiny/Sources/StartRS08.c"));
 }
 
+// The family decides the debugger files, the command files, the start-up
+// template and the macros of derivative.h; a description without
+// IncludeName gives the default header name, one without CURRENTDEVICE
+// leaves both device lines of the settings file bare.
 TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
+  std::string bareIni = expected::kHcs08Ini;
+  for (std::size_t at; (at = bareIni.find("=DEMO08")) != std::string::npos;) bareIni.erase(at + 1, 6);
   struct Case {
-    std::string menuName;
+    std::string menuName, device;
     bool rs08;
-  } cases[] = {{"RS08KA2", true}, {"RS", true}, {"rs08ka2", false}, {"HCS08QG8", false}, {"R", false}};
+    std::string ini;
+  } cases[] = {{"RS08KA2", "MC9RS08KA2", true, expected::kRs08Ini}, {"RS", "MC9RS08KA2", true, expected::kRs08Ini},
+               {"rs08ka2", "DEMO08", false, expected::kHcs08Ini},   {"HCS08QG8", "DEMO08", false, expected::kHcs08Ini},
+               {"R", "", false, bareIni}};
   for (const Case& c : cases) {
-    Wizard wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\nMODULE:INIT\nENDMODULE\n"}}, {c.menuName});
+    const std::string device = c.device.empty() ? "" : "CURRENTDEVICE=" + c.device + "\n";
+    Wizard wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\n" + device + "MODULE:INIT\nENDMODULE\n"}}, {c.menuName});
     wizard.chooseMcu(0);
     wizard.build("P");
     ASSERT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.menuName;
-    const std::string prefix = c.rs08 ? "RS08_" : "";
-    const std::string startup = c.rs08 ? "StartRS08.c" : "Start08.c";
-    const std::string other = c.rs08 ? "Start08.c" : "StartRS08.c";
-    EXPECT_TRUE(test::exists(wizard.root + "/P/Sources/" + startup)) << c.menuName;
-    EXPECT_FALSE(test::exists(wizard.root + "/P/Sources/" + other)) << c.menuName;
-    EXPECT_TRUE(test::exists(wizard.root + "/P/" + prefix + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
-    EXPECT_TRUE(test::exists(wizard.root + "/P/cmd/" + prefix + "BDM_P&E_Multilink_CyclonePro_Startup.cmd"))
+    const std::string p = wizard.root + "/P/", prefix = c.rs08 ? "RS08_" : "";
+    EXPECT_EQ(test::snapshotTree(p + "cmd"),
+              (std::map<std::string, std::string>{
+                  {prefix + "BDM_P&E_Multilink_CyclonePro_Postload.cmd",
+                   "// After load the commands written below will be executed\r\n"},
+                  {prefix + "BDM_P&E_Multilink_CyclonePro_Preload.cmd",
+                   "// Before load the commands written below will be executed\r\n"},
+                  {prefix + "BDM_P&E_Multilink_CyclonePro_Reset.cmd",
+                   "// After reset the commands written below will be executed\r\n"},
+                  {prefix + "BDM_P&E_Multilink_CyclonePro_Startup.cmd",
+                   "// At startup the commands written below will be executed\r\n"}}))
         << c.menuName;
-    const bool hasMacros = test::readFile(wizard.root + "/P/Sources/derivative.h").find("_Stop") != std::string::npos;
-    EXPECT_EQ(hasMacros, !c.rs08) << c.menuName;
-    EXPECT_EQ(test::readFile(wizard.root + "/P/P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
+    EXPECT_EQ(test::readFile(p + prefix + "BDM_P&E_Multilink_CyclonePro.ini"), c.ini) << c.menuName;
+    EXPECT_FALSE(test::exists(p + (c.rs08 ? "" : "RS08_") + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
+    EXPECT_EQ(test::readFile(p + "Sources/derivative.h"), expected::derivativeHeader("<???.h>", !c.rs08)) << c.menuName;
+    EXPECT_EQ(test::readFile(p + "Sources/" + (c.rs08 ? "StartRS08.c" : "Start08.c")),
+              c.rs08 ? "/* RS08 start-up */\r\n" : "/* HCS08 start-up */\r\n")
+        << c.menuName;
+    EXPECT_FALSE(test::exists(p + "Sources/" + (c.rs08 ? "Start08.c" : "StartRS08.c"))) << c.menuName;
+    EXPECT_EQ(test::readFile(p + "P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
   }
 }
 
@@ -431,11 +379,7 @@ TEST(ProjectBuilder, BodyOfMainFollowsTheTicksAtBuildTime) {
   } cases[] = {
       {{}, "  for (;;) { }\r\n"},
       {{1}, "  ICS_Init();\r\n  for (;;) { }\r\n"},
-      {{1, 2},
-       "MCU_Init();  \r\n"
-       "for (;;)    // Empty project was created due to multiple module choice. \r\n"
-       "  {          \r\n"
-       "  }          \r\n"},
+      {{1, 2}, expected::kMultipleModulesBody},
   };
   for (const Case& c : cases) {
     Wizard wizard({{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});

@@ -29,12 +29,8 @@ TEST(ProjectName, CharactersAreCountedAsUtf8) {
   for (const Case& c : cases) EXPECT_EQ(characterCount(c.text), c.characters) << testing::PrintToString(c.text);
 }
 
+// Fifty two-byte characters are cut by the build test.
 TEST(ProjectName, FirstCharactersNeverSplitASequence) {
-  const std::string umlauts = [] {
-    std::string s;
-    for (int i = 0; i < 60; ++i) s += "\xc3\xbc";
-    return s;
-  }();
   struct Case {
     std::string text;
     std::size_t limit;
@@ -43,7 +39,6 @@ TEST(ProjectName, FirstCharactersNeverSplitASequence) {
       {std::string(60, 'a'), 50, std::string(50, 'a')},
       {std::string(50, 'a'), 50, std::string(50, 'a')},
       {"short", 50, "short"},
-      {umlauts, 50, umlauts.substr(0, 100)},
       {"ab\xe2\x82\xac" "cd", 3, "ab\xe2\x82\xac"},
       {"a\xff\xfe" "b", 3, "a\xff\xfe"},
       {"", 50, ""},
