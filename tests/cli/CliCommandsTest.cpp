@@ -125,7 +125,6 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
   }
   CliResult r = runCliProgram({"--version"}, "/");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, std::string("forgeline-cli ") + FORGELINE_VERSION + "\n");
   EXPECT_EQ(r.out, "forgeline-cli 1.0.0\n");
 }
 
@@ -226,34 +225,23 @@ TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
   }
 }
 
+// The findings themselves are the checker's; the command prints each, then
+// the summary, and fails only on errors.
 TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
-  struct Case {
-    std::string name;
-    std::map<std::string, std::string> files;
-  } cases[] = {
-      {"clean", {{"MCU_DEMO08.txt", test::kDemo08}}},
-      {"faulty", {{"MCU_DEMO08.txt", test::kDemo08}, {"MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n"}}},
-  };
-  for (const Case& c : cases) {
-    test::TempDir dir;
-    test::writeKeyFiles(dir.path(), c.files, {"DEMO08"});
-    RealFileSystem fs(dir.path());
-    const CheckReport report = checkKeyFiles(fs);
-    std::string expected;
-    for (const Finding& finding : report.findings) expected += formatFinding(finding) + "\n";
-    expected += formatSummary(report) + "\n";
-
-    CliResult r = runCliProgram({"check"}, dir.path());
-    EXPECT_EQ(r.out, expected) << c.name;
-    EXPECT_EQ(r.err, "") << c.name;
-    EXPECT_EQ(r.status, report.errors() > 0 ? 1 : 0) << c.name;
-  }
-}
-
-TEST(CliCheck, CleanKeyFilesReportNothing) {
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
   CliResult r = runCliProgram({"check"}, dir.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "0 errors, 0 warnings in 1 files\n");
+
+  test::writeFile(dir / "KeyFiles/MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n");
+  RealFileSystem fs(dir.path());
+  const CheckReport report = checkKeyFiles(fs);
+  ASSERT_GT(report.errors(), 0);
+  std::string expected;
+  for (const Finding& finding : report.findings) expected += formatFinding(finding) + "\n";
+  r = runCliProgram({"check"}, dir.path());
+  EXPECT_EQ(r.out, expected + formatSummary(report) + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 1);
 }

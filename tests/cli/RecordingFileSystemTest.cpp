@@ -14,13 +14,6 @@ using cli::RecordingFileSystem;
 
 namespace {
 
-struct Recorder {
-  std::vector<std::string> lines;
-  RecordingFileSystem::Reporter reporter() {
-    return [this](const std::string& line) { lines.push_back(line); };
-  }
-};
-
 bool writeAll(FileSystem& fs, const std::string& path, const std::string& bytes) {
   auto file = fs.openForWriting(path);
   return file && file->write(bytes) && file->close();
@@ -28,13 +21,14 @@ bool writeAll(FileSystem& fs, const std::string& path, const std::string& bytes)
 
 }  // namespace
 
+// What the dry run prints and that it leaves the disk alone is checked end to
+// end; these are the refusals and read-backs a build meets only on odd disks.
 TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
   test::TempDir dir;
   test::writeFile(dir / "KeyFiles/burner.bbl", "burner\r\n");
   const auto before = test::snapshotTree(dir.path());
   RealFileSystem disk(dir.path() + "/KeyFiles");
-  Recorder rec;
-  RecordingFileSystem fs(disk, rec.reporter());
+  RecordingFileSystem fs(disk, [](const std::string&) {});
 
   ASSERT_TRUE(fs.changeDirectory(".."));
   ASSERT_TRUE(fs.createDirectory("P"));
@@ -65,30 +59,7 @@ TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"again.prm", "prm/"}));
 
-  EXPECT_EQ(rec.lines, (std::vector<std::string>{
-                           "mkdir ../P",
-                           "mkdir ../P/prm",
-                           "write ../P/prm/Project.prm (5 bytes)",
-                           "copy burner.bbl -> ../P/prm/burner.bbl",
-                           "copy ../P/prm/Project.prm -> ../P/again.prm",
-                       }));
   EXPECT_EQ(test::snapshotTree(dir.path()), before);
-}
-
-TEST(RecordingFileSystem, ShowsPathsRelativeToWhereItStarted) {
-  test::TempDir dir;
-  test::makeDirectory(dir / "a/b");
-  RealFileSystem disk(dir / "a");
-  RecordingFileSystem fs(disk, [](const std::string&) {});
-  // From the root, one ".." for every folder of the start.
-  std::string upToRoot = "..";
-  for (char ch : dir.path())
-    if (ch == '/') upToRoot += "/..";
-  struct Case {
-    std::string absolute, shown;
-  } cases[] = {{dir / "a", "."},        {dir / "a/b/c", "b/c"}, {dir / "x", "../x"},
-               {dir / "x/y", "../x/y"}, {dir.path(), ".."},     {"/", upToRoot}};
-  for (const Case& c : cases) EXPECT_EQ(fs.shown(c.absolute), c.shown) << c.absolute;
 }
 
 // The working directory follows links the way the real one does: physically.
