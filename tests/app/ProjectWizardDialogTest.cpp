@@ -117,10 +117,12 @@ class ProjectWizardDialogTest : public QObject {
 
  private slots:
   void opensWithTheCatalogueInMenuNameOrder() {
-    Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")}, {"MCU_three.txt", demoNamed("MID")}});
+    // Key-file texts are Latin-1.
+    Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")},
+              {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")}});
     w.open();
     QCOMPARE(w.dialog->windowTitle(), QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
-    const QStringList expected{"ALPHA", "MID", "ZETA"};
+    const QStringList expected{"ALPHA", QString::fromUtf8("Caf\u00e9"), "MID", "ZETA"};
     for (int i = 0; i < kMaxMcus; ++i) {
       QCOMPARE(w.mcuButton(i)->isVisible(), i < expected.size());
       if (i < expected.size()) QCOMPARE(w.mcuButton(i)->text(), expected[i]);
@@ -181,13 +183,7 @@ class ProjectWizardDialogTest : public QObject {
     QCOMPARE(finished.count(), 0);
   }
 
-  void keyFileTextsShowAsLatin1() {
-    Wizard w({{"MCU_cafe.txt", demoNamed("Caf\xE9")}});
-    w.open();
-    QCOMPARE(w.mcuButton(0)->text(), QString::fromUtf8("Caf\u00e9"));
-  }
-
-  void anMcuClickShowsItsModules() {
+  void anMcuClickShowsItsModulesAndTicksApplyTheRules() {
     Wizard w;
     w.open();
     w.click(w.mcuButton(0));
@@ -203,12 +199,7 @@ class ProjectWizardDialogTest : public QObject {
     QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU (MCU_DEMO08.txt Revision=7)"));
     QVERIFY(w.buildButton()->isEnabled());
     QCOMPARE(w.messages.size(), std::size_t{0});
-  }
 
-  void tickingAppliesTheRulesToTheBoxes() {
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
     // ADC uses ICS: ticking it forces ICS on and locks it.
     w.click(w.moduleBox(2));
     QVERIFY(w.moduleBox(2)->isChecked() && w.moduleBox(2)->isEnabled());
@@ -224,12 +215,8 @@ class ProjectWizardDialogTest : public QObject {
     QVERIFY(!w.moduleBox(2)->isChecked());
     QVERIFY(!w.moduleBox(1)->isChecked() && w.moduleBox(1)->isEnabled());
     QCOMPARE(w.dialog->state().chosenCount, 0);
-  }
 
-  void aSecondClickOnTheSelectedMcuLoadsItAgain() {
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
+    // A second click on the selected MCU loads it again, ticks cleared.
     w.click(w.moduleBox(1));
     QVERIFY(w.moduleBox(1)->isChecked());
     w.click(w.mcuButton(0));

@@ -45,13 +45,6 @@ class QtDialogPortTest : public QObject {
     });
     dialog.port().showMessage("Error 03: Caf\xE9", "forgeline", MessageIcon(icon));
     QVERIFY(seen);
-  }
-
-  void applicationNameIsTheProgramFileName() {
-    forgeline::test::TempDir dir;
-    RealFileSystem fs(dir.path());
-    FixedClock clock({1, 1, 2024});
-    ProjectWizardDialog dialog(fs, clock);
     QCOMPARE(dialog.port().applicationName(), std::string("QtDialogPortTest"));
   }
 };
