@@ -18,7 +18,8 @@ std::size_t characterCount(std::string_view text);
 std::string firstCharacters(std::string_view text, std::size_t maxCharacters);
 
 // False for a name that would not make one new folder level beside KeyFiles:
-// empty, "." or "..", or containing a path separator of either kind.
+// empty, "." or "..", or containing a path separator of either kind or a
+// NUL byte.
 bool isUsableProjectName(std::string_view name);
 
 }  // namespace forgeline

@@ -54,7 +54,7 @@ TEST(ProjectName, OnlyANameThatStaysInsideTheMainFolderIsUsable) {
   } cases[] = {
       {"Blinky", true}, {"My Project", true}, {"..x", true},    {"x..", true},  {".hidden", true},
       {"", false},      {".", false},         {"..", false},    {"a/b", false}, {"a\\b", false},
-      {"/abs", false},  {"../up", false},     {"trail/", false},
+      {"/abs", false},  {"../up", false},     {"trail/", false}, {std::string("x\0y", 3), false},
   };
   for (const Case& c : cases) EXPECT_EQ(isUsableProjectName(c.name), c.usable) << c.name;
 }
