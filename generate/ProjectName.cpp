@@ -51,8 +51,8 @@ std::string firstCharacters(std::string_view text, std::size_t maxCharacters) {
 
 bool isUsableProjectName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  // The disk sees a name only up to a NUL byte, so "x\0y" would build into
-  // an existing folder "x"; such a name is no name of its own.
+  // The disk sees a name only up to a NUL byte, so "x\0y" would become a
+  // folder "x" with its .mcp copy a file "x" inside: not the name typed.
   return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
