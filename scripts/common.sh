@@ -15,7 +15,11 @@ ensure_packages() {
   echo "Installing: ${missing[*]}"
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
+  # One package-list update per run, also when a script calls another.
+  if [ -z "${FORGELINE_APT_UPDATED:-}" ]; then
+    "${sudo[@]}" apt-get update -qq
+    export FORGELINE_APT_UPDATED=1
+  fi
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
