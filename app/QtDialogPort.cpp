@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -78,9 +79,16 @@ bool QtDialogPort::isMarked(ControlId control) const {
   return button && button->isChecked();
 }
 
-void QtDialogPort::setProjectNameText(const std::string& text) { controls_.projectNameBox->setText(fromKeyFileText(text)); }
+// The project name becomes a folder name, so it travels in the file
+// system's own encoding: a name typed with any letters arrives on disk, and
+// in main.c's first line, exactly as typed.
+void QtDialogPort::setProjectNameText(const std::string& text) {
+  controls_.projectNameBox->setText(QFile::decodeName(QByteArray::fromStdString(text)));
+}
 
-std::string QtDialogPort::projectNameText() const { return toKeyFileText(controls_.projectNameBox->text()); }
+std::string QtDialogPort::projectNameText() const {
+  return QFile::encodeName(controls_.projectNameBox->text()).toStdString();
+}
 
 void QtDialogPort::showMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
   const QString shownText = fromKeyFileText(text);

@@ -267,10 +267,12 @@ class ProjectWizardDialogTest : public QObject {
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
     w.click(w.mcuButton(0));
     w.click(w.moduleBox(2));
-    w.nameBox()->setText(QStringLiteral("Blinky"));
+    // Typed letters of any script reach the disk and main.c as typed.
+    w.nameBox()->setText(QString::fromUtf8("Blinky-\xC3\xA9\xE6\xB8\xA9"));
     w.click(w.buildButton());
-    QVERIFY(forgeline::test::exists(w.dir / "Blinky/Sources/main.c"));
-    QVERIFY(forgeline::test::exists(w.dir / "Blinky/Blinky.mcp"));
+    const std::string name = "Blinky-\xC3\xA9\xE6\xB8\xA9";
+    QVERIFY(forgeline::test::exists(w.dir / (name + "/" + name + ".mcp")));
+    QVERIFY(forgeline::test::readFile(w.dir / (name + "/Sources/main.c")).starts_with("// " + name + " 24Dec24\r\n"));
     QCOMPARE(w.messages.size(), std::size_t{1});
     QCOMPARE(w.messages[0].text, QStringLiteral("CodeWarrior 6.3 Project created successfully. Will now exit GUI."));
     QCOMPARE(finished.count(), 1);
