@@ -27,37 +27,10 @@ using namespace forgeline::test;
 
 namespace {
 
-// Printable bytes as they are, others as \xNN, and a run of five or more
-// equal bytes as "c*N", so that a megabyte line fits in a message.
-std::string show(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t run = 1;
-    while (i + run < text.size() && text[i + run] == text[i]) ++run;
-    const auto byte = static_cast<unsigned char>(text[i]);
-    std::string one;
-    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-      one = std::string(1, text[i]);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-      one = hex;
-    }
-    if (run >= 5) {
-      out += one + "*" + std::to_string(run);
-      i += run;
-    } else {
-      out += one;
-      ++i;
-    }
-  }
-  return out;
-}
-
 // A long list as its first two, its last and its length.
 std::string showList(const std::vector<std::string>& items) {
   std::vector<std::string> shown;
-  for (const std::string& item : items) shown.push_back(show(item));
+  for (const std::string& item : items) shown.push_back(printable(item));
   std::string out;
   if (shown.size() > 4) {
     return shown[0] + "," + shown[1] + ",...," + shown.back() + " (" + std::to_string(shown.size()) + ")";
@@ -119,11 +92,11 @@ std::string runRow(const HostileRow& row, const std::string& root) {
   std::vector<std::string> boxes;
   for (int i = 0; i < kMaxModules; ++i)
     if (dialog.control(moduleBox(i)).visible) boxes.push_back(dialog.control(moduleBox(i)).caption);
-  out += "|group=" + show(dialog.control(kMcuGroup).caption);
+  out += "|group=" + printable(dialog.control(kMcuGroup).caption);
   out += "|boxes=" + showList(boxes);
   out += "|modules=" + std::to_string(state->moduleCount);
   out += "|prm=" + std::to_string(state->prmLineCount);
-  if (state->prmLineCount > 0) out += " last " + show(state->prmLines[static_cast<std::size_t>(state->prmLineCount - 1)]);
+  if (state->prmLineCount > 0) out += " last " + printable(state->prmLines[static_cast<std::size_t>(state->prmLineCount - 1)]);
   out += "|init=" + std::to_string(state->initLineCount);
   out += "|sections=";
   std::size_t longest = 0;

@@ -29,30 +29,6 @@ using Tree = std::map<std::string, std::string>;
 constexpr const char* kRefused = "That project folder exists already. Please try a different project name.";
 constexpr const char* kSuccess = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.";
 
-// Printable bytes as they are, others as \xNN, five or more equal bytes as "c*N".
-std::string show(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t run = 1;
-    while (i + run < text.size() && text[i + run] == text[i]) ++run;
-    const auto byte = static_cast<unsigned char>(text[i]);
-    std::string one(1, text[i]);
-    if (byte < 0x20 || byte >= 0x7F || byte == '\\') {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-      one = hex;
-    }
-    if (run >= 5) {
-      out += one + "*" + std::to_string(run);
-      i += run;
-    } else {
-      out += one;
-      ++i;
-    }
-  }
-  return out;
-}
-
 // root/ holds a file and a folder of its own beside main/, which holds
 // KeyFiles, an earlier project, a loose file and a link that leads out of
 // the main folder: everything a careless name could reach.
@@ -94,7 +70,7 @@ struct Workshop {
     if (dialog.ended()) out += "ended|";
     out += "new=";
     for (const auto& [path, content] : snapshotTree(main()))
-      if (!before.contains(path) && path.find('/') == std::string::npos) out += show(path) + " ";
+      if (!before.contains(path) && path.find('/') == std::string::npos) out += test::printable(path) + " ";
     return out;
   }
 
@@ -108,16 +84,16 @@ void expectOnlyAddedInside(const Tree& before, const Tree& after, const std::str
   for (const auto& [path, content] : before) {
     auto found = after.find(path);
     if (found == after.end()) {
-      ADD_FAILURE() << context << ": lost " << show(path);
+      ADD_FAILURE() << context << ": lost " << test::printable(path);
     } else if (found->second != content) {
-      ADD_FAILURE() << context << ": changed " << show(path);
+      ADD_FAILURE() << context << ": changed " << test::printable(path);
     }
   }
   const std::string inside = "main/" + folder;
   for (const auto& [path, content] : after) {
     if (before.contains(path)) continue;
     const bool allowed = !folder.empty() && (path == inside || path.starts_with(inside + "/"));
-    if (!allowed) ADD_FAILURE() << context << ": added " << show(path);
+    if (!allowed) ADD_FAILURE() << context << ": added " << test::printable(path);
   }
 }
 
@@ -137,7 +113,7 @@ struct NameRow {
 const std::string kRefusedOutcome = std::string("msg=") + kRefused + "|new=";
 
 std::string builtOutcome(const std::string& folder) {
-  return std::string("msg=") + kSuccess + "|ended|new=" + show(folder) + " ";
+  return std::string("msg=") + kSuccess + "|ended|new=" + test::printable(folder) + " ";
 }
 
 TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentical) {
@@ -175,7 +151,7 @@ TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentica
   };
   const bool tmpXExisted = exists("/tmp/x");
   for (const NameRow& row : rows) {
-    const std::string context = "name \"" + show(row.name) + "\"";
+    const std::string context = "name \"" + test::printable(row.name) + "\"";
     SCOPED_TRACE(context);
     Workshop shop;
     const Tree before = snapshotTree(shop.dir.path());

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,29 @@ std::map<std::string, std::string> snapshotTree(const std::string& root) {
     }
   }
   return tree;
+}
+
+std::string printable(const std::string& bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size();) {
+    std::size_t run = 1;
+    while (i + run < bytes.size() && bytes[i + run] == bytes[i]) ++run;
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    std::string one(1, bytes[i]);
+    if (byte < 0x20 || byte >= 0x7F || byte == '\\') {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      one = hex;
+    }
+    if (run >= 5) {
+      out += one + "*" + std::to_string(run);
+      i += run;
+    } else {
+      out += one;
+      ++i;
+    }
+  }
+  return out;
 }
 
 const char* const kDemo08 =

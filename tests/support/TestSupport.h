@@ -38,6 +38,10 @@ void makeDirectory(const std::string& path);
 // "<dir>", a file to its bytes, a link to "<link>" and its target.
 std::map<std::string, std::string> snapshotTree(const std::string& root);
 
+// Printable bytes as they are, others as \xNN, and a run of five or more
+// equal bytes as "c*N", so that even a megabyte line fits in a message.
+std::string printable(const std::string& bytes);
+
 // The DEMO08 description file of the format's worked example, LF line ends.
 extern const char* const kDemo08;
 
