@@ -64,6 +64,21 @@ std::map<std::string, std::string> snapshotTree(const std::string& root) {
   return tree;
 }
 
+std::string changesOutside(const std::map<std::string, std::string>& before,
+                           const std::map<std::string, std::string>& after, const std::string& inside) {
+  std::string out;
+  for (const auto& [path, content] : before) {
+    auto found = after.find(path);
+    if (found == after.end() || found->second != content)
+      out += (found == after.end() ? "lost " : "changed ") + printable(path) + "; ";
+  }
+  for (const auto& [path, content] : after) {
+    const bool allowed = !inside.empty() && (path == inside || path.starts_with(inside + "/"));
+    if (!before.contains(path) && !allowed) out += "added " + printable(path) + "; ";
+  }
+  return out;
+}
+
 std::string printable(const std::string& bytes) {
   std::string out;
   for (std::size_t i = 0; i < bytes.size();) {

@@ -38,6 +38,12 @@ void makeDirectory(const std::string& path);
 // "<dir>", a file to its bytes, a link to "<link>" and its target.
 std::map<std::string, std::string> snapshotTree(const std::string& root);
 
+// What `after` lost, changed or added against `before`, one "lost PATH; "
+// etc. each, paths printable; additions at or below `inside` are allowed
+// (none when it is empty). Empty when nothing else moved.
+std::string changesOutside(const std::map<std::string, std::string>& before,
+                           const std::map<std::string, std::string>& after, const std::string& inside);
+
 // Printable bytes as they are, others as \xNN, and a run of five or more
 // equal bytes as "c*N", so that even a megabyte line fits in a message.
 std::string printable(const std::string& bytes);
