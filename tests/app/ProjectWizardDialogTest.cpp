@@ -30,6 +30,12 @@ using forgeline::test::TempDir;
 
 namespace {
 
+const QString kTitle = QStringLiteral("Forgeline for 8-bit MCUs   - rev15");
+
+QString shownAs(const QString& caption, MessageIcon icon, const QString& text) {
+  return caption + "|" + QString::number(int(icon)) + "|" + text;
+}
+
 struct Message {
   QString text;
   QString caption;
@@ -77,6 +83,24 @@ struct Wizard {
 
   void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2)); }
 
+  // The shown buttons of a kind as "text[x]", "#" for disabled ones.
+  QString shown(const char* kind, int count) const {
+    QStringList list;
+    for (int i = 0; i < count; ++i) {
+      auto* b = find<QAbstractButton>(QStringLiteral("%1%2").arg(kind).arg(i));
+      if (b->isVisible()) list << b->text() + (b->isChecked() ? "[x]" : "[ ]") + (b->isEnabled() ? "" : "#");
+    }
+    return list.join(' ');
+  }
+  QString mcus() const { return shown("mcuButton", kMaxMcus); }
+  QString modules() const { return shown("moduleBox", kMaxModules); }
+  // Each message as "caption|icon|text".
+  QStringList shownMessages() const {
+    QStringList list;
+    for (const Message& m : messages) list << shownAs(m.caption, m.icon, m.text);
+    return list;
+  }
+
   TempDir dir;
   RealFileSystem fs{dir.path()};
   FixedClock clock{{24, 12, 2024}};
@@ -121,15 +145,10 @@ class ProjectWizardDialogTest : public QObject {
     Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")},
               {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")}});
     w.open();
-    QCOMPARE(w.dialog->windowTitle(), QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
-    const QStringList expected{"ALPHA", QString::fromUtf8("Caf\u00e9"), "MID", "ZETA"};
-    for (int i = 0; i < kMaxMcus; ++i) {
-      QCOMPARE(w.mcuButton(i)->isVisible(), i < expected.size());
-      if (i < expected.size()) QCOMPARE(w.mcuButton(i)->text(), expected[i]);
-      QVERIFY(!w.mcuButton(i)->isChecked());
-    }
-    for (int i = 0; i < kMaxModules; ++i) QVERIFY2(!w.moduleBox(i)->isVisible(), qPrintable(QString::number(i)));
-    for (int i = 0; i < 25; ++i) QVERIFY(!w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->isVisible());
+    QCOMPARE(w.dialog->windowTitle(), kTitle);
+    QCOMPARE(w.mcus(), QString::fromUtf8("ALPHA[ ] Caf\u00e9[ ] MID[ ] ZETA[ ]"));
+    QCOMPARE(w.modules(), QString());
+    QCOMPARE(w.shown("twrpiBox", 25), QString());
     QVERIFY(!w.buildButton()->isEnabled());
     QCOMPARE(w.buildButton()->text(), QStringLiteral("Build CW6.3 Project"));
     QCOMPARE(w.nameBox()->text(), QStringLiteral("Project01"));
@@ -137,29 +156,24 @@ class ProjectWizardDialogTest : public QObject {
     QVERIFY(!w.find<QPushButton>(QStringLiteral("okButton"))->isVisible());
     QVERIFY(!w.find<QPushButton>(QStringLiteral("cancelButton"))->isVisible());
     QCOMPARE(w.messages.size(), std::size_t{0});
-  }
 
-  void controlsStayInsideTheirFrames() {
-    Wizard w;
-    w.open();
-    const QRect mcuFrame = w.mcuGroup()->geometry();
-    const QRect moduleFrame = w.find<QGroupBox>(QStringLiteral("modulesGroup"))->geometry();
+    // Every control inside its frame, no two overlapping, and the red notes
+    // between the project-name row and the frames.
+    const QRect modulesFrame = w.find<QGroupBox>(QStringLiteral("modulesGroup"))->geometry();
     const QRect twrpiFrame = w.find<QGroupBox>(QStringLiteral("twrpiGroup"))->geometry();
+    const QRect nameFrame = w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry();
     for (int i = 0; i < kMaxMcus; ++i) {
-      QVERIFY2(mcuFrame.contains(w.mcuButton(i)->geometry()), qPrintable(QString::number(i)));
-      QVERIFY2(moduleFrame.contains(w.moduleBox(i)->geometry()), qPrintable(QString::number(i)));
-      if (i + 1 < kMaxMcus) {
-        QVERIFY2(!w.mcuButton(i)->geometry().intersects(w.mcuButton(i + 1)->geometry()), qPrintable(QString::number(i)));
-        QVERIFY2(!w.moduleBox(i)->geometry().intersects(w.moduleBox(i + 1)->geometry()), qPrintable(QString::number(i)));
-      }
+      const QRect mcu = w.mcuButton(i)->geometry(), box = w.moduleBox(i)->geometry();
+      QVERIFY2(w.mcuGroup()->geometry().contains(mcu) && modulesFrame.contains(box), qPrintable(QString::number(i)));
+      QVERIFY2(
+          i == 0 || !(w.mcuButton(i - 1)->geometry().intersects(mcu) || w.moduleBox(i - 1)->geometry().intersects(box)),
+          qPrintable(QString::number(i)));
     }
     for (int i = 0; i < 25; ++i)
       QVERIFY(twrpiFrame.contains(w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->geometry()));
-    QVERIFY(w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry().contains(w.nameBox()->geometry()));
-    QVERIFY(w.dialog->rect().contains(twrpiFrame));
-    // The red notes sit between the project-name row and the frames.
-    QVERIFY(w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry().bottom() < 60);
-    QVERIFY(mcuFrame.top() > 80 + QFontMetrics(QGuiApplication::font()).height());
+    QVERIFY(nameFrame.contains(w.nameBox()->geometry()) && w.dialog->rect().contains(twrpiFrame));
+    QVERIFY(nameFrame.bottom() < 60 &&
+            w.mcuGroup()->geometry().top() > 80 + QFontMetrics(QGuiApplication::font()).height());
   }
 
   void abortsBeforeTheWindowIsShown_data() {
@@ -174,10 +188,7 @@ class ProjectWizardDialogTest : public QObject {
     Wizard w({}, withKeyFiles);
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
     QCOMPARE(w.dialog->run(), int(QDialog::Rejected));
-    QCOMPARE(w.messages.size(), std::size_t{1});
-    QCOMPARE(w.messages[0].text, message);
-    QCOMPARE(w.messages[0].caption, QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
-    QCOMPARE(w.messages[0].icon, MessageIcon::error);
+    QCOMPARE(w.shownMessages(), QStringList{shownAs(kTitle, MessageIcon::error, message)});
     QCOMPARE(w.shownDuringMessage, std::vector<bool>{false});
     QVERIFY(!w.dialog->isVisible());
     QCOMPARE(finished.count(), 0);
@@ -187,41 +198,31 @@ class ProjectWizardDialogTest : public QObject {
     Wizard w;
     w.open();
     w.click(w.mcuButton(0));
-    QVERIFY(w.mcuButton(0)->isChecked());
-    const QStringList names{"INIT", "ICS", "ADC"};
-    for (int i = 0; i < kMaxModules; ++i) {
-      QCOMPARE(w.moduleBox(i)->isVisible(), i < names.size());
-      if (i < names.size()) QCOMPARE(w.moduleBox(i)->text(), names[i]);
-    }
-    QVERIFY(w.moduleBox(0)->isChecked() && !w.moduleBox(0)->isEnabled());
-    QVERIFY(!w.moduleBox(1)->isChecked() && w.moduleBox(1)->isEnabled());
-    QVERIFY(!w.moduleBox(2)->isChecked() && w.moduleBox(2)->isEnabled());
+    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[x]"));
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
     QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU (MCU_DEMO08.txt Revision=7)"));
     QVERIFY(w.buildButton()->isEnabled());
     QCOMPARE(w.messages.size(), std::size_t{0});
 
     // ADC uses ICS: ticking it forces ICS on and locks it.
     w.click(w.moduleBox(2));
-    QVERIFY(w.moduleBox(2)->isChecked() && w.moduleBox(2)->isEnabled());
-    QVERIFY(w.moduleBox(1)->isChecked() && !w.moduleBox(1)->isEnabled());
-    QVERIFY(w.moduleBox(0)->isChecked() && !w.moduleBox(0)->isEnabled());
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x]# ADC[x]"));
     QCOMPARE(w.dialog->state().chosenCount, 1);
     QCOMPARE(w.dialog->state().descriptionText, std::string("Reads analogue channel 0 in the main loop"));
     // A click on the locked box is not a click at all.
     w.click(w.moduleBox(1));
-    QVERIFY(w.moduleBox(1)->isChecked());
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x]# ADC[x]"));
     QCOMPARE(w.dialog->state().chosenCount, 1);
     w.click(w.moduleBox(2));
-    QVERIFY(!w.moduleBox(2)->isChecked());
-    QVERIFY(!w.moduleBox(1)->isChecked() && w.moduleBox(1)->isEnabled());
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
     QCOMPARE(w.dialog->state().chosenCount, 0);
 
     // A second click on the selected MCU loads it again, ticks cleared.
     w.click(w.moduleBox(1));
-    QVERIFY(w.moduleBox(1)->isChecked());
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x] ADC[ ]"));
     w.click(w.mcuButton(0));
-    QVERIFY(w.mcuButton(0)->isChecked());
-    QVERIFY(!w.moduleBox(1)->isChecked());
+    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[x]"));
+    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
     QVERIFY(!w.dialog->state().moduleChosen[1]);
   }
 
@@ -273,8 +274,9 @@ class ProjectWizardDialogTest : public QObject {
     const std::string name = "Blinky-\xC3\xA9\xE6\xB8\xA9";
     QVERIFY(forgeline::test::exists(w.dir / (name + "/" + name + ".mcp")));
     QVERIFY(forgeline::test::readFile(w.dir / (name + "/Sources/main.c")).starts_with("// " + name + " 24Dec24\r\n"));
-    QCOMPARE(w.messages.size(), std::size_t{1});
-    QCOMPARE(w.messages[0].text, QStringLiteral("CodeWarrior 6.3 Project created successfully. Will now exit GUI."));
+    QCOMPARE(w.shownMessages(),
+             QStringList{shownAs("ProjectWizardDialogTest", MessageIcon::none,
+                                 "CodeWarrior 6.3 Project created successfully. Will now exit GUI.")});
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
     QVERIFY(!w.dialog->isVisible());
@@ -290,64 +292,46 @@ class ProjectWizardDialogTest : public QObject {
     w.click(w.moduleBox(2));
     const QStringList before = controlStates(*w.dialog);
     w.click(w.buildButton());
-    QCOMPARE(w.messages.size(), std::size_t{1});
-    QCOMPARE(w.messages[0].text,
-             QStringLiteral("That project folder exists already. Please try a different project name."));
-    QCOMPARE(w.messages[0].caption, QStringLiteral("Forgeline for 8-bit MCUs   - rev15"));
-    QCOMPARE(w.messages[0].icon, MessageIcon::warning);
+    QCOMPARE(w.shownMessages(), QStringList{shownAs(kTitle, MessageIcon::warning,
+                                                    "That project folder exists already. Please try a different "
+                                                    "project name.")});
     QCOMPARE(finished.count(), 0);
     QVERIFY(w.dialog->isVisible());
     QCOMPARE(controlStates(*w.dialog), before);
     QCOMPARE(w.dialog->state().chosenCount, 2);
   }
 
-  void enterNeitherBuildsNorCloses_data() {
+  // Enter neither builds nor closes; Esc and the close button end with
+  // Cancel. None creates anything.
+  void keysAndCloseNeverBuild_data() {
     QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::newRow("Return in the name box") << "projectNameBox" << int(Qt::Key_Return);
-    QTest::newRow("Enter in the name box") << "projectNameBox" << int(Qt::Key_Enter);
-    QTest::newRow("Return on Build") << "buildButton" << int(Qt::Key_Return);
-    QTest::newRow("Return on a module") << "moduleBox1" << int(Qt::Key_Return);
+    QTest::addColumn<int>("key");  // 0: the close button
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Return in the name box") << "projectNameBox" << int(Qt::Key_Return) << false;
+    QTest::newRow("Enter in the name box") << "projectNameBox" << int(Qt::Key_Enter) << false;
+    QTest::newRow("Return on Build") << "buildButton" << int(Qt::Key_Return) << false;
+    QTest::newRow("Return on a module") << "moduleBox1" << int(Qt::Key_Return) << false;
+    QTest::newRow("Esc") << "projectNameBox" << int(Qt::Key_Escape) << true;
+    QTest::newRow("close button") << "projectNameBox" << 0 << true;
   }
-  void enterNeitherBuildsNorCloses() {
+  void keysAndCloseNeverBuild() {
     QFETCH(QString, focus);
     QFETCH(int, key);
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
-    const auto tree = forgeline::test::snapshotTree(w.dir.path());
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    QWidget* target = w.find<QWidget>(focus);
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(w.dialog->isVisible());
-    QCOMPARE(w.messages.size(), std::size_t{0});
-    QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
-  }
-
-  void escapeAndCloseEndWithCancelAndCreateNothing_data() {
-    QTest::addColumn<bool>("viaEscape");
-    QTest::newRow("Esc") << true;
-    QTest::newRow("close button") << false;
-  }
-  void escapeAndCloseEndWithCancelAndCreateNothing() {
-    QFETCH(bool, viaEscape);
+    QFETCH(bool, closes);
     Wizard w;
     w.open();
     w.click(w.mcuButton(0));
     w.click(w.moduleBox(1));
     const auto tree = forgeline::test::snapshotTree(w.dir.path());
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    if (viaEscape) {
-      w.nameBox()->setFocus();
-      QTest::keyClick(w.nameBox(), Qt::Key_Escape);
-    } else {
-      QVERIFY(w.dialog->close());
-    }
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
-    QVERIFY(!w.dialog->isVisible());
+    QWidget* target = w.find<QWidget>(focus);
+    target->setFocus();
+    if (key == 0) QVERIFY(w.dialog->close());
+    if (key != 0) QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(finished.count(), closes ? 1 : 0);
+    if (closes) QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
+    QCOMPARE(w.dialog->isVisible(), !closes);
+    QCOMPARE(w.messages.size(), std::size_t{0});
     QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
   }
 
