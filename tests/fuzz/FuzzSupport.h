@@ -4,8 +4,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-#include <memory>
+#include <cstdint>
+#include <map>
 #include <new>
 #include <set>
 #include <string>
@@ -78,34 +78,39 @@ inline void clickModule(WizardState& state, DialogModel& dialog, int index) {
     if (state.moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
 }
 
-// Fills /KeyFiles with one to three entries made from the input: files that
-// match "MCU_*.txt", files that may not, and folders that carry an MCU
-// file's name. The last file takes the rest of the input. Returns the names
-// of the regular files that match the pattern.
-inline std::set<std::string> makeKeyFiles(FuzzedDataProvider& input, MemoryFileSystem& fs) {
-  std::set<std::string> mcuFiles;
-  fs.addDirectory("/KeyFiles");
-  const int entries = input.ConsumeIntegralInRange<int>(1, 3);
-  for (int i = 0; i < entries; ++i) {
-    const bool last = i + 1 == entries;
-    std::string name;
-    switch (input.ConsumeIntegralInRange<int>(0, 3)) {
-      case 0: name = "MCU_" + input.ConsumeRandomLengthString(12) + ".txt"; break;
-      case 1: name = "MCU_" + std::string(1, static_cast<char>('A' + i)) + ".txt"; break;
-      case 2: name = input.ConsumeRandomLengthString(16); break;
-      default: name = "MCU_DIR" + std::to_string(i) + ".txt"; break;
+// /KeyFiles with one to three entries made from the input: files that match
+// "MCU_*.txt", files that may not, and folders that carry an MCU file's name.
+// The last file takes the rest of the input.
+struct FuzzedKeyFiles {
+  FuzzedKeyFiles(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    fs.addDirectory("/KeyFiles");
+    const int entries = input.ConsumeIntegralInRange<int>(1, 3);
+    for (int i = 0; i < entries; ++i) {
+      std::string name;
+      switch (input.ConsumeIntegralInRange<int>(0, 3)) {
+        case 0: name = "MCU_" + input.ConsumeRandomLengthString(12) + ".txt"; break;
+        case 1: name = "MCU_" + std::string(1, static_cast<char>('A' + i)) + ".txt"; break;
+        case 2: name = input.ConsumeRandomLengthString(16); break;
+        default: name = "MCU_DIR" + std::to_string(i) + ".txt"; break;
+      }
+      for (char& c : name)
+        if (c == '/') c = '_';
+      if (name.empty() || name == "." || name == "..") name = "MCU_" + std::to_string(i) + ".txt";
+      if (name.starts_with("MCU_DIR")) {
+        fs.addDirectory("/KeyFiles/" + name);
+        continue;
+      }
+      fs.addFile("/KeyFiles/" + name,
+                 i + 1 == entries ? input.ConsumeRemainingBytesAsString() : input.ConsumeRandomLengthString(4096));
+      if (matchesMcuPattern(name)) mcuFiles.insert(name);
     }
-    for (char& c : name)
-      if (c == '/') c = '_';
-    if (name.empty() || name == "." || name == "..") name = "MCU_" + std::to_string(i) + ".txt";
-    if (name.starts_with("MCU_DIR")) {
-      fs.addDirectory("/KeyFiles/" + name);
-      continue;
-    }
-    fs.addFile("/KeyFiles/" + name, last ? input.ConsumeRemainingBytesAsString() : input.ConsumeRandomLengthString(4096));
-    if (matchesMcuPattern(name)) mcuFiles.insert(name);
+    before = fs.snapshot();
   }
-  return mcuFiles;
-}
+
+  MemoryFileSystem fs;
+  std::set<std::string> mcuFiles;  // the regular files that match the pattern
+  std::map<std::string, std::string> before;
+};
 
 }  // namespace forgeline::fuzz

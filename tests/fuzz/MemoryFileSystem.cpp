@@ -1,26 +1,23 @@
 #include "MemoryFileSystem.h"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
+
+#include "core/KeyFileFormat.h"
 
 namespace forgeline::fuzz {
 
 namespace {
 
+// Owns its copy, so that a file written while it is read cannot pull the
+// bytes away under the reader.
 class MemoryInput : public InputFile {
  public:
   explicit MemoryInput(std::string bytes) : bytes_(std::move(bytes)) {}
-  std::size_t read(char* buffer, std::size_t size) override {
-    std::size_t n = std::min(size, bytes_.size() - pos_);
-    if (n != 0) std::memcpy(buffer, bytes_.data() + pos_, n);
-    pos_ += n;
-    return n;
-  }
+  std::size_t read(char* buffer, std::size_t size) override { return reader_.read(buffer, size); }
 
  private:
   std::string bytes_;
-  std::size_t pos_ = 0;
+  StringInput reader_{bytes_};
 };
 
 class MemoryOutput : public OutputFile {
@@ -105,7 +102,6 @@ std::vector<DirectoryEntry> MemoryFileSystem::listEntries() const {
 }
 
 bool MemoryFileSystem::createDirectory(const std::string& path) {
-  if (path.empty()) return false;
   std::string target = normalise(path);
   if (target == "/" || directories_.contains(target) || files_.contains(target)) return false;
   if (!directories_.contains(parentOf(target))) return false;
@@ -114,7 +110,6 @@ bool MemoryFileSystem::createDirectory(const std::string& path) {
 }
 
 bool MemoryFileSystem::copyFile(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return false;
   auto source = files_.find(normalise(from));
   std::string destination = normalise(to);
   if (source == files_.end() || directories_.contains(destination) ||
@@ -125,14 +120,12 @@ bool MemoryFileSystem::copyFile(const std::string& from, const std::string& to) 
 }
 
 std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& path) {
-  if (path.empty()) return nullptr;
   auto file = files_.find(normalise(path));
   if (file == files_.end()) return nullptr;
   return std::make_unique<MemoryInput>(file->second);
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::openForWriting(const std::string& path) {
-  if (path.empty()) return nullptr;
   std::string target = normalise(path);
   if (directories_.contains(target) || !directories_.contains(parentOf(target))) return nullptr;
   std::string& bytes = files_[target];

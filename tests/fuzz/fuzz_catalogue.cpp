@@ -1,20 +1,14 @@
 // Fuzzes the catalogue scan over a small KeyFiles made from the input, then
 // chooses every MCU it lists.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstdint>
-#include <string>
-
 #include "FuzzSupport.h"
 
 using namespace forgeline;
 using namespace forgeline::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider input(data, size);
-  MemoryFileSystem fs;
-  const std::set<std::string> mcuFiles = makeKeyFiles(input, fs);
-  const auto before = fs.snapshot();
+  FuzzedKeyFiles keyFiles(data, size);
+  MemoryFileSystem& fs = keyFiles.fs;
+  const std::set<std::string>& mcuFiles = keyFiles.mcuFiles;
 
   FreshState state;
   DialogModel dialog;
@@ -43,6 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkCapacities(*state);
     checkStoredLines(*state);
   }
-  FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
+  FORGELINE_FUZZ_CHECK(fs.snapshot() == keyFiles.before);
   return 0;
 }

@@ -1,9 +1,4 @@
 // Fuzzes the key-file checker over a small KeyFiles made from the input.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstdint>
-#include <string>
-
 #include "FuzzSupport.h"
 #include "core/KeyFileChecker.h"
 
@@ -11,17 +6,14 @@ using namespace forgeline;
 using namespace forgeline::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider input(data, size);
-  MemoryFileSystem fs;
-  const std::set<std::string> mcuFiles = makeKeyFiles(input, fs);
-  const auto before = fs.snapshot();
-
+  FuzzedKeyFiles keyFiles(data, size);
+  MemoryFileSystem& fs = keyFiles.fs;
   CheckReport report = checkKeyFiles(fs);
 
   // The checker only reads, and leaves the working directory where it was.
-  FORGELINE_FUZZ_CHECK(fs.snapshot() == before);
+  FORGELINE_FUZZ_CHECK(fs.snapshot() == keyFiles.before);
   FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/");
-  FORGELINE_FUZZ_CHECK(report.filesChecked >= 0 && report.filesChecked <= static_cast<int>(mcuFiles.size()));
+  FORGELINE_FUZZ_CHECK(report.filesChecked >= 0 && report.filesChecked <= static_cast<int>(keyFiles.mcuFiles.size()));
   FORGELINE_FUZZ_CHECK(report.errors() + report.warnings() == static_cast<int>(report.findings.size()));
   for (const Finding& finding : report.findings) {
     FORGELINE_FUZZ_CHECK(finding.line >= 0);

@@ -3,10 +3,6 @@
 // build reads it, or a whole build runs under a project name taken from the
 // input. The control bytes come from the end of the input, so a plain key
 // file as a seed is mostly a key file.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -98,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FORGELINE_FUZZ_CHECK(state->initLineCount == 0);
   for (int m = 0; m < state->moduleCount; ++m) {
     FORGELINE_FUZZ_CHECK(!state->moduleChosen[static_cast<std::size_t>(m)]);
-    const bool isInit = state->moduleNames[static_cast<std::size_t>(m)] == "INIT";
-    if (isInit) FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
+    if (state->moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
   }
   const int modules = state->moduleCount;
 
