@@ -159,20 +159,8 @@ void writeKeyFiles(const std::string& root, const std::map<std::string, std::str
 
 namespace {
 
-const char* opName(FsOp op) {
-  switch (op) {
-    case FsOp::currentDirectory: return "pwd";
-    case FsOp::changeDirectory: return "cd";
-    case FsOp::listEntries: return "list";
-    case FsOp::createDirectory: return "mkdir";
-    case FsOp::copyFile: return "copy";
-    case FsOp::openForReading: return "read";
-    case FsOp::openForWriting: return "write";
-    case FsOp::write: return "write-bytes";
-    case FsOp::close: return "close";
-  }
-  return "?";
-}
+// As the log shows them, in the order of FsOp.
+const char* const kOpNames[] = {"pwd", "cd", "list", "mkdir", "copy", "read", "write", "write-bytes", "close"};
 
 class FaultyOutputFile : public OutputFile {
  public:
@@ -196,7 +184,7 @@ class FaultyOutputFile : public OutputFile {
 }  // namespace
 
 bool FaultyFileSystem::shouldFail(FsOp op, const std::string& path) const {
-  log_.push_back(std::string(opName(op)) + " " + path);
+  log_.push_back(std::string(kOpNames[static_cast<int>(op)]) + " " + path);
   for (const Rule& rule : rules_) {
     if (rule.op != op || (!rule.path.empty() && rule.path != path)) continue;
     if (rule.skip > 0) {
