@@ -4,11 +4,11 @@
 
 #include <map>
 #include <memory>
-#include <ostream>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/DialogModel.h"
@@ -37,17 +37,8 @@ std::string lines(int count, const std::string& stem) {
   return out;
 }
 
-struct Expected {
-  std::string file;
-  int line;
-  Severity severity;
-  FindingKind kind;
-  friend bool operator==(const Expected&, const Expected&) = default;
-  friend void PrintTo(const Expected& e, std::ostream* os) {
-    *os << e.file << ":" << e.line << (e.severity == Severity::error ? " error #" : " warning #")
-        << static_cast<int>(e.kind);
-  }
-};
+// File, line, severity and kind of one finding.
+using Expected = std::tuple<std::string, int, Severity, FindingKind>;
 using Findings = std::vector<Expected>;
 
 Findings shape(const CheckReport& report) {
@@ -230,14 +221,10 @@ TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
 
 namespace {
 
-class Random {
- public:
-  explicit Random(unsigned seed) : engine_(seed) {}
-  int below(int n) { return static_cast<int>(engine_() % static_cast<unsigned>(n)); }
+struct Random {
+  std::mt19937 engine;  // its output sequence is fixed by the standard
+  int below(int n) { return static_cast<int>(engine() % static_cast<unsigned>(n)); }
   bool chance(int percent) { return below(100) < percent; }
-
- private:
-  std::mt19937 engine_;  // its output sequence is fixed by the standard
 };
 
 std::string randomCode(Random& random) {
@@ -323,7 +310,7 @@ int sectionNamed(const std::string& text) {
 }  // namespace
 
 TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
-  Random random(20240611);
+  Random random{std::mt19937(20240611)};
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {}, {"R"});
   int capacityFindings = 0, splitFindings = 0;
