@@ -36,12 +36,6 @@ QString shownAs(const QString& caption, MessageIcon icon, const QString& text) {
   return caption + "|" + QString::number(int(icon)) + "|" + text;
 }
 
-struct Message {
-  QString text;
-  QString caption;
-  MessageIcon icon;
-};
-
 // DEMO08 under another menu name.
 std::string demoNamed(const std::string& menuName) {
   std::string text = forgeline::test::kDemo08;
@@ -57,7 +51,7 @@ struct Wizard {
     if (withKeyFiles) forgeline::test::writeKeyFiles(dir.path(), mcuFiles, {"DEMO08"});
     dialog = std::make_unique<ProjectWizardDialog>(fs, clock);
     dialog->port().setMessageHandler([this](const QString& text, const QString& caption, MessageIcon icon) {
-      messages.push_back({text, caption, icon});
+      messages << shownAs(caption, icon, text);
       shownDuringMessage.push_back(dialog->isVisible());
     });
   }
@@ -94,18 +88,12 @@ struct Wizard {
   }
   QString mcus() const { return shown("mcuButton", kMaxMcus); }
   QString modules() const { return shown("moduleBox", kMaxModules); }
-  // Each message as "caption|icon|text".
-  QStringList shownMessages() const {
-    QStringList list;
-    for (const Message& m : messages) list << shownAs(m.caption, m.icon, m.text);
-    return list;
-  }
 
   TempDir dir;
   RealFileSystem fs{dir.path()};
   FixedClock clock{{24, 12, 2024}};
   std::unique_ptr<ProjectWizardDialog> dialog;
-  std::vector<Message> messages;
+  QStringList messages;  // each as "caption|icon|text"
   std::vector<bool> shownDuringMessage;
 };
 
@@ -123,14 +111,13 @@ QStringList controlStates(const QDialog& dialog) {
   return states;
 }
 
-bool isRed(QRgb pixel) { return qRed(pixel) >= 200 && qGreen(pixel) <= 60 && qBlue(pixel) <= 60; }
-
 // The bounding box of the pure-red pixels inside `area` of the picture.
 QRect redPixels(const QImage& image, const QRect& area) {
   QRect found;
   for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
     for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
-      if (isRed(image.pixel(x, y))) found |= QRect(x, y, 1, 1);
+      if (const QRgb p = image.pixel(x, y); qRed(p) >= 200 && qGreen(p) <= 60 && qBlue(p) <= 60)
+        found |= QRect(x, y, 1, 1);
   return found;
 }
 
@@ -155,7 +142,7 @@ class ProjectWizardDialogTest : public QObject {
     QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU"));
     QVERIFY(!w.find<QPushButton>(QStringLiteral("okButton"))->isVisible());
     QVERIFY(!w.find<QPushButton>(QStringLiteral("cancelButton"))->isVisible());
-    QCOMPARE(w.messages.size(), std::size_t{0});
+    QVERIFY(w.messages.isEmpty());
 
     // Every control inside its frame, no two overlapping, and the red notes
     // between the project-name row and the frames.
@@ -188,7 +175,7 @@ class ProjectWizardDialogTest : public QObject {
     Wizard w({}, withKeyFiles);
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
     QCOMPARE(w.dialog->run(), int(QDialog::Rejected));
-    QCOMPARE(w.shownMessages(), QStringList{shownAs(kTitle, MessageIcon::error, message)});
+    QCOMPARE(w.messages, QStringList{shownAs(kTitle, MessageIcon::error, message)});
     QCOMPARE(w.shownDuringMessage, std::vector<bool>{false});
     QVERIFY(!w.dialog->isVisible());
     QCOMPARE(finished.count(), 0);
@@ -202,7 +189,7 @@ class ProjectWizardDialogTest : public QObject {
     QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
     QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU (MCU_DEMO08.txt Revision=7)"));
     QVERIFY(w.buildButton()->isEnabled());
-    QCOMPARE(w.messages.size(), std::size_t{0});
+    QVERIFY(w.messages.isEmpty());
 
     // ADC uses ICS: ticking it forces ICS on and locks it.
     w.click(w.moduleBox(2));
@@ -274,7 +261,7 @@ class ProjectWizardDialogTest : public QObject {
     const std::string name = "Blinky-\xC3\xA9\xE6\xB8\xA9";
     QVERIFY(forgeline::test::exists(w.dir / (name + "/" + name + ".mcp")));
     QVERIFY(forgeline::test::readFile(w.dir / (name + "/Sources/main.c")).starts_with("// " + name + " 24Dec24\r\n"));
-    QCOMPARE(w.shownMessages(),
+    QCOMPARE(w.messages,
              QStringList{shownAs("ProjectWizardDialogTest", MessageIcon::none,
                                  "CodeWarrior 6.3 Project created successfully. Will now exit GUI.")});
     QCOMPARE(finished.count(), 1);
@@ -292,7 +279,7 @@ class ProjectWizardDialogTest : public QObject {
     w.click(w.moduleBox(2));
     const QStringList before = controlStates(*w.dialog);
     w.click(w.buildButton());
-    QCOMPARE(w.shownMessages(), QStringList{shownAs(kTitle, MessageIcon::warning,
+    QCOMPARE(w.messages, QStringList{shownAs(kTitle, MessageIcon::warning,
                                                     "That project folder exists already. Please try a different "
                                                     "project name.")});
     QCOMPARE(finished.count(), 0);
@@ -331,7 +318,7 @@ class ProjectWizardDialogTest : public QObject {
     QCOMPARE(finished.count(), closes ? 1 : 0);
     if (closes) QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
     QCOMPARE(w.dialog->isVisible(), !closes);
-    QCOMPARE(w.messages.size(), std::size_t{0});
+    QVERIFY(w.messages.isEmpty());
     QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
   }
 
