@@ -172,10 +172,6 @@ const std::vector<HostileRow>& hostileRows() {
        },
        "buttons=A" + kGroupA + "INIT|modules=1"},
 
-      {"the only MCU file name is a folder",
-       [](const std::string& root) { makeDirectory(root + "/KeyFiles/MCU_DIR.txt"); },
-       "msg=Found no MCU files. Will abort.|ended"},
-
       {"the file vanishes between the scan and the click",
        [](const std::string& root) { keyFile(root, "MCU_A.txt", "MenuName=A\nRevision=4\nMODULE:INIT\nENDMODULE\n"); },
        "buttons=A" + kGroupA, {},
