@@ -160,17 +160,15 @@ TEST(CliBuild, WithoutDateMainCCarriesTodaysLocalDate) {
 }
 
 TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
+  const std::string exists =
+      "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project name.\n";
   struct Case {
     std::string name;
     std::function<void(const std::string& root)> prepare;
     std::string err;
   } cases[] = {
-      {"folder exists", [](const std::string& root) { test::makeDirectory(root + "/Project01"); },
-       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project "
-       "name.\n"},
-      {"file of that name", [](const std::string& root) { test::writeFile(root + "/Project01", "x"); },
-       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project "
-       "name.\n"},
+      {"folder exists", [](const std::string& root) { test::makeDirectory(root + "/Project01"); }, exists},
+      {"file of that name", [](const std::string& root) { test::writeFile(root + "/Project01", "x"); }, exists},
       {"no burner.bbl", [](const std::string& root) { std::remove((root + "/KeyFiles/burner.bbl").c_str()); },
        "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
       {"no Start08.c", [](const std::string& root) { std::remove((root + "/KeyFiles/Start08.c").c_str()); },

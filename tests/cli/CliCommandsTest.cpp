@@ -29,18 +29,21 @@ std::vector<std::string> withDir(const test::TempDir& dir, std::vector<std::stri
 }  // namespace
 
 // show picks the first entry with the caption in button order, and "#x"
-// is a caption before it is an index.
+// is a caption before it is an index. -C is relative to where the program
+// starts, and may be given in steps.
 TEST(CliList, OneLinePerEntryInButtonOrderWithRawBytesAndShowTakesTheFirst) {
-  test::TempDir dir;
+  test::TempDir top;
+  const std::string keys = top / "a/b";
+  test::makeDirectory(keys);
   // The exchange sort moves the two TWINs past each other through a third
   // entry, so the button order is not the file order even among equal names.
-  test::writeKeyFiles(dir.path(), {{"MCU_A.txt", "MenuName=zeta\n"},
-                                   {"MCU_B.txt", "MenuName=TWIN\nRevision=1\n"},
-                                   {"MCU_C.txt", "MenuName=Caf\xe9\r\n"},
-                                   {"MCU_D.txt", "MenuName=TWIN\nRevision=2\n"},
-                                   {"MCU_E.txt", "no menu name here\n"},
-                                   {"MCU_0.txt", "MenuName=#x\nRevision=3\n"}});
-  CliResult r = runCliProgram(withDir(dir, {"list"}), "/");
+  test::writeKeyFiles(keys, {{"MCU_A.txt", "MenuName=zeta\n"},
+                            {"MCU_B.txt", "MenuName=TWIN\nRevision=1\n"},
+                            {"MCU_C.txt", "MenuName=Caf\xe9\r\n"},
+                            {"MCU_D.txt", "MenuName=TWIN\nRevision=2\n"},
+                            {"MCU_E.txt", "no menu name here\n"},
+                            {"MCU_0.txt", "MenuName=#x\nRevision=3\n"}});
+  CliResult r = runCliProgram({"-C", "a", "-Cb", "list"}, top.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -56,24 +59,10 @@ TEST(CliList, OneLinePerEntryInButtonOrderWithRawBytesAndShowTakesTheFirst) {
                {"#4", "MCU (MCU_B.txt Revision=1)\n"},
                {"#x", "MCU (MCU_0.txt Revision=3)\n"}};
   for (const Case& c : cases) {
-    r = runCliProgram(withDir(dir, {"show", c.mcu}), "/");
+    r = runCliProgram({"-C", keys, "show", c.mcu}, "/");
     EXPECT_EQ(r.status, 0) << c.mcu << "\n" << r.err;
     EXPECT_EQ(r.out, c.frame) << c.mcu;
   }
-}
-
-TEST(CliList, RunsInTheCurrentDirectoryWithoutMinusC) {
-  test::TempDir dir;
-  test::writeTwoMcuKeyFiles(dir.path());
-  CliResult r = runCliProgram({"list"}, dir.path());
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0\tDEMO08\tMCU_DEMO08\n1\tRS08KA2\tMCU_RS08KA2\n");
-  // -C is relative to where the program starts, and may be given in steps.
-  test::makeDirectory(dir / "a/b");
-  test::writeTwoMcuKeyFiles(dir / "a/b");
-  r = runCliProgram({"-C", "a", "-Cb", "list"}, dir.path());
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0\tDEMO08\tMCU_DEMO08\n1\tRS08KA2\tMCU_RS08KA2\n");
 }
 
 TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
