@@ -118,37 +118,16 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
   test::writeTwoMcuKeyFiles(dir.path());
   test::writeFile(dir / "plain-file", "x");
   const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"frobnicate"},
-      {"--bogus", "list"},
-      {"-C"},
-      {"list", "extra"},
-      {"list", "--dry-run"},
-      {"check", "--click", "ADC"},
-      {"show"},
-      {"show", "NOPE"},
-      {"show", "#2"},
-      {"show", "#99999999999"},
-      {"show", "demo08"},
-      {"show", "DEMO08", "RS08KA2"},
-      {"show", "DEMO08", "--name", "X"},
-      {"show", "DEMO08", "--click", "NOPE"},
-      {"show", "DEMO08", "--click", "INIT"},
-      {"show", "DEMO08", "--click", "#0"},
-      {"show", "DEMO08", "--click", "#3"},
-      {"show", "DEMO08", "--click", "#50"},
-      {"show", "DEMO08", "--click", "ADC", "--click", "ICS"},
-      {"show", "DEMO08", "--click"},
-      {"build"},
-      {"build", "DEMO08", "--click", "ADC", "--click", "ICS"},
-      {"build", "DEMO08", "--click", "NOPE"},
-      {"build", "NOPE"},
-      {"build", "DEMO08", "--name"},
-      {"build", "DEMO08", "--name", "A", "--name", "B"},
-      {"build", "DEMO08", "--dry-run=yes"},
-      {"build", "DEMO08", "--date", "2026-02-29"},
-      {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"},
-  };
+      {}, {"frobnicate"}, {"--bogus", "list"}, {"-C"}, {"list", "extra"}, {"list", "--dry-run"},
+      {"check", "--click", "ADC"}, {"show"}, {"show", "NOPE"}, {"show", "#2"}, {"show", "#99999999999"},
+      {"show", "demo08"}, {"show", "DEMO08", "RS08KA2"}, {"show", "DEMO08", "--name", "X"},
+      {"show", "DEMO08", "--click", "NOPE"}, {"show", "DEMO08", "--click", "INIT"}, {"show", "DEMO08", "--click", "#0"},
+      {"show", "DEMO08", "--click", "#3"}, {"show", "DEMO08", "--click", "#50"},
+      {"show", "DEMO08", "--click", "ADC", "--click", "ICS"}, {"show", "DEMO08", "--click"}, {"build"},
+      {"build", "DEMO08", "--click", "ADC", "--click", "ICS"}, {"build", "DEMO08", "--click", "NOPE"},
+      {"build", "NOPE"}, {"build", "DEMO08", "--name"}, {"build", "DEMO08", "--name", "A", "--name", "B"},
+      {"build", "DEMO08", "--dry-run=yes"}, {"build", "DEMO08", "--date", "2026-02-29"},
+      {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"}};
   const auto before = test::snapshotTree(dir.path());
   for (const auto& args : cases) {
     CliResult r = runCliProgram(args, dir.path());
