@@ -12,15 +12,6 @@
 using namespace forgeline;
 using cli::RecordingFileSystem;
 
-namespace {
-
-bool writeAll(FileSystem& fs, const std::string& path, const std::string& bytes) {
-  auto file = fs.openForWriting(path);
-  return file && file->write(bytes) && file->close();
-}
-
-}  // namespace
-
 // What the dry run prints and that it leaves the disk alone is checked end to
 // end; these are the refusals and read-backs a build meets only on odd disks.
 TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
@@ -38,7 +29,8 @@ TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
   EXPECT_EQ(fs.currentDirectory(), dir / "P");
   ASSERT_TRUE(fs.createDirectory("prm/"));
   ASSERT_TRUE(fs.changeDirectory("prm"));
-  EXPECT_TRUE(writeAll(fs, "Project.prm", "abc\r\n"));
+  auto prm = fs.openForWriting("Project.prm");
+  EXPECT_TRUE(prm && prm->write("abc\r\n") && prm->close());
   EXPECT_TRUE(fs.copyFile("../../KeyFiles/burner.bbl", "burner.bbl"));
   EXPECT_FALSE(fs.copyFile("../../KeyFiles/missing.c", "missing.c"));
   EXPECT_FALSE(fs.copyFile("../../KeyFiles", "folder"));
