@@ -23,7 +23,9 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev)
+# A font, because the window draws its notes as text and its tests look for
+# those pixels; a bare machine may have none.
+BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core)
 
 # build_tree DIR [CMAKE ARGS...] : configure (once) and build.
 build_tree() {
