@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/RecordingFileSystem.h"
+#include "cli/Suggestion.h"
 #include "cli/TerminalDialog.h"
 #include "core/DialogModel.h"
 #include "core/KeyFileChecker.h"
@@ -186,7 +187,7 @@ class Session {
       for (int i = 0; i < state_->mcuCount && index < 0; ++i)
         if (dialog_.control(mcuButton(i)).caption == mcu) index = i;
     }
-    if (index < 0) return usageError("no MCU matches '" + mcu + "'");
+    if (index < 0) return usageError("no MCU matches '" + mcu + "'" + suggestionFor(mcu, mcuCaptions()));
     loadMcuDescription(*state_, dialog_, fs_, index, LoadMode::previewMode);
     return true;
   }
@@ -203,7 +204,8 @@ class Session {
         if (box.visible && box.caption == module) index = i;
       }
     }
-    if (index < 0) return usageError("no module box matches '" + module + "'");
+    if (index < 0)
+      return usageError("no module box matches '" + module + "'" + suggestionFor(module, clickableCaptions()));
     const ControlState& box = dialog_.control(moduleBox(index));
     if (!box.visible) return usageError("module box " + std::to_string(index) + " is hidden; the click is refused");
     if (!box.enabled)
@@ -237,6 +239,21 @@ class Session {
   }
 
  private:
+  std::vector<std::string> mcuCaptions() const {
+    std::vector<std::string> captions;
+    for (int i = 0; i < state_->mcuCount; ++i) captions.push_back(dialog_.control(mcuButton(i)).caption);
+    return captions;
+  }
+
+  std::vector<std::string> clickableCaptions() const {
+    std::vector<std::string> captions;
+    for (int i = 0; i < kMaxModules; ++i) {
+      const ControlState& box = dialog_.control(moduleBox(i));
+      if (box.visible && box.enabled) captions.push_back(box.caption);
+    }
+    return captions;
+  }
+
   bool usageError(const std::string& reason) {
     err_ << kProgramName << ": " << reason << '\n';
     return false;
@@ -304,7 +321,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     return result;
   }
   if (!isCommandWord(args[i], inv.command)) {
-    result.error = "unknown command '" + args[i] + "'";
+    result.error = "unknown command '" + args[i] + "'" + suggestionFor(args[i], {"list", "show", "build", "check"});
     return result;
   }
   CommandParser(args, i + 1, result).run();
