@@ -1,12 +1,46 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "cli/CliApp.h"
+#include "cli/TerminalDialog.h"
+
+namespace {
+
+// A standard stream closed by the caller (">&-") would hand its number to
+// the first file the program opens, and the report would be written into
+// the project. A read-only /dev/null takes its place instead: every write
+// to it fails, and the check at the end reports that.
+void keepStandardStreamsTaken() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", O_RDONLY);
+#endif
+}
+
+// A report that never reached its reader must not end in "done": a full
+// disk or a closed stream turns any exit status into a failure.
+int checkedStandardOutput(int status) {
+  errno = 0;
+  if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int error = errno;
+  std::cerr << forgeline::cli::kProgramName << ": could not write to standard output"
+            << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  keepStandardStreamsTaken();
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  int status = forgeline::cli::runCli(args, std::cout, std::cerr);
-  std::cout.flush();
-  return status;
+  return checkedStandardOutput(forgeline::cli::runCli(args, std::cout, std::cerr));
 }

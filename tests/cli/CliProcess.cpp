@@ -17,7 +17,8 @@ std::string cliProgramPath() {
   return std::string(binaryDir) + "/cli/forgeline-cli";
 }
 
-CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory) {
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                        StandardOutput output) {
   const std::string program = cliProgramPath();
   TempDir capture;
   const std::string outPath = capture / "out", errPath = capture / "err";
@@ -31,10 +32,12 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     // Only async-signal-safe calls between fork and exec.
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int out = output == StandardOutput::full ? ::open("/dev/full", O_WRONLY)
+                                             : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(workingDirectory.c_str()) != 0)
       ::_exit(127);
+    if (output == StandardOutput::closed) ::close(1);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
@@ -43,7 +46,7 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
   }
   CliResult result;
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  result.out = readFile(outPath);
+  if (output == StandardOutput::captured) result.out = readFile(outPath);
   result.err = readFile(errPath);
   return result;
 }

@@ -17,8 +17,13 @@ struct CliResult {
 // $FORGELINE_BINARY_DIR/cli/forgeline-cli
 std::string cliProgramPath();
 
+// Where the program's standard output goes: a file read back into `out`,
+// the full device, or nowhere (the descriptor closed, as ">&-" does).
+enum class StandardOutput { captured, full, closed };
+
 // Runs the program with `args` (without its own name) in `workingDirectory`.
-CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory);
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                        StandardOutput output = StandardOutput::captured);
 
 // "a b c" for failure messages.
 std::string describe(const std::vector<std::string>& args);

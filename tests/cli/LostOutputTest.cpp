@@ -1,0 +1,67 @@
+// A report that cannot reach standard output (a full disk, a closed
+// descriptor) makes every command fail with one line on standard error,
+// instead of claiming "done" for output nobody will see.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/CliProcess.h"
+#include "support/TestSupport.h"
+
+using namespace forgeline;
+using namespace forgeline::test;
+
+TEST(LostOutput, EveryCommandThatPrintsExitsOneWithOneLine) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string errBefore = {};  // what the command says on standard error before the output check
+  };
+  const std::string built = "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n";
+  const Row rows[] = {
+      {.args = {"list"}},
+      {.args = {"show", "#1", "--click", "KBI"}},
+      {.args = {"check"}},
+      {.args = {"--help"}},
+      {.args = {"--version"}},
+      {.args = {"build", "#1", "--name", "P", "--date", "2024-12-06", "--dry-run"}, .errBefore = built},
+  };
+  for (StandardOutput output : {StandardOutput::full, StandardOutput::closed}) {
+    for (const Row& row : rows) {
+      const std::vector<std::string> args = [&] {
+        std::vector<std::string> all{"-C", "main"};
+        all.insert(all.end(), row.args.begin(), row.args.end());
+        return all;
+      }();
+      SCOPED_TRACE(describe(args) + (output == StandardOutput::full ? " >/dev/full" : " >&-"));
+      TempDir dir;
+      writeTwoMcuKeyFiles(dir / "main");
+      const auto before = snapshotTree(dir.path());
+      CliResult result = runCliProgram(args, dir.path(), output);
+      EXPECT_EQ(result.status, 1);
+      ASSERT_TRUE(result.err.starts_with(row.errBefore)) << result.err;
+      const std::string last = result.err.substr(row.errBefore.size());
+      EXPECT_TRUE(last.starts_with("forgeline-cli: could not write to standard output")) << last;
+      EXPECT_EQ(linesOf(last).size(), 1u) << last;
+      EXPECT_EQ(changesOutside(before, snapshotTree(dir.path()), ""), "");
+    }
+  }
+}
+
+// A real build prints nothing on standard output, so nothing is lost: the
+// project is made and the exit status says so. With the descriptor closed,
+// no file of the project takes over its number and receives stray output.
+TEST(LostOutput, ARealBuildPrintsNothingThereAndSucceeds) {
+  for (StandardOutput output : {StandardOutput::full, StandardOutput::closed}) {
+    TempDir dir;
+    writeTwoMcuKeyFiles(dir / "main");
+    CliResult result =
+        runCliProgram({"-C", "main", "build", "#1", "--name", "P", "--date", "2024-12-06"}, dir.path(), output);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n");
+    TempDir reference;
+    writeTwoMcuKeyFiles(reference / "main");
+    runCliProgram({"-C", "main", "build", "#1", "--name", "P", "--date", "2024-12-06"}, reference.path());
+    EXPECT_EQ(snapshotTree(dir / "main/P"), snapshotTree(reference / "main/P"));
+  }
+}
