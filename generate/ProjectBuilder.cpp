@@ -73,6 +73,15 @@ bool copyStartupFile(BuildRun& run) {
   return false;
 }
 
+// The menu name comes from a key file that may have travelled: it names a
+// template beside the key files and never a path, so "../" cannot pull in
+// another file, nor a NUL cut ".mcp" off what the disk is asked for.
+bool copyProjectTemplate(BuildRun& run) {
+  const std::string& menu = run.state.menuName;
+  return !hasPathSeparatorOrNul(menu) &&
+         run.fs.copyFile("../KeyFiles/" + menu + ".mcp", run.state.projectName + ".mcp");
+}
+
 bool reportSuccess(BuildRun& run) {
   run.tell(kSuccessMessage);
   run.dialog.endDialog();
@@ -117,11 +126,7 @@ const BuildStep kBuildSteps[] = {
      "Error 18: Could not copy 'C_Layout.hwl'."},
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/Default.mem", "Default.mem"); },
      "Error 19: Could not copy 'Default.mem'."},
-    {kGuarded,
-     [](BuildRun& r) {
-       return r.fs.copyFile("../KeyFiles/" + r.state.menuName + ".mcp", r.state.projectName + ".mcp");
-     },
-     "Error 20: Could not copy MCP file."},
+    {kGuarded, copyProjectTemplate, "Error 20: Could not copy MCP file."},
     {kGuarded, reportSuccess, kOwnMessage},
 };
 

@@ -49,11 +49,14 @@ std::string firstCharacters(std::string_view text, std::size_t maxCharacters) {
   return std::string(text.substr(0, pos));
 }
 
+bool hasPathSeparatorOrNul(std::string_view name) {
+  return name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos;
+}
+
 bool isUsableProjectName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  // The disk sees a name only up to a NUL byte, so "x\0y" would become a
-  // folder "x" with its .mcp copy a file "x" inside: not the name typed.
-  return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+  // "x\0y" would become a folder "x" with its .mcp copy a file "x" inside:
+  // not the name typed.
+  return !name.empty() && name != "." && name != ".." && !hasPathSeparatorOrNul(name);
 }
 
 }  // namespace forgeline

@@ -17,6 +17,11 @@ std::size_t characterCount(std::string_view text);
 // does; a sequence is never split.
 std::string firstCharacters(std::string_view text, std::size_t maxCharacters);
 
+// True when `name` holds a path separator of either kind or a NUL byte (the
+// disk sees a name only up to a NUL): such a name would reach another
+// folder than the one it is used in.
+bool hasPathSeparatorOrNul(std::string_view name);
+
 // False for a name that would not make one new folder level beside KeyFiles:
 // empty, "." or "..", or containing a path separator of either kind or a
 // NUL byte.

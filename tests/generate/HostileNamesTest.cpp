@@ -113,6 +113,41 @@ TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentica
   EXPECT_EQ(exists("/tmp/x"), tmpXExisted);
 }
 
+// A menu name is read from a key file that may come from anyone. One that
+// holds a separator, or a NUL that would cut ".mcp" off, never finds a
+// template: the copy fails as for a missing one, and the project holds no
+// file from outside KeyFiles.
+TEST(HostileNames, AMenuNameNeverReachesATemplateOutsideKeyFiles) {
+  using namespace std::string_literals;
+  const std::string demo = kDemo08;
+  const std::string missingTemplate = "msg=Error 20: Could not copy MCP file.|new=Second ";
+  // Each menu name with the file it would have copied, relative to the
+  // workshop's root.
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"../notes", "main/notes.mcp"},
+      {"../../stolen", "stolen.mcp"},
+      {"../../outside.txt\0"s, "outside.txt"},
+      {"../../outside.txt\0tail"s, "outside.txt"},
+      {"sub/inner", "main/KeyFiles/sub/inner.mcp"},
+      {"..\\notes", "main/KeyFiles/..\\notes.mcp"},
+      {"DEMO08\0"s, "main/KeyFiles/DEMO08"},
+  };
+  for (const auto& [menu, reachable] : rows) {
+    SCOPED_TRACE("MenuName=" + printable(menu));
+    Workshop shop;
+    std::string keyFile = demo;
+    keyFile.replace(keyFile.find("DEMO08\n"), 6, menu);
+    writeFile(shop.main() + "/KeyFiles/MCU_DEMO08.txt", keyFile);
+    writeFile(shop.dir / reachable, "not a template of this MCU\n");
+    const Tree before = shop.tree();
+    EXPECT_EQ(shop.build("Second"), missingTemplate);
+    const Tree after = shop.tree();
+    EXPECT_EQ(changesOutside(before, after, "main/Second"), "");
+    for (const auto& [path, content] : after)
+      if (path.starts_with("main/Second/")) { EXPECT_NE(content, "not a template of this MCU\n") << path; }
+  }
+}
+
 // The build fails at each place it can fail; whatever it leaves behind lies
 // inside its own new folder, and the earlier project, KeyFiles and the tree
 // around the main folder are as they were.
