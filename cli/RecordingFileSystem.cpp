@@ -141,15 +141,9 @@ RecordingFileSystem::EntryKind RecordingFileSystem::kindOf(const std::string& ab
   return EntryKind::none;
 }
 
-std::optional<std::string> RecordingFileSystem::readBytes(const std::string& absolutePath) const {
-  if (auto file = files_.find(absolutePath); file != files_.end()) return file->second;
-  if (directories_.count(absolutePath) != 0 || directories_.count(parentOf(absolutePath)) != 0) return std::nullopt;
-  return readWholeFile(disk_, absolutePath);
-}
-
 void RecordingFileSystem::commitWrite(const std::string& absolutePath, std::string bytes) {
   const std::size_t size = bytes.size();
-  files_[absolutePath] = std::move(bytes);
+  files_[absolutePath] = {std::move(bytes), std::nullopt};
   report_("write " + shown(absolutePath) + " (" + std::to_string(size) + " bytes)");
 }
 
@@ -168,7 +162,7 @@ std::vector<DirectoryEntry> RecordingFileSystem::listEntries() const {
   for (const std::string& directory : directories_)
     if (directory != "/" && parentOf(directory) == cwd_)
       entries.push_back({directory.substr(directory.find_last_of('/') + 1), false, true});
-  for (const auto& [path, bytes] : files_)
+  for (const auto& [path, file] : files_)
     if (parentOf(path) == cwd_) entries.push_back({path.substr(path.find_last_of('/') + 1), true, false});
   return entries;
 }
@@ -187,11 +181,19 @@ bool RecordingFileSystem::createDirectory(const std::string& path) {
 bool RecordingFileSystem::copyFile(const std::string& from, const std::string& to) {
   std::optional<std::string> source = locate(from);
   if (!source) return false;
-  std::optional<std::string> bytes = readBytes(*source);
-  if (!bytes) return false;
+  MadeFile copy;
+  if (auto file = files_.find(*source); file != files_.end()) {
+    copy = file->second;
+  } else {
+    // The copy would fail on a file that cannot be opened; one that can is
+    // not read, only remembered.
+    if (directories_.count(*source) != 0 || directories_.count(parentOf(*source)) != 0) return false;
+    if (!disk_.openForReading(*source)) return false;
+    copy.copyOf = *source;
+  }
   std::optional<std::string> target = locate(to);
   if (!target || kindOf(*target) == EntryKind::directory) return false;
-  files_[*target] = std::move(*bytes);
+  files_[*target] = std::move(copy);
   report_("copy " + shown(*source) + " -> " + shown(*target));
   return true;
 }
@@ -199,7 +201,10 @@ bool RecordingFileSystem::copyFile(const std::string& from, const std::string& t
 std::unique_ptr<InputFile> RecordingFileSystem::openForReading(const std::string& path) {
   std::optional<std::string> source = locate(path);
   if (!source) return nullptr;
-  if (auto file = files_.find(*source); file != files_.end()) return std::make_unique<MemoryInputFile>(file->second);
+  if (auto file = files_.find(*source); file != files_.end()) {
+    if (file->second.copyOf) return disk_.openForReading(*file->second.copyOf);
+    return std::make_unique<MemoryInputFile>(file->second.bytes);
+  }
   if (directories_.count(*source) != 0 || directories_.count(parentOf(*source)) != 0) return nullptr;
   return disk_.openForReading(*source);
 }

@@ -55,7 +55,6 @@ class RecordingFileSystem : public FileSystem {
   // The absolute path of `path`: its folders resolved, its last part kept.
   std::optional<std::string> locate(const std::string& path) const;
   EntryKind kindOf(const std::string& absolutePath) const;
-  std::optional<std::string> readBytes(const std::string& absolutePath) const;
   void commitWrite(const std::string& absolutePath, std::string bytes);
 
   FileSystem& disk_;
@@ -63,7 +62,13 @@ class RecordingFileSystem : public FileSystem {
   std::string start_;
   std::string cwd_;  // absolute; empty when the disk could not tell its own
   std::set<std::string> directories_;           // created in memory, absolute
-  std::map<std::string, std::string> files_;    // written in memory, absolute path to bytes
+  // A file made in memory: the bytes written, or for a copy of a disk file
+  // the file it came from, so a template of any size is never read whole.
+  struct MadeFile {
+    std::string bytes;
+    std::optional<std::string> copyOf;  // absolute path on the disk
+  };
+  std::map<std::string, MadeFile> files_;  // absolute path to what it holds
 };
 
 }  // namespace forgeline::cli

@@ -74,3 +74,39 @@ TEST(RecordingFileSystem, ChangesDirectoryLikeTheRealDisk) {
     }
   }
 }
+
+// A template of any size costs the dry run nothing: a copy opens its source
+// to know the real copy would find it, and reads it only when asked to.
+TEST(RecordingFileSystem, ACopyIsRememberedNotRead) {
+  struct CountingDisk : FileSystemWrapper {
+    using FileSystemWrapper::FileSystemWrapper;
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+      struct Counted : InputFile {
+        Counted(std::unique_ptr<InputFile> file, std::size_t& total) : file(std::move(file)), total(total) {}
+        std::size_t read(char* buffer, std::size_t size) override {
+          const std::size_t n = file->read(buffer, size);
+          total += n;
+          return n;
+        }
+        std::unique_ptr<InputFile> file;
+        std::size_t& total;
+      };
+      std::unique_ptr<InputFile> file = target().openForReading(path);
+      return file ? std::make_unique<Counted>(std::move(file), bytesRead) : nullptr;
+    }
+    std::size_t bytesRead = 0;
+  };
+  test::TempDir dir;
+  test::writeFile(dir / "KeyFiles/DEMO08.mcp", std::string(1 << 20, 'm'));
+  RealFileSystem real(dir / "KeyFiles");
+  CountingDisk disk(real);
+  RecordingFileSystem fs(disk, [](const std::string&) {});
+  ASSERT_TRUE(fs.copyFile("DEMO08.mcp", "../P.mcp"));
+  ASSERT_TRUE(fs.copyFile("../P.mcp", "../Q.mcp"));
+  EXPECT_EQ(disk.bytesRead, 0u);
+  std::unique_ptr<InputFile> copy = fs.openForReading("../Q.mcp");
+  ASSERT_NE(copy, nullptr);
+  char first = 0;
+  copy->read(&first, 1);
+  EXPECT_EQ(first, 'm');
+}
