@@ -1,10 +1,10 @@
 #include "app/AboutDialog.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 
+#include "app/ApplicationIcon.h"
 #include "app/DialogUnits.h"
 
 namespace forgeline {
@@ -21,7 +21,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize);
   auto* icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("aboutIcon"));
-  icon->setPixmap(QIcon(QStringLiteral(":/forgeline/forgeline.png")).pixmap(iconSize, iconSize));
+  icon->setPixmap(applicationIcon().pixmap(iconSize, iconSize));
   icon->setGeometry(units.x(11), units.y(17), iconSize, iconSize);
 
   auto* text = new QLabel(QStringLiteral("Forgeline MFC Version 1.0"), this);

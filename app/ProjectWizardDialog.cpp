@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +14,7 @@
 #include <QRadioButton>
 
 #include "app/AboutDialog.h"
+#include "app/ApplicationIcon.h"
 #include "app/DialogUnits.h"
 #include "core/Wizard.h"
 #include "generate/ProjectBuilder.h"
@@ -63,7 +63,7 @@ ProjectWizardDialog::ProjectWizardDialog(FileSystem& fs, const Clock& clock, QWi
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   setFont(dialogFont());
-  setWindowIcon(QIcon(QStringLiteral(":/forgeline/forgeline.png")));
+  setWindowIcon(applicationIcon());
   createControls();
   port_ = std::make_unique<QtDialogPort>(controls_, programFileName());
 

@@ -1,7 +1,7 @@
 #include "app/WizardApp.h"
 
-#include <QIcon>
 
+#include "app/ApplicationIcon.h"
 #include "app/ProjectWizardDialog.h"
 #include "core/Clock.h"
 #include "core/FileSystem.h"
@@ -12,7 +12,7 @@ WizardApp::WizardApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("forgeline"));
   setApplicationVersion(QStringLiteral(FORGELINE_VERSION));
   setDesktopFileName(QStringLiteral("forgeline"));
-  setWindowIcon(QIcon(QStringLiteral(":/forgeline/forgeline.png")));
+  setWindowIcon(applicationIcon());
 }
 
 int WizardApp::runWizard() {

@@ -133,6 +133,7 @@ class ProjectWizardDialogTest : public QObject {
               {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")}});
     w.open();
     QCOMPARE(w.dialog->windowTitle(), kTitle);
+    QVERIFY(!w.dialog->windowIcon().pixmap(32).isNull());
     QCOMPARE(w.mcus(), QString::fromUtf8("ALPHA[ ] Caf\u00e9[ ] MID[ ] ZETA[ ]"));
     QCOMPARE(w.modules(), QString());
     QCOMPARE(w.shown("twrpiBox", 25), QString());
@@ -329,18 +330,19 @@ class ProjectWizardDialogTest : public QObject {
     w.click(w.moduleBox(2));
     w.nameBox()->setText(QStringLiteral("Keep"));
     const QStringList before = controlStates(*w.dialog);
-    QString about;  // title|text|whether OK is the default button
+    QString about;  // title|text|whether OK is the default button|whether the icon shows
     QTimer::singleShot(0, [&] {
       QWidget* box = QApplication::activeModalWidget();
       QVERIFY(box && box != w.dialog.get());
       auto* ok = box->findChild<QPushButton*>(QStringLiteral("okButton"));
       about = box->windowTitle() + "|" + box->findChild<QLabel*>(QStringLiteral("aboutText"))->text() + "|" +
-              (ok->isDefault() ? "default" : "");
+              (ok->isDefault() ? "default" : "") + "|" +
+              (box->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull() ? "" : "icon");
       QTest::mouseClick(ok, Qt::LeftButton);
     });
     QSignalSpy finished(w.dialog.get(), &QDialog::finished);
     QTest::keyClick(w.dialog.get(), Qt::Key_F1);
-    QCOMPARE(about, QStringLiteral("About Forgeline MFC|Forgeline MFC Version 1.0|default"));
+    QCOMPARE(about, QStringLiteral("About Forgeline MFC|Forgeline MFC Version 1.0|default|icon"));
     QCOMPARE(finished.count(), 0);
     QVERIFY(w.dialog->isVisible());
     QCOMPARE(controlStates(*w.dialog), before);

@@ -32,6 +32,7 @@ class QtDialogPortTest : public QObject {
     ProjectWizardDialog dialog(fs, clock);
 
     bool seen = false;
+    bool withIcon = false;  // checked after the box is gone, so a miss cannot leave it open
     QTimer::singleShot(0, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       QVERIFY(box);
@@ -41,10 +42,12 @@ class QtDialogPortTest : public QObject {
       QCOMPARE(int(box->icon()), boxIcon);
       QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
       QCOMPARE(box->buttons().size(), 1);
+      withIcon = !box->windowIcon().pixmap(32).isNull();
       box->button(QMessageBox::Ok)->click();
     });
     dialog.port().showMessage("Error 03: Caf\xE9", "forgeline", MessageIcon(icon));
     QVERIFY(seen);
+    QVERIFY(withIcon);
     QCOMPARE(dialog.port().applicationName(), std::string("QtDialogPortTest"));
   }
 };
