@@ -88,7 +88,11 @@ class FileSystemWrapper : public FileSystem {
   FileSystem& target_;
 };
 
-// The real disk, through POSIX calls resolved against the held directory.
+// The real disk, through the system's own calls on paths resolved against the
+// held directory: POSIX calls on Linux (PosixFileSystem.cpp), the wide API on
+// Windows (Win32FileSystem.cpp), chosen when building. On Windows an absolute
+// path starts with a drive ("C:/") or a server share ("//server/share"), and
+// a leading "/" alone is the root of the current drive.
 class RealFileSystem : public FileSystem {
  public:
   // Starts in `startDirectory`, or in the process's working directory when
@@ -109,7 +113,9 @@ class RealFileSystem : public FileSystem {
 
  private:
   std::string resolve(const std::string& path) const;
-  std::string cwd_;  // absolute, with symbolic links resolved, as the kernel keeps it
+  // Absolute. POSIX: links resolved, as the kernel keeps it. Windows: by
+  // name with "/", as Windows keeps it.
+  std::string cwd_;
 };
 
 // Reads a whole file through `fs`; nullopt when it cannot be opened.

@@ -1,0 +1,282 @@
+// RealFileSystem on Windows, through the wide API. Inside the program a path
+// is UTF-8 with "/" between folders; at the call it becomes UTF-16 with "\"
+// and the "\\?\" prefix, which lifts the 260-character limit and keeps
+// Windows from rewriting names (a trailing dot, a device name such as CON).
+// That prefix takes no "." or ".." steps, so every path is made absolute and
+// tidied first; Windows resolves ".." by name, not by following links.
+#include "core/FileSystem.h"
+#include "core/Win32Text.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace forgeline {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { reset(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool reset() {
+    if (!valid()) return false;
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return ::CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// How many bytes arrived: 0 at the end of the file, -1 on a read error.
+long readSome(HANDLE handle, char* buffer, std::size_t size) {
+  DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  DWORD got = 0;
+  if (!::ReadFile(handle, buffer, chunk, &got, nullptr)) return -1;
+  return static_cast<long>(got);
+}
+
+bool writeAll(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD put = 0;
+    if (!::WriteFile(handle, bytes.data(), chunk, &put, nullptr) || put == 0) return false;
+    bytes.remove_prefix(put);
+  }
+  return true;
+}
+
+class Win32InputFile : public InputFile {
+ public:
+  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    return static_cast<std::size_t>(std::max(0L, readSome(handle_.get(), buffer, size)));
+  }
+
+ private:
+  Handle handle_;
+};
+
+class Win32OutputFile : public OutputFile {
+ public:
+  explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+  bool write(std::string_view bytes) override { return handle_.valid() && writeAll(handle_.get(), bytes); }
+  bool close() override { return handle_.reset(); }
+
+ private:
+  Handle handle_;
+};
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool hasDrive(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// The part of an absolute path that ".." never climbs above: "C:/" or
+// "//server/share/"; empty when `path` is not absolute.
+std::string rootOf(const std::string& path) {
+  if (hasDrive(path) && path.size() >= 3 && isSeparator(path[2])) return path.substr(0, 2) + "/";
+  if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+    std::size_t server = path.find_first_of("/\\", 2);
+    if (server == std::string::npos || server == 2) return {};
+    std::size_t share = path.find_first_of("/\\", server + 1);
+    if (share == server + 1) return {};
+    std::string root = "//" + path.substr(2, server - 2) + "/" + path.substr(server + 1, share - server - 1);
+    return root + "/";
+  }
+  return {};
+}
+
+// An absolute path with "/" only, no "." or ".." steps and no doubled
+// separators; empty when `path` is not absolute.
+std::string tidy(const std::string& path) {
+  std::string root = rootOf(path);
+  if (root.empty()) return {};
+  std::vector<std::string> steps;
+  // The root as the caller spelled it has the same length, only its
+  // separators may be "\" (a UNC root may lack its last one).
+  std::size_t skipped = std::min(root.size(), path.size());
+  std::string step;
+  auto flush = [&] {
+    if (step == "..") {
+      if (!steps.empty()) steps.pop_back();
+    } else if (!step.empty() && step != ".") {
+      steps.push_back(step);
+    }
+    step.clear();
+  };
+  for (std::size_t i = skipped; i < path.size(); ++i) {
+    if (isSeparator(path[i])) flush();
+    else step += path[i];
+  }
+  flush();
+  std::string result = root;
+  for (std::size_t i = 0; i < steps.size(); ++i) result += (i ? "/" : "") + steps[i];
+  return result;
+}
+
+// The tidy absolute path as the wide API takes it.
+std::wstring systemPath(const std::string& absolute) {
+  std::wstring wide = widenFileName(absolute);
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  if (hasDrive(absolute)) return L"\\\\?\\" + wide;
+  return L"\\\\?\\UNC\\" + wide.substr(2);
+}
+
+// The path Windows reports, as this program keeps it.
+std::string programPath(std::wstring_view system) {
+  std::string path = narrow(system);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path.rfind("//?/UNC/", 0) == 0) return "//" + path.substr(8);
+  if (path.rfind("//?/", 0) == 0) return path.substr(4);
+  return path;
+}
+
+DWORD attributesOf(const std::string& absolute) { return ::GetFileAttributesW(systemPath(absolute).c_str()); }
+
+bool isDirectory(const std::string& absolute) {
+  DWORD attributes = attributesOf(absolute);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What a link leads to; INVALID_FILE_ATTRIBUTES for a dangling one.
+DWORD attributesBehindLink(const std::string& absolute) {
+  Handle target(::CreateFileW(systemPath(absolute).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!target.valid() || !::GetFileInformationByHandle(target.get(), &info)) return INVALID_FILE_ATTRIBUTES;
+  return info.dwFileAttributes;
+}
+
+// Opens a regular file on disk for reading; never a folder or a device.
+HANDLE openRegularForReading(const std::string& absolute) {
+  HANDLE handle = ::CreateFileW(systemPath(absolute).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return handle;
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
+}
+
+HANDLE createForWriting(const std::string& absolute) {
+  return ::CreateFileW(systemPath(absolute).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+RealFileSystem::RealFileSystem(const std::string& startDirectory) {
+  std::string start = startDirectory;
+  if (start.empty()) {
+    DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring here(length, L'\0');
+    DWORD written = ::GetCurrentDirectoryW(length, here.data());
+    if (written > 0 && written < length) start = programPath(std::wstring_view(here.data(), written));
+  }
+  std::string absolute = tidy(start);
+  if (!absolute.empty() && isDirectory(absolute)) cwd_ = absolute;
+}
+
+std::string RealFileSystem::resolve(const std::string& path) const {
+  if (!rootOf(path).empty()) return tidy(path);
+  if (cwd_.empty() || hasDrive(path)) return {};  // "C:name" means another drive's own folder
+  // A leading "/" alone is the root of the current drive, as Windows has it.
+  if (!path.empty() && isSeparator(path.front())) return tidy(rootOf(cwd_) + path);
+  return tidy(cwd_ + "/" + path);
+}
+
+std::optional<std::string> RealFileSystem::currentDirectory() const {
+  if (cwd_.empty()) return std::nullopt;
+  return cwd_;
+}
+
+bool RealFileSystem::changeDirectory(const std::string& path) {
+  if (path.empty()) return false;
+  std::string target = resolve(path);
+  if (target.empty() || !isDirectory(target)) return false;
+  cwd_ = target;
+  return true;
+}
+
+std::vector<DirectoryEntry> RealFileSystem::listEntries() const {
+  std::vector<DirectoryEntry> entries;
+  if (cwd_.empty()) return entries;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileExW((systemPath(cwd_) + (cwd_.back() == '/' ? L"*" : L"\\*")).c_str(),
+                                     FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    std::string name = narrow(found.cFileName);
+    if (name.empty() || name == "." || name == "..") continue;
+    DWORD attributes = found.dwFileAttributes;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) attributes = attributesBehindLink(resolve(name));
+    DirectoryEntry entry{name, false, false};
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      entry.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      entry.isRegularFile = !entry.isDirectory && !(attributes & FILE_ATTRIBUTE_DEVICE);
+    }
+    entries.push_back(std::move(entry));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return entries;
+}
+
+bool RealFileSystem::createDirectory(const std::string& path) {
+  std::string target = resolve(path);
+  return !path.empty() && !target.empty() && ::CreateDirectoryW(systemPath(target).c_str(), nullptr) != 0;
+}
+
+bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
+  std::string source = resolve(from);
+  std::string destination = resolve(to);
+  if (source.empty() || destination.empty()) return false;
+  Handle in(openRegularForReading(source));
+  if (!in.valid()) return false;
+  Win32OutputFile writer(createForWriting(destination));
+  bool ok = true;
+  char buffer[65536];
+  for (;;) {
+    long n = readSome(in.get(), buffer, sizeof buffer);
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (!writer.write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+      ok = false;
+      break;
+    }
+  }
+  ok = writer.close() && ok;
+  if (!ok) ::DeleteFileW(systemPath(destination).c_str());
+  return ok;
+}
+
+std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& path) {
+  std::string target = resolve(path);
+  if (target.empty()) return nullptr;
+  HANDLE handle = openRegularForReading(target);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32InputFile>(handle);
+}
+
+std::unique_ptr<OutputFile> RealFileSystem::openForWriting(const std::string& path) {
+  std::string target = resolve(path);
+  if (target.empty()) return nullptr;
+  HANDLE handle = createForWriting(target);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32OutputFile>(handle);
+}
+
+}  // namespace forgeline
