@@ -27,6 +27,12 @@ ensure_packages() {
 # those pixels; a bare machine may have none.
 BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core)
 
+# Making the Debian package (dpkg-shlibdeps finds its dependencies) and
+# checking it; the tests also render the man pages and load the zsh
+# completion.
+PACKAGE_PACKAGES=(dpkg-dev lintian)
+DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh)
+
 # build_tree DIR [CMAKE ARGS...] : configure (once) and build.
 build_tree() {
   local dir=$1
