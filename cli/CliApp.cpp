@@ -8,7 +8,7 @@
 #include "cli/Suggestion.h"
 #include "cli/TerminalDialog.h"
 #include "core/DialogModel.h"
-#include "core/KeyFileChecker.h"
+#include "check/KeyFileChecker.h"
 #include "core/Wizard.h"
 #include "core/WizardState.h"
 #include "generate/ProjectBuilder.h"

@@ -10,34 +10,35 @@ namespace forgeline {
 
 namespace {
 
-constexpr const char* kNoKeyFilesMessage = "Could not find 'KeyFiles' directory. Will abort.";
-constexpr const char* kNoMcuFilesMessage = "Found no MCU files. Will abort.";
-constexpr const char* kUnknownMenuName = "???";
+
+std::string readMenuName(WizardState& state, FileSystem& fs, const std::string& path) {
+  std::unique_ptr<InputFile> file = fs.openForReading(path);
+  state.menuName = file ? readMenuName(*file) : std::string(kUnknownMenuName);
+  return state.menuName;
+}
+
+}  // namespace
 
 // Listing order decides only among equal menu names; byte order makes it the
 // same on every file system.
-std::vector<std::string> listMcuFiles(const FileSystem& fs) {
+std::vector<std::string> mcuFileNames(const std::vector<DirectoryEntry>& entries) {
   std::vector<std::string> names;
-  for (const DirectoryEntry& entry : fs.listEntries())
+  for (const DirectoryEntry& entry : entries)
     if (entry.isRegularFile && matchesMcuPattern(entry.name)) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   return names;
 }
 
-// The first "MenuName=" value that is not "???"; "???" when there is none.
-std::string readMenuName(WizardState& state, FileSystem& fs, const std::string& path) {
-  state.menuName = kUnknownMenuName;
-  std::unique_ptr<InputFile> file = fs.openForReading(path);
-  if (!file) return state.menuName;
-  LineReader reader(*file);
-  while (state.menuName == kUnknownMenuName && reader.next(state.currentLine)) {
-    ClassifiedLine line = classifyLine(state.currentLine);
-    if (line.header == HeaderKey::menuName) state.menuName = std::string(line.headerValue);
+std::string readMenuName(InputFile& file) {
+  std::string menuName(kUnknownMenuName);
+  std::string piece;
+  LineReader reader(file);
+  while (menuName == kUnknownMenuName && reader.next(piece)) {
+    ClassifiedLine line = classifyLine(piece);
+    if (line.header == HeaderKey::menuName) menuName = std::string(line.headerValue);
   }
-  return state.menuName;
+  return menuName;
 }
-
-}  // namespace
 
 void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs) {
   state.windowTitle = kWindowTitle;
@@ -59,7 +60,7 @@ void scanCatalogue(WizardState& state, DialogPort& dialog, FileSystem& fs) {
     dialog.endDialog();
     return;
   }
-  std::vector<std::string> files = listMcuFiles(fs);
+  std::vector<std::string> files = mcuFileNames(fs.listEntries());
   state.mcuCount = 0;
   if (files.empty()) {
     dialog.showMessage(kNoMcuFilesMessage, state.windowTitle, MessageIcon::error);

@@ -92,16 +92,16 @@ struct StructureRow {
 
 // Section headers ("1." to "8.") are tested after these, by shape.
 constexpr StructureRow kStructureKeys[] = {
-    {LineKind::moduleLine, "MODULE:"},
+    {LineKind::moduleLine, kModuleKey},
     {LineKind::endLine, "ENDMODULE"},
     {LineKind::prmStart, "PRMSTART"},
     {LineKind::prmEnd, "PRMEND"},
     {LineKind::descriptionLine, "9."},
 };
 
-bool isNameChar(char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == '/'; }
-
 }  // namespace
+
+bool isNameChar(char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == '/'; }
 
 std::string_view headerKeyText(HeaderKey key) {
   for (const HeaderRow& row : kHeaderKeys)
@@ -151,7 +151,7 @@ int parseRevision(std::string_view value) {
 }
 
 std::string_view moduleName(std::string_view moduleLine) {
-  constexpr std::size_t start = 7;  // after "MODULE:"
+  constexpr std::size_t start = kModuleKey.size();
   std::size_t end = start;
   while (end < moduleLine.size() && isNameChar(moduleLine[end])) ++end;
   return start <= moduleLine.size() ? moduleLine.substr(start, end - start) : std::string_view{};
@@ -167,6 +167,8 @@ std::string_view moduleUsesText(std::string_view moduleLine) {
 }
 
 std::string_view descriptionText(std::string_view descriptionLine) { return keyValue(descriptionLine, 3); }
+
+bool isRs08MenuName(std::string_view menuName) { return menuName.starts_with("RS"); }
 
 bool matchesMcuPattern(std::string_view fileName) {
   return fileName.size() >= 8 && fileName.starts_with("MCU_") && fileName.ends_with(".txt");

@@ -58,6 +58,14 @@ class StringInput : public InputFile {
   std::size_t pos_ = 0;
 };
 
+// The module that is always marked; its section 6 is the body of main when
+// no module is ticked.
+inline constexpr std::string_view kInitModuleName = "INIT";
+// The caption of an MCU whose file gives no menu name.
+inline constexpr std::string_view kUnknownMenuName = "???";
+// The key of a module line; the module name starts right after it.
+inline constexpr std::string_view kModuleKey = "MODULE:";
+
 // Header keys, tested in this order on every line wherever it stands.
 enum class HeaderKey { none, menuName, includeName, currentDevice, revision };
 
@@ -82,7 +90,9 @@ std::string_view keyValue(std::string_view line, std::size_t keyLength);
 // "Revision=" values read like C's atoi, saturating at the int range.
 int parseRevision(std::string_view value);
 
-// The module name: the run of A-Z, "_" and "/" right after "MODULE:".
+// Module names are made of "A" to "Z", "_" and "/".
+bool isNameChar(char c);
+// The module name: the run of name characters right after "MODULE:".
 std::string_view moduleName(std::string_view moduleLine);
 // The uses text: what follows the first "uses" on the line and one more
 // character, without the line's last character; empty without "uses".
@@ -91,6 +101,9 @@ std::string_view moduleUsesText(std::string_view moduleLine);
 std::size_t usesPosition(std::string_view moduleLine);
 // The description: the line without "9.", its separator and its last character.
 std::string_view descriptionText(std::string_view descriptionLine);
+
+// A menu name that begins with "RS" makes its MCU an RS08 part.
+bool isRs08MenuName(std::string_view menuName);
 
 // True for names matching "MCU_*.txt" exactly, case-sensitively.
 bool matchesMcuPattern(std::string_view fileName);

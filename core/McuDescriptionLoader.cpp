@@ -48,7 +48,7 @@ class McuDescriptionLoader {
     if (mode_ == LoadMode::previewMode) {
       for (int m = 0; m < state_.moduleCount; ++m) {
         state_.moduleChosen[static_cast<std::size_t>(m)] = false;
-        if (state_.moduleNames[static_cast<std::size_t>(m)] == "INIT") {
+        if (state_.moduleNames[static_cast<std::size_t>(m)] == kInitModuleName) {
           dialog_.setMarked(moduleBox(m), true);
           dialog_.setEnabled(moduleBox(m), false);
         }
@@ -152,7 +152,7 @@ class McuDescriptionLoader {
     const int m = state_.moduleCount;
     if (mode_ == LoadMode::previewMode || !moduleFits() || !dialog_.isMarked(moduleBox(m))) return;
     const int s = currentSection_;
-    if (currentModuleName_ == "INIT" && s == 6) {
+    if (currentModuleName_ == kInitModuleName && s == 6) {
       if (state_.initLineCount >= kMaxInitLines) {
         report(DroppedKind::initLine, m);
         return;
@@ -188,10 +188,16 @@ class McuDescriptionLoader {
 void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, int mcuIndex, LoadMode mode,
                         LoadObserver* observer) {
   if (mcuIndex < 0 || mcuIndex >= kMaxMcus) return;
-  McuDescriptionLoader loader(state, dialog, mode, observer);
-  loader.start(mcuIndex);
   std::unique_ptr<InputFile> file =
       fs.openForReading(state.mcuFileTitles[static_cast<std::size_t>(mcuIndex)] + ".txt");
+  loadMcuDescription(state, dialog, file.get(), mcuIndex, mode, observer);
+}
+
+void loadMcuDescription(WizardState& state, DialogPort& dialog, InputFile* file, int mcuIndex, LoadMode mode,
+                        LoadObserver* observer) {
+  if (mcuIndex < 0 || mcuIndex >= kMaxMcus) return;
+  McuDescriptionLoader loader(state, dialog, mode, observer);
+  loader.start(mcuIndex);
   if (file) loader.read(*file);
   loader.finish(mcuIndex);
 }

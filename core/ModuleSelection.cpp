@@ -26,7 +26,7 @@ void toggleModule(WizardState& state, DialogPort& dialog, int index) {
   std::array<bool, kMaxModules> marked{};
   for (int k = 0; k < state.moduleCount; ++k) {
     const auto slot = static_cast<std::size_t>(k);
-    const bool isInit = state.moduleNames[slot] == "INIT";
+    const bool isInit = state.moduleNames[slot] == kInitModuleName;
     marked[slot] = isInit || state.moduleChosen[slot];
     dialog.setEnabled(moduleBox(k), !isInit);
     dialog.setMarked(moduleBox(k), marked[slot]);

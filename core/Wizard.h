@@ -3,7 +3,9 @@
 // The build behind the Build button lives in generate/ProjectBuilder.h.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/DialogPort.h"
 #include "core/FileSystem.h"
@@ -20,6 +22,18 @@ void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs);
 // Enters KeyFiles, lists "MCU_*.txt" (byte order, regular files only, the
 // first 50), reads each menu name and shows the buttons sorted by it.
 void scanCatalogue(WizardState& state, DialogPort& dialog, FileSystem& fs);
+
+// The scan's two abort messages.
+inline constexpr const char* kNoKeyFilesMessage = "Could not find 'KeyFiles' directory. Will abort.";
+inline constexpr const char* kNoMcuFilesMessage = "Found no MCU files. Will abort.";
+
+// The names the scan takes from a listing: regular files matching
+// "MCU_*.txt", in byte order, all of them (the scan keeps the first 50).
+std::vector<std::string> mcuFileNames(const std::vector<DirectoryEntry>& entries);
+
+// The caption the scan gives a file: its first "MenuName=" value that is not
+// "???"; "???" when there is none.
+std::string readMenuName(InputFile& file);
 
 enum class LoadMode { previewMode, buildMode };
 
@@ -54,6 +68,10 @@ class LoadObserver {
 // Reads catalogue entry `mcuIndex` (mcuFileTitles[mcuIndex] + ".txt") in one
 // pass into `state` and the module boxes. Shows no message.
 void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, int mcuIndex, LoadMode mode,
+                        LoadObserver* observer = nullptr);
+// The same load from bytes already open (nullptr: a file that could not be
+// opened); `mcuIndex` names the entry for the frame's caption.
+void loadMcuDescription(WizardState& state, DialogPort& dialog, InputFile* file, int mcuIndex, LoadMode mode,
                         LoadObserver* observer = nullptr);
 
 // The click on module box `index`, after the box has flipped its own mark:

@@ -69,7 +69,7 @@ bool copyStartupFile(BuildRun& run) {
   const bool rs08 = run.state.isRs08;
   const std::string name = rs08 ? "StartRS08.c" : "Start08.c";
   if (run.fs.copyFile("../../KeyFiles/" + name, name)) return true;
-  run.tell(rs08 ? "Error 16a: Could not copy 'StartRS08.c'." : "Error 16b: Could not copy 'Start08.c'.");
+  run.tell(rs08 ? kErrorCopyStartRs08 : kErrorCopyStart08);
   return false;
 }
 
@@ -110,7 +110,7 @@ const BuildStep kBuildSteps[] = {
     {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("prm"); }, "Error 10: Could not create prm folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("prm"); }, "Error 11: Could not move to prm folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../../KeyFiles/burner.bbl", "burner.bbl"); },
-     "Error 12: Could not copy 'burner.bbl' file."},
+     kErrorCopyBurner},
     {kGuarded, [](BuildRun& r) { return reported(r, writePrmFile(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 13: Could not move back to main folder."},
 
@@ -123,10 +123,10 @@ const BuildStep kBuildSteps[] = {
 
     {kGuarded, [](BuildRun& r) { return reported(r, writeDebuggerIni(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/C_Layout.hwl", "C_Layout.hwl"); },
-     "Error 18: Could not copy 'C_Layout.hwl'."},
+     kErrorCopyLayout},
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/Default.mem", "Default.mem"); },
-     "Error 19: Could not copy 'Default.mem'."},
-    {kGuarded, copyProjectTemplate, "Error 20: Could not copy MCP file."},
+     kErrorCopyMemory},
+    {kGuarded, copyProjectTemplate, kErrorCopyMcp},
     {kGuarded, reportSuccess, kOwnMessage},
 };
 
@@ -137,7 +137,7 @@ std::optional<std::string> prepare(BuildRun& run) {
   std::optional<std::string> saved = run.fs.currentDirectory();
   state.projectName = firstCharacters(state.projectName, kMaxProjectNameChars);
   loadMcuDescription(state, run.dialog, run.fs, state.selectedMcu, LoadMode::buildMode);
-  state.isRs08 = state.menuName.starts_with("RS");
+  state.isRs08 = isRs08MenuName(state.menuName);
   state.chosenCount = countChosenModules(state);
   state.buildFailed = false;
   return saved;

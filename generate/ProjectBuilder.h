@@ -15,4 +15,12 @@ namespace forgeline {
 // working directory it started in. On success it ends the dialog.
 void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const Clock& clock);
 
+// The messages of the steps that copy a template out of KeyFiles.
+inline constexpr const char* kErrorCopyBurner = "Error 12: Could not copy 'burner.bbl' file.";
+inline constexpr const char* kErrorCopyStartRs08 = "Error 16a: Could not copy 'StartRS08.c'.";
+inline constexpr const char* kErrorCopyStart08 = "Error 16b: Could not copy 'Start08.c'.";
+inline constexpr const char* kErrorCopyLayout = "Error 18: Could not copy 'C_Layout.hwl'.";
+inline constexpr const char* kErrorCopyMemory = "Error 19: Could not copy 'Default.mem'.";
+inline constexpr const char* kErrorCopyMcp = "Error 20: Could not copy MCP file.";
+
 }  // namespace forgeline

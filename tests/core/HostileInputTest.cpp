@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
-#include "core/KeyFileChecker.h"
+#include "check/KeyFileChecker.h"
 #include "core/Wizard.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 // Fuzzes the key-file checker over a small KeyFiles made from the input.
 #include "FuzzSupport.h"
-#include "core/KeyFileChecker.h"
+#include "check/KeyFileChecker.h"
 
 using namespace forgeline;
 using namespace forgeline::fuzz;

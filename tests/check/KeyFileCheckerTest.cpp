@@ -1,4 +1,4 @@
-#include "core/KeyFileChecker.h"
+#include "check/KeyFileChecker.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 // uses, so every finding is what the wizard will really do.
 #pragma once
 
+#include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,9 @@ namespace forgeline {
 
 enum class Severity { warning, error };
 
-// What a finding is about; each kind has one fixed severity.
+// What a finding is about. Each kind's severity and title stand in one table
+// (findingKindInfo); the order here means nothing.
 enum class FindingKind {
-  // errors: the wizard will misbehave
   noKeyFiles,
   noMcuFiles,
   unreadableFile,
@@ -33,7 +35,6 @@ enum class FindingKind {
   tooManyInitLines,
   tooManySectionLines,
   missingTemplate,
-  // warnings: legal, but rarely what the author meant
   moduleNameCutShort,
   usesInsideWord,
   usesNamesNoModule,
@@ -54,7 +55,17 @@ enum class FindingKind {
   headerInsideBlock,
   lookAlikeFileName,
 };
+inline constexpr FindingKind kLastFindingKind = FindingKind::lookAlikeFileName;
 
+struct FindingKindInfo {
+  FindingKind kind;
+  const char* id;     // stable name for tools, e.g. "long-line"
+  Severity severity;  // errors: the wizard will misbehave; warnings: legal, rarely meant
+  const char* title;  // what the kind is about, in a few words
+};
+
+const FindingKindInfo& findingKindInfo(FindingKind kind);
+std::span<const FindingKindInfo> findingKinds();
 Severity severityOf(FindingKind kind);
 
 struct Finding {
@@ -80,5 +91,13 @@ CheckReport checkKeyFiles(FileSystem& fs);
 std::string formatFinding(const Finding& finding);
 // "N errors, M warnings in K files"
 std::string formatSummary(const CheckReport& report);
+
+// How `forgeline-cli check` is asked to run.
+struct CheckOptions {};
+
+// The check command: checks the KeyFiles in `fs`'s working directory without
+// the wizard's start-up scan, writes every finding and then the summary to
+// `out`, and returns the exit status: 1 when there is an error, else 0.
+int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out);
 
 }  // namespace forgeline
