@@ -358,7 +358,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     recording = std::make_unique<RecordingFileSystem>(base, [&out](const std::string& line) { out << line << '\n'; });
   FileSystem& fs = recording ? *recording : base;
 
-  const std::optional<std::string> startDirectory = fs.currentDirectory();
+  // The checker reports a missing KeyFiles or MCU file itself, so it runs
+  // without the window's start-up scan.
+  if (inv.command == Command::check) return runCheck(fs, CheckOptions{}, out);
+
   Session session(fs, out, err);
   if (!session.open()) return status(ExitStatus::failed);
 
@@ -366,15 +369,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     case Command::list:
       session.list();
       return status(ExitStatus::done);
-    case Command::check: {
-      // The checker reads KeyFiles from the folder that holds it; the scan
-      // has just moved into KeyFiles.
-      if (startDirectory) fs.changeDirectory(*startDirectory);
-      const CheckReport report = checkKeyFiles(fs);
-      for (const Finding& finding : report.findings) out << formatFinding(finding) << '\n';
-      out << formatSummary(report) << '\n';
-      return status(report.errors() > 0 ? ExitStatus::failed : ExitStatus::done);
-    }
+    case Command::check:
     case Command::show:
     case Command::build:
       break;

@@ -162,7 +162,7 @@ TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
   test::TempDir noKeyFiles, noMcuFiles;
   test::writeKeyFiles(noMcuFiles.path(), {{"mcu_lower.txt", "MenuName=X\n"}});
   const std::vector<std::vector<std::string>> commands = {
-      {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}, {"check"}};
+      {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}};
   struct Case {
     const test::TempDir& dir;
     std::string message;
@@ -198,4 +198,32 @@ TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
   EXPECT_EQ(lines[6], "5 errors, 1 warnings in 2 files");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 1);
+}
+
+// Where the window would abort, check runs without its scan and reports the
+// cause as its own findings, with a summary.
+TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
+  test::TempDir empty, onlyLowerCase;
+  test::writeKeyFiles(onlyLowerCase.path(), {{"mcu_x.txt", "MenuName=X\n"}});
+  struct Case {
+    const test::TempDir& dir;
+    std::string out;
+  } cases[] = {
+      {.dir = empty,
+       .out = "KeyFiles: error: there is no KeyFiles folder here: the wizard shows \"Could not find 'KeyFiles' "
+              "directory. Will abort.\" and ends; run the check in the folder that holds KeyFiles\n"
+              "1 errors, 0 warnings in 0 files\n"},
+      {.dir = onlyLowerCase,
+       .out = "KeyFiles: error: no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"Found no MCU files. "
+              "Will abort.\" and ends; add at least one MCU_NAME.txt\n"
+              "KeyFiles/mcu_x.txt: warning: the name does not match \"MCU_*.txt\" exactly (case matters), so the "
+              "wizard never lists this file; rename it to MCU_x.txt\n"
+              "1 errors, 1 warnings in 0 files\n"},
+  };
+  for (const Case& c : cases) {
+    CliResult r = runCliProgram({"check"}, c.dir.path());
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 1);
+  }
 }
