@@ -35,8 +35,9 @@ class DialogPort {
  public:
   virtual ~DialogPort() = default;
 
-  // Captions are 8-bit texts as read from key files; the window decides how to
-  // render them (Latin-1), the terminal prints the raw bytes.
+  // Captions are 8-bit texts as read from key files; a window shows them
+  // through keyFileTextAsUtf8 (core/DisplayText.h), the terminal prints the
+  // raw bytes.
   virtual void setCaption(ControlId control, const std::string& text) = 0;
   virtual void setVisible(ControlId control, bool visible) = 0;
   virtual void setEnabled(ControlId control, bool enabled) = 0;
