@@ -12,13 +12,11 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "core/DisplayText.h"
+
 namespace forgeline {
 
-QString fromKeyFileText(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toKeyFileText(const QString& text) { return text.toLatin1().toStdString(); }
+QString fromKeyFileText(const std::string& text) { return QString::fromStdString(keyFileTextAsUtf8(text)); }
 
 QString programFileName() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
 
@@ -110,6 +108,6 @@ void QtDialogPort::endDialog() { endRequested_ = true; }
 
 bool QtDialogPort::takeEndRequest() { return std::exchange(endRequested_, false); }
 
-std::string QtDialogPort::applicationName() const { return toKeyFileText(applicationName_); }
+std::string QtDialogPort::applicationName() const { return applicationName_.toStdString(); }
 
 }  // namespace forgeline

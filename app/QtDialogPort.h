@@ -62,10 +62,9 @@ class QtDialogPort : public DialogPort {
   bool endRequested_ = false;
 };
 
-// Key files are 8-bit text of no declared encoding; Latin-1 shows every byte
-// as some character and gives the same bytes back.
+// A key-file text as the window shows it: UTF-8 when it is valid UTF-8,
+// else code page 1252.
 QString fromKeyFileText(const std::string& text);
-std::string toKeyFileText(const QString& text);
 
 // The program file's name without its extension.
 QString programFileName();

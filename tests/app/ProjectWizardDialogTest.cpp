@@ -128,7 +128,7 @@ class ProjectWizardDialogTest : public QObject {
 
  private slots:
   void opensWithTheCatalogueInMenuNameOrder() {
-    // Key-file texts are Latin-1.
+    // A key-file text that is not UTF-8 is code page 1252.
     Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")},
               {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")}});
     w.open();
@@ -162,6 +162,25 @@ class ProjectWizardDialogTest : public QObject {
     QVERIFY(nameFrame.contains(w.nameBox()->geometry()) && w.dialog->rect().contains(twrpiFrame));
     QVERIFY(nameFrame.bottom() < 60 &&
             w.mcuGroup()->geometry().top() > 80 + QFontMetrics(QGuiApplication::font()).height());
+  }
+
+  // The same MCU as written on Linux and as written on Windows long ago: a
+  // micro sign in its menu name and in a module's description.
+  void keyFileTextsShowAsUtf8OrElseCodePage1252() {
+    QList<QImage> looks;
+    for (const std::string micro : {"\xC2\xB5", "\xB5"}) {
+      std::string text = demoNamed("S08-" + micro);
+      const std::string description = "Reads analogue channel 0 in the main loop";
+      text.replace(text.find(description), description.size(), "Samples every 100 " + micro + "s");
+      Wizard w({{"MCU_DEMO08.txt", text}});
+      w.open();
+      w.click(w.mcuButton(0));
+      w.click(w.moduleBox(2));
+      QCOMPARE(w.mcus(), QString::fromUtf8("S08-\u00b5[x]"));
+      QCOMPARE(w.dialog->state().descriptionText, "Samples every 100 " + micro + "s");
+      looks << w.dialog->grab().toImage();
+    }
+    QVERIFY(looks[0] == looks[1]);
   }
 
   void abortsBeforeTheWindowIsShown_data() {
