@@ -3,12 +3,17 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/DisplayText.h"
 #include "core/Win32Text.h"
 #include "win/ControlIds.h"
 
 namespace forgeline {
 
-std::wstring shownText(const std::string& keyFileText) { return widenFileName(keyFileText); }
+// The same characters the Linux window shows: UTF-8 when the bytes are
+// valid UTF-8, else code page 1252.
+std::wstring shownText(const std::string& keyFileText) {
+  return widen(keyFileTextAsUtf8(keyFileText)).value_or(std::wstring());
+}
 
 std::string programFileName() {
   std::wstring path(MAX_PATH, L'\0');
