@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include <filesystem>
 #include <optional>
 
 #include "core/Clock.h"
@@ -23,8 +24,9 @@ constexpr const wchar_t* kUsage =
     L"which must hold the folder KeyFiles.\n"
     L"\n"
     L"  --choose-folder  ask for the folder when DIR has no KeyFiles\n"
-    L"                   (always done when no DIR is given)\n"
-    L"  --help           show this text and exit\n"
+    L"                   (always done when no DIR is given); Cancel ends\n"
+    L"                   the program\n"
+    L"  -h, --help       show this text and exit\n"
     L"  --version        show the version and exit\n";
 
 struct StartOptions {
@@ -41,16 +43,16 @@ StartOptions parseArguments(const std::vector<std::wstring>& arguments) {
   for (const std::wstring& argument : arguments) {
     if (!optionsEnded && argument == L"--") {
       optionsEnded = true;
-    } else if (!optionsEnded && argument == L"--help") {
+    } else if (!optionsEnded && (argument == L"--help" || argument == L"-h")) {
       options.help = true;
     } else if (!optionsEnded && argument == L"--version") {
       options.version = true;
     } else if (!optionsEnded && argument == L"--choose-folder") {
       options.chooseFolder = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == L'-') {
-      options.error = L"Unknown option " + argument + L".";
+      options.error = L"unknown option '" + argument + L"'";
     } else if (options.folder) {
-      options.error = L"Only one folder can be given.";
+      options.error = L"only one DIR can be given";
     } else {
       options.folder = argument;
     }
@@ -86,7 +88,8 @@ bool holdsKeyFiles(const std::string& folder) {
   return false;
 }
 
-// The system's folder picker; nullopt when the user cancels it.
+// The system's folder picker; nullopt when the user cancels it. Choosing
+// KeyFiles itself means the folder that holds it.
 std::optional<std::string> askForFolder() {
   IFileDialog* picker = nullptr;
   if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&picker))))
@@ -100,7 +103,10 @@ std::optional<std::string> askForFolder() {
   if (SUCCEEDED(picker->Show(nullptr)) && SUCCEEDED(picker->GetResult(&item))) {
     PWSTR path = nullptr;
     if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-      chosen = narrow(path);
+      std::filesystem::path folder(path);
+      if (folder.filename() == L"KeyFiles" && !holdsKeyFiles(narrow(folder.wstring())))
+        folder = folder.parent_path();
+      chosen = narrow(folder.wstring());
       ::CoTaskMemFree(path);
     }
     item->Release();
@@ -112,11 +118,7 @@ std::optional<std::string> askForFolder() {
 }  // namespace
 
 int runWizardApp(const std::vector<std::wstring>& arguments) {
-  const StartOptions options = parseArguments(arguments);
-  if (options.error) {
-    tell(*options.error + L"\n\n" + kUsage, true);
-    return 2;
-  }
+  StartOptions options = parseArguments(arguments);
   if (options.help) {
     tell(kUsage, false);
     return 0;
@@ -125,19 +127,29 @@ int runWizardApp(const std::vector<std::wstring>& arguments) {
     tell(L"forgeline " FORGELINE_VERSION L"\n", false);
     return 0;
   }
+  std::string folder = options.folder ? narrow(*options.folder) : std::string();
+  if (!options.error && options.folder && !RealFileSystem(folder).usable())
+    options.error = L"cannot enter directory '" + *options.folder + L"'";
+  if (options.error) {
+    tell(L"forgeline: " + *options.error + L" (see forgeline --help)\n", true);
+    return 2;
+  }
 
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-
-  std::string folder = options.folder ? narrow(*options.folder) : std::string();
-  if ((!options.folder || options.chooseFolder) && !holdsKeyFiles(folder))
-    if (std::optional<std::string> chosen = askForFolder()) folder = *chosen;
-
-  RealFileSystem fs(folder);
-  SystemClock clock;
-  ProjectWizardDialog dialog(fs, clock);
-  dialog.run();
+  bool run = true;
+  if ((!options.folder || options.chooseFolder) && !holdsKeyFiles(folder)) {
+    const std::optional<std::string> chosen = askForFolder();
+    run = chosen.has_value();
+    if (chosen) folder = *chosen;
+  }
+  if (run) {
+    RealFileSystem fs(folder);
+    SystemClock clock;
+    ProjectWizardDialog dialog(fs, clock);
+    dialog.run();
+  }
   if (SUCCEEDED(com)) ::CoUninitialize();
   return 0;
 }

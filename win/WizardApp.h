@@ -8,9 +8,11 @@
 namespace forgeline {
 
 // Runs the program for its arguments (the program's name left out) and
-// returns its exit code. With no DIR, or with --choose-folder, a start folder
-// without KeyFiles is replaced by one the user chooses; cancelling the choice
-// keeps it, and the wizard then says that KeyFiles is missing.
+// returns its exit code: 0, also when the window is closed without building;
+// 2 for a bad command line. With no DIR, or with --choose-folder, a start
+// folder without KeyFiles is replaced by one the user chooses (a double click
+// in Explorer starts the window without DIR); cancelling the choice ends the
+// program.
 int runWizardApp(const std::vector<std::wstring>& arguments);
 
 }  // namespace forgeline
