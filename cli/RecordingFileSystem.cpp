@@ -23,8 +23,8 @@ std::string joinPath(const std::string& directory, const std::string& name) {
   return directory == "/" ? "/" + name : directory + "/" + name;
 }
 
-// Every directory path held here is physical (no links, no "." or ".."), so
-// its parent is simply the path without its last part.
+// Every directory path held here is logical (no "." or ".."), as the disk
+// keeps its own, so its parent is simply the path without its last part.
 std::string parentOf(const std::string& directory) {
   std::size_t slash = directory.find_last_of('/');
   if (slash == std::string::npos || slash == 0) return "/";
@@ -104,11 +104,10 @@ std::optional<std::string> RecordingFileSystem::resolveDirectory(const std::stri
     }
     // A folder made in memory holds nothing on disk.
     if (files_.count(next) != 0 || directories_.count(at) != 0) return std::nullopt;
-    // The disk resolves links physically, as the kernel does.
     if (!disk_.changeDirectory(next)) return std::nullopt;
-    std::optional<std::string> physical = disk_.currentDirectory();
-    if (!physical) return std::nullopt;
-    at = *physical;
+    std::optional<std::string> entered = disk_.currentDirectory();
+    if (!entered) return std::nullopt;
+    at = *entered;
   }
   return at;
 }

@@ -11,7 +11,8 @@
 // PATH and SOURCE are relative to the directory the recording started in,
 // "/"-separated, with ".." steps for places outside it and "." for that
 // directory itself; the last part of a path is the name as given, its folders
-// are resolved the way the kernel resolves a working directory (physically).
+// are resolved the way the disk keeps its working directory (logically, as a
+// shell's cd does: ".." takes away the last name).
 // A failed operation changes nothing and reports nothing, so the lines are
 // exactly what a real run would leave behind.
 #pragma once

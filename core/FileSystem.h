@@ -28,8 +28,8 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Writes all of `bytes`; false when any of them could not be written.
   virtual bool write(std::string_view bytes) = 0;
-  // Flushes and closes; false when that failed. Called at most once; a file
-  // destroyed without close() is closed quietly.
+  // Flushes, closes and puts the file in place; false when that failed.
+  // Called at most once.
   virtual bool close() = 0;
 };
 
@@ -46,7 +46,10 @@ class FileSystem {
   // The absolute path of the working directory; nullopt when it cannot be told.
   virtual std::optional<std::string> currentDirectory() const = 0;
   // Enters `path` (relative or absolute). Succeeds exactly when the operating
-  // system would let a process enter it; on failure nothing changes.
+  // system would let a process enter it; on failure nothing changes. The
+  // path is kept as a shell's `cd` keeps it: ".." takes away the last name,
+  // so after entering a linked KeyFiles it leads back to the folder that
+  // holds the link, not to the parent of the link's target.
   virtual bool changeDirectory(const std::string& path) = 0;
   // Every entry of the working directory but "." and "..", in no set order.
   // An unreadable directory lists as empty.
@@ -55,12 +58,16 @@ class FileSystem {
   // cannot be made.
   virtual bool createDirectory(const std::string& path) = 0;
   // Copies a regular file, replacing an existing destination; false on any
-  // failure (a destination left half-written is then removed).
+  // failure. The destination appears whole or not at all, whatever stops
+  // the copy: it is written under a temporary name and renamed into place.
   virtual bool copyFile(const std::string& from, const std::string& to) = 0;
   // nullptr when the file cannot be opened for reading (missing, a directory,
   // unreadable).
   virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
-  // Creates the file or empties an existing one; nullptr on failure.
+  // A file that replaces `path` once it is closed; nullptr when it cannot be
+  // created. Until close() succeeds the file has a temporary name, so `path`
+  // holds either its old content or all of the new; a file dropped without
+  // close() never appears.
   virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
 };
 
@@ -93,13 +100,21 @@ class FileSystemWrapper : public FileSystem {
 // Windows (Win32FileSystem.cpp), chosen when building. On Windows an absolute
 // path starts with a drive ("C:/") or a server share ("//server/share"), and
 // a leading "/" alone is the root of the current drive.
+// A folder this object creates is held open from then on, and everything
+// below it is reached from that handle without following a link: a folder
+// swapped for a link after we made it makes the operation fail instead of
+// leading elsewhere.
 class RealFileSystem : public FileSystem {
  public:
   // Starts in `startDirectory`, or in the process's working directory when
-  // empty. A start directory that cannot be entered leaves the object without
-  // a working directory: currentDirectory() is nullopt and every relative
+  // empty (as the shell's $PWD names it, when that is the same folder). A
+  // start directory that cannot be entered leaves the object without a
+  // working directory: currentDirectory() is nullopt and every relative
   // operation fails.
   explicit RealFileSystem(const std::string& startDirectory = {});
+  ~RealFileSystem() override;
+  RealFileSystem(const RealFileSystem&) = delete;
+  RealFileSystem& operator=(const RealFileSystem&) = delete;
 
   bool usable() const { return !cwd_.empty(); }
 
@@ -113,9 +128,11 @@ class RealFileSystem : public FileSystem {
 
  private:
   std::string resolve(const std::string& path) const;
-  // Absolute. POSIX: links resolved, as the kernel keeps it. Windows: by
-  // name with "/", as Windows keeps it.
+  // Absolute and logical, as a shell keeps it: no "." or ".." in it, links
+  // kept as named ("/" separators on both systems).
   std::string cwd_;
+  struct Held;  // the folders this object made, held open; one per system
+  std::unique_ptr<Held> held_;
 };
 
 // Reads a whole file through `fs`; nullopt when it cannot be opened.

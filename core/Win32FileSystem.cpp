@@ -10,6 +10,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace forgeline {
 
@@ -66,14 +69,31 @@ class Win32InputFile : public InputFile {
   Handle handle_;
 };
 
+// Written under a temporary name beside its final one and moved into place
+// only once closed: whatever stops the program, the final name holds a
+// whole file or none.
 class Win32OutputFile : public OutputFile {
  public:
-  explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+  Win32OutputFile(HANDLE handle, std::wstring temporary, std::wstring final)
+      : handle_(handle), temporary_(std::move(temporary)), final_(std::move(final)) {}
+  ~Win32OutputFile() override {
+    if (handle_.reset()) ::DeleteFileW(temporary_.c_str());
+  }
+  Win32OutputFile(const Win32OutputFile&) = delete;
+  Win32OutputFile& operator=(const Win32OutputFile&) = delete;
+
   bool write(std::string_view bytes) override { return handle_.valid() && writeAll(handle_.get(), bytes); }
-  bool close() override { return handle_.reset(); }
+  bool close() override {
+    if (!handle_.valid()) return false;
+    if (handle_.reset() && ::MoveFileExW(temporary_.c_str(), final_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    ::DeleteFileW(temporary_.c_str());
+    return false;
+  }
 
  private:
   Handle handle_;
+  std::wstring temporary_;
+  std::wstring final_;
 };
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
@@ -171,14 +191,37 @@ HANDLE openRegularForReading(const std::string& absolute) {
   return handle;
 }
 
-HANDLE createForWriting(const std::string& absolute) {
-  return ::CreateFileW(systemPath(absolute).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+// A new file that becomes `absolute` when closed; nullptr when it cannot be
+// made. The temporary is created new, never through something already there.
+std::unique_ptr<Win32OutputFile> createForWriting(const std::string& absolute) {
+  const std::size_t slash = absolute.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 >= absolute.size()) return nullptr;
+  std::wstring temporary =
+      systemPath(absolute.substr(0, slash + 1) + "." + absolute.substr(slash + 1) + ".part");
+  HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32OutputFile>(handle, std::move(temporary), systemPath(absolute));
 }
 
 }  // namespace
 
-RealFileSystem::RealFileSystem(const std::string& startDirectory) {
+// Every folder this object made, held open without sharing the right to
+// delete: while we build, nobody can rename it away or swap a link in.
+// Leaving them all (a build returning to KeyFiles) lets them go, so the user
+// can remove a failed project while the window stays open.
+struct RealFileSystem::Held {
+  std::vector<std::pair<std::string, std::unique_ptr<Handle>>> made;
+  bool isBelowMade(const std::string& absolute) const {
+    return std::any_of(made.begin(), made.end(), [&](const auto& folder) {
+      return absolute == folder.first || absolute.rfind(folder.first + "/", 0) == 0;
+    });
+  }
+};
+
+RealFileSystem::~RealFileSystem() = default;
+
+RealFileSystem::RealFileSystem(const std::string& startDirectory) : held_(std::make_unique<Held>()) {
   std::string start = startDirectory;
   if (start.empty()) {
     DWORD length = ::GetCurrentDirectoryW(0, nullptr);
@@ -207,6 +250,7 @@ bool RealFileSystem::changeDirectory(const std::string& path) {
   if (path.empty()) return false;
   std::string target = resolve(path);
   if (target.empty() || !isDirectory(target)) return false;
+  if (!held_->isBelowMade(target)) held_->made.clear();
   cwd_ = target;
   return true;
 }
@@ -237,7 +281,17 @@ std::vector<DirectoryEntry> RealFileSystem::listEntries() const {
 
 bool RealFileSystem::createDirectory(const std::string& path) {
   std::string target = resolve(path);
-  return !path.empty() && !target.empty() && ::CreateDirectoryW(systemPath(target).c_str(), nullptr) != 0;
+  if (path.empty() || target.empty() || !::CreateDirectoryW(systemPath(target).c_str(), nullptr)) return false;
+  auto folder = std::make_unique<Handle>(::CreateFileW(
+      systemPath(target).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  // A link put in its place between the two calls is not ours to enter.
+  if (!folder->valid() || !::GetFileInformationByHandle(folder->get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  held_->made.emplace_back(target, std::move(folder));
+  return true;
 }
 
 bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
@@ -246,21 +300,16 @@ bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
   if (source.empty() || destination.empty()) return false;
   Handle in(openRegularForReading(source));
   if (!in.valid()) return false;
-  Win32OutputFile writer(createForWriting(destination));
-  bool ok = true;
+  std::unique_ptr<Win32OutputFile> writer = createForWriting(destination);
+  if (!writer) return false;
   char buffer[65536];
   for (;;) {
     long n = readSome(in.get(), buffer, sizeof buffer);
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!writer.write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
-      ok = false;
-      break;
-    }
+    // A read error drops the copy: a short file must not take the name.
+    if (n < 0) return false;
+    if (n == 0) return writer->close();
+    if (!writer->write(std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
   }
-  ok = writer.close() && ok;
-  if (!ok) ::DeleteFileW(systemPath(destination).c_str());
-  return ok;
 }
 
 std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& path) {
@@ -274,9 +323,7 @@ std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& pat
 std::unique_ptr<OutputFile> RealFileSystem::openForWriting(const std::string& path) {
   std::string target = resolve(path);
   if (target.empty()) return nullptr;
-  HANDLE handle = createForWriting(target);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32OutputFile>(handle);
+  return createForWriting(target);
 }
 
 }  // namespace forgeline

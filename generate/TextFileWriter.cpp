@@ -28,9 +28,10 @@ void TextFileWriter::write(std::string_view text) {
 
 WriteOutcome TextFileWriter::close() {
   if (!file_) return {WriteStatus::notCreated, fileName_};
-  const bool closed = file_->close();
+  // A file that lost bytes is dropped unclosed, so it never takes its name.
+  const bool closed = !failed_ && file_->close();
   file_.reset();
-  if (failed_ || !closed) return {WriteStatus::notWritten, fileName_};
+  if (!closed) return {WriteStatus::notWritten, fileName_};
   return {WriteStatus::written, fileName_};
 }
 

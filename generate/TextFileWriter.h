@@ -21,7 +21,7 @@ struct WriteOutcome {
 
 class TextFileWriter {
  public:
-  // Creates the file, or empties the one already there.
+  // Starts the file; it replaces one of that name only when closed whole.
   TextFileWriter(FileSystem& fs, std::string fileName);
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -30,7 +30,8 @@ class TextFileWriter {
   // Writes `text`, each LF as CR LF. Does nothing on a file that did not
   // open or has already failed, so a broken file is never written further.
   void write(std::string_view text);
-  // Closes the file and tells how the whole file went.
+  // Closes the file and tells how the whole file went; a file that could
+  // not be written whole is dropped instead of closed.
   WriteOutcome close();
 
  private:
@@ -39,7 +40,7 @@ class TextFileWriter {
   bool failed_ = false;
 };
 
-// Creates or empties `fileName`, writes all of `text` and closes it.
+// Writes all of `text` as `fileName` and closes it.
 WriteOutcome writeTextFile(FileSystem& fs, const std::string& fileName, std::string_view text);
 
 }  // namespace forgeline

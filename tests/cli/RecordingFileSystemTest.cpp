@@ -54,24 +54,37 @@ TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
   EXPECT_EQ(test::snapshotTree(dir.path()), before);
 }
 
-// The working directory follows links the way the real one does: physically.
+// The working directory is kept as a shell keeps it: ".." after a linked
+// KeyFiles leads back beside the link, on the disk and in the dry run alike.
 TEST(RecordingFileSystem, ChangesDirectoryLikeTheRealDisk) {
   test::TempDir dir;
   test::makeDirectory(dir / "store/keys");
   test::makeDirectory(dir / "main");
   ASSERT_EQ(::symlink((dir / "store/keys").c_str(), (dir / "main/KeyFiles").c_str()), 0);
-  const std::vector<std::vector<std::string>> walks = {
-      {"KeyFiles", ".."}, {"KeyFiles/../keys"}, {"./KeyFiles/."}, {"KeyFiles", "/"}, {"missing"}, {"KeyFiles", "..", ".."}};
-  for (const auto& walk : walks) {
+  struct Walk {
+    std::vector<std::string> steps;
+    std::string end;  // the working directory afterwards, below the temporary folder; "-" for "/"
+  } walks[] = {
+      {{"KeyFiles", ".."}, "main"},
+      {{"KeyFiles/../keys"}, "main"},
+      {{"./KeyFiles/."}, "main/KeyFiles"},
+      {{"KeyFiles", "/"}, "-"},
+      {{"missing"}, "main"},
+      {{"KeyFiles", "..", ".."}, ""},
+      {{"KeyFiles", "../../store/keys"}, "store/keys"},
+  };
+  for (const Walk& walk : walks) {
     RealFileSystem real(dir / "main");
     RealFileSystem disk(dir / "main");
     RecordingFileSystem fs(disk, [](const std::string&) {});
     std::string steps;
-    for (const std::string& step : walk) {
+    for (const std::string& step : walk.steps) {
       steps += step + " ";
       EXPECT_EQ(fs.changeDirectory(step), real.changeDirectory(step)) << steps;
       EXPECT_EQ(fs.currentDirectory(), real.currentDirectory()) << steps;
     }
+    EXPECT_EQ(real.currentDirectory(), walk.end == "-" ? "/" : walk.end.empty() ? dir.path() : dir / walk.end)
+        << steps;
   }
 }
 

@@ -178,6 +178,53 @@ TEST(HostileNames, AFailedBuildLeavesEarlierProjectsUntouched) {
   }
 }
 
+// Someone who can write in the main folder swaps a folder of the new
+// project for a link, or plants a link where a file is about to go, between
+// two steps of the build. Nothing that appeared after the build made its
+// folder is followed: the step fails with its own message, or the file
+// lands in the folder the build made (now under another name) or replaces
+// the planted link, and nothing outside the project changes.
+TEST(HostileNames, ALinkSwappedInDuringTheBuildLeadsNowhere) {
+  struct Swap {
+    FsOp before;
+    const char* call;     // the argument of the call the swap comes before
+    const char* replaced;  // below main/: a folder moved aside (or a file) for a link
+    const char* shown;
+  };
+  const std::string built = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.|ended";
+  const Swap swaps[] = {
+      {FsOp::changeDirectory, "Second", "Second", "Error 02: Could not move back to main folder."},
+      {FsOp::createDirectory, "cmd", "Second/cmd", "Error 06: Could not create cmd folder."},
+      {FsOp::changeDirectory, "bin", "Second/bin", "Error 04: Could not move to bin folder."},
+      {FsOp::changeDirectory, "Sources", "Second/Sources", "Error 15: Could not move to Sources folder."},
+      {FsOp::openForWriting, "Project.Map", "Second/bin", built.c_str()},
+      {FsOp::copyFile, "burner.bbl", "Second/prm/burner.bbl", built.c_str()},
+      {FsOp::openForWriting, "main.c", "Second/Sources/main.c", built.c_str()},
+      {FsOp::copyFile, "Second.mcp", "Second/Second.mcp", built.c_str()},
+  };
+  for (const Swap& swap : swaps) {
+    SCOPED_TRACE(std::string("link at ") + swap.replaced + " before the call on " + swap.call);
+    Workshop shop;
+    const Tree before = shop.tree();
+    const std::string replaced = shop.main() + "/" + swap.replaced;
+    const std::string outside = std::string(swap.replaced).find('.') == std::string::npos ? "x" : "outside.txt";
+    const std::string outcome = shop.build("Second", [&](FaultyFileSystem& fs) {
+      fs.beforeCall(swap.before, swap.call, [&] {
+        // The project folder itself is still empty and goes; a subfolder is
+        // moved aside within the project.
+        if (std::string(swap.replaced) == "Second") {
+          EXPECT_EQ(::rmdir(replaced.c_str()), 0);
+        } else if (exists(replaced)) {
+          EXPECT_EQ(::rename(replaced.c_str(), (replaced + ".moved").c_str()), 0);
+        }
+        EXPECT_EQ(::symlink((shop.dir / outside).c_str(), replaced.c_str()), 0);
+      });
+    });
+    EXPECT_EQ(outcome, std::string("msg=") + swap.shown + "|new=Second ");
+    EXPECT_EQ(changesOutside(before, shop.tree(), "main/Second"), "");
+  }
+}
+
 // Moving up out of KeyFiles fails: the project folder is then made inside
 // KeyFiles, as an empty folder; no key file changes.
 TEST(HostileNames, AFailedMoveOutOfKeyFilesChangesNoKeyFile) {

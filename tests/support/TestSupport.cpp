@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace forgeline::test {
 
@@ -49,7 +50,8 @@ void makeDirectory(const std::string& path) { fs::create_directories(path); }
 std::map<std::string, std::string> snapshotTree(const std::string& root) {
   std::map<std::string, std::string> tree;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    std::string relative = fs::relative(it->path(), root).string();
+    // Lexically: fs::relative would follow a link and name its target.
+    std::string relative = it->path().lexically_relative(root).string();
     if (it->is_symlink()) {
       tree[relative] = "<link>" + fs::read_symlink(it->path()).string();
       it.disable_recursion_pending();
@@ -170,9 +172,13 @@ class FaultyOutputFile : public OutputFile {
     if (owner_.shouldFail(FsOp::write, path_)) return false;
     return inner_->write(bytes);
   }
+  // A close that fails drops the file, as the real disk's does.
   bool close() override {
-    bool ok = inner_->close();
-    return !owner_.shouldFail(FsOp::close, path_) && ok;
+    if (owner_.shouldFail(FsOp::close, path_)) {
+      inner_.reset();
+      return false;
+    }
+    return inner_->close();
   }
 
  private:
@@ -187,6 +193,10 @@ bool FaultyFileSystem::shouldFail(FsOp op, const std::string& path) const {
   log_.push_back(std::string(kOpNames[static_cast<int>(op)]) + " " + path);
   for (const Rule& rule : rules_) {
     if (rule.op != op || (!rule.path.empty() && rule.path != path)) continue;
+    if (rule.change) {
+      std::exchange(rule.change, nullptr)();
+      continue;
+    }
     if (rule.skip > 0) {
       --rule.skip;
       continue;

@@ -68,7 +68,12 @@ class FaultyFileSystem : public FileSystemWrapper {
  public:
   using FileSystemWrapper::FileSystemWrapper;
 
-  void failOn(FsOp op, std::string path = {}, int skip = 0) { rules_.push_back({op, std::move(path), skip}); }
+  void failOn(FsOp op, std::string path = {}, int skip = 0) { rules_.push_back({op, std::move(path), skip, {}}); }
+  // Runs `change` once, just before the first matching call, which then
+  // goes ahead: how a test changes the disk between two operations.
+  void beforeCall(FsOp op, std::string path, std::function<void()> change) {
+    rules_.push_back({op, std::move(path), 0, std::move(change)});
+  }
   // Every operation performed, as "op path", in order.
   const std::vector<std::string>& log() const { return log_; }
 
@@ -87,6 +92,7 @@ class FaultyFileSystem : public FileSystemWrapper {
     FsOp op;
     std::string path;
     mutable int skip;
+    mutable std::function<void()> change;  // set: not a failure but a change made once
   };
   std::vector<Rule> rules_;
   mutable std::vector<std::string> log_;
