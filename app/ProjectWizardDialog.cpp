@@ -12,10 +12,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/AboutDialog.h"
 #include "app/ApplicationIcon.h"
 #include "app/DialogUnits.h"
+#include "app/ElidingControls.h"
 #include "core/Wizard.h"
 #include "generate/ProjectBuilder.h"
 
@@ -45,6 +47,7 @@ constexpr Frame kFrames[] = {
     {"twrpiGroup", "TWRPI", 342, 60, 78, 324},
 };
 
+// Where the red notes stand, in pixels.
 const QPoint kDescriptionAt(20, 60);
 const QPoint kWarningAt(20, 80);
 
@@ -83,16 +86,25 @@ void ProjectWizardDialog::createControls() {
   setFixedSize(units.x(430), units.y(412));
   controls_.window = this;
 
+  QGroupBox* nameFrame = nullptr;
   for (const Frame& frame : kFrames) {
-    auto* group = new QGroupBox(QString::fromLatin1(frame.caption), this);
+    auto* group = new ElidingGroupBox(QString::fromLatin1(frame.caption), this);
     group->setObjectName(QString::fromLatin1(frame.objectName));
     group->setGeometry(units.rect(frame.x, frame.y, frame.width, frame.height));
     if (QLatin1String(frame.objectName) == QLatin1String("mcuGroup")) controls_.mcuGroup = group;
+    if (QLatin1String(frame.objectName) == QLatin1String("projectNameGroup")) nameFrame = group;
   }
 
+  // Some styles (Fusion among them) give a frame's caption more height than
+  // the layout allows for; the name box then moves down below the caption,
+  // so it never lies across the frame's top border.
+  QRect nameBox = units.rect(12, 16, 126, 14);
+  const QRect insideNameFrame = nameFrame->contentsRect().translated(nameFrame->pos());
+  if (nameBox.top() < insideNameFrame.top()) nameBox.moveTop(insideNameFrame.top());
+  if (nameBox.bottom() > insideNameFrame.bottom()) nameBox.setBottom(insideNameFrame.bottom());
   controls_.projectNameBox = new QLineEdit(this);
   controls_.projectNameBox->setObjectName(QStringLiteral("projectNameBox"));
-  controls_.projectNameBox->setGeometry(units.rect(12, 16, 126, 14));
+  controls_.projectNameBox->setGeometry(nameBox);
 
   // Enter must never press a button: none of them becomes the default by
   // taking the focus, and the one default button is hidden and does nothing.
@@ -102,6 +114,7 @@ void ProjectWizardDialog::createControls() {
   controls_.buildButton->setAutoDefault(false);
   controls_.buildButton->setEnabled(false);
   connect(controls_.buildButton, &QPushButton::clicked, this, &ProjectWizardDialog::onBuildClicked);
+  placeNotes(std::max(nameFrame->geometry().bottom(), controls_.buildButton->geometry().bottom()));
 
   auto* okButton = new QPushButton(QStringLiteral("OK"), this);
   okButton->setObjectName(QStringLiteral("okButton"));
@@ -122,7 +135,7 @@ void ProjectWizardDialog::createControls() {
   for (int i = 0; i < kMaxMcus; ++i) {
     const int column = i / kRowsPerColumn;
     const int row = i % kRowsPerColumn;
-    auto* button = new QRadioButton(indexedName("MCU", i + 1), this);
+    auto* button = new ElidingButton<QRadioButton>(indexedName("MCU", i + 1), this);
     button->setObjectName(indexedName("mcuButton", i));
     button->setGeometry(units.rect(column == 0 ? 10 : 82, rowTop(row), i == 0 ? 58 : 60, kControlHeight));
     button->hide();
@@ -136,7 +149,7 @@ void ProjectWizardDialog::createControls() {
   for (int i = 0; i < kMaxModules; ++i) {
     const int column = i / kRowsPerColumn;
     const int row = i % kRowsPerColumn;
-    auto* box = new QCheckBox(indexedName("Module", i + 1), this);
+    auto* box = new ElidingButton<QCheckBox>(indexedName("Module", i + 1), this);
     box->setObjectName(indexedName("moduleBox", i));
     box->setGeometry(units.rect(column == 0 ? 180 : 258, rowTop(row) - column, 72, kControlHeight));
     box->hide();
@@ -151,6 +164,15 @@ void ProjectWizardDialog::createControls() {
     box->setGeometry(units.rect(354, rowTop(i) + 1, i <= 8 ? 42 : 46, kControlHeight));
     box->hide();
   }
+}
+
+// A desktop font taller than the layout expects pushes the notes down, so
+// they stay under the name row, one under the other. (A screen of more dots
+// per inch scales the whole window, notes and all.)
+void ProjectWizardDialog::placeNotes(int nameRowBottom) {
+  const int lineHeight = QFontMetrics(QGuiApplication::font(), this).height();
+  descriptionAt_ = QPoint(kDescriptionAt.x(), std::max(kDescriptionAt.y(), nameRowBottom + 1));
+  warningAt_ = QPoint(kWarningAt.x(), std::max(kWarningAt.y(), descriptionAt_.y() + lineHeight));
 }
 
 bool ProjectWizardDialog::initialise() {
@@ -213,8 +235,8 @@ void ProjectWizardDialog::paintNotes(QPainter& painter) const {
   painter.setBackgroundMode(Qt::TransparentMode);
   painter.setPen(QColor(255, 0, 0));
   painter.setFont(QGuiApplication::font());
-  if (state_->chosenCount >= 2) drawTextAt(painter, kWarningAt, QString::fromLatin1(kMultipleModulesWarning));
-  drawTextAt(painter, kDescriptionAt, fromKeyFileText(state_->descriptionText));
+  if (state_->chosenCount >= 2) drawTextAt(painter, warningAt_, QString::fromLatin1(kMultipleModulesWarning));
+  drawTextAt(painter, descriptionAt_, fromKeyFileText(state_->descriptionText));
 }
 
 }  // namespace forgeline

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <memory>
 
 #include "app/QtDialogPort.h"
@@ -36,6 +37,9 @@ class ProjectWizardDialog : public QDialog {
   // The two red lines: the selected module's description and, for two or
   // more ticked modules, the warning that only an empty project follows.
   void paintNotes(QPainter& painter) const;
+  // Where paintNotes puts the top-left corners of the two lines.
+  QPoint descriptionAt() const { return descriptionAt_; }
+  QPoint warningAt() const { return warningAt_; }
 
  public slots:
   void showAbout();
@@ -47,6 +51,7 @@ class ProjectWizardDialog : public QDialog {
 
  private:
   void createControls();
+  void placeNotes(int nameRowBottom);
   void onMcuClicked(int index);
   void onModuleClicked(int index);
   void onBuildClicked();
@@ -60,6 +65,8 @@ class ProjectWizardDialog : public QDialog {
   std::unique_ptr<QtDialogPort> port_;
   QButtonGroup* mcuButtonGroup_ = nullptr;
   QAction* aboutAction_ = nullptr;
+  QPoint descriptionAt_;
+  QPoint warningAt_;
 };
 
 }  // namespace forgeline

@@ -47,15 +47,17 @@ QWidget* QtDialogPort::widget(ControlId control) const {
 void QtDialogPort::setCaption(ControlId control, const std::string& text) {
   QWidget* w = widget(control);
   const QString caption = fromKeyFileText(text);
-  if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-    button->setText(caption);
-  } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-    group->setTitle(caption);
-  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    edit->setText(caption);
-  } else if (w) {
-    w->setWindowTitle(caption);
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->setText(caption);
+  if (!w || w == controls_.window) {
+    if (w) w->setWindowTitle(caption);
+    return;
   }
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(caption);
+  if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(caption);
+  // The control may draw its caption cut short; the whole one is always at
+  // hand.
+  w->setToolTip(caption);
+  w->setAccessibleName(caption);
 }
 
 // The window itself is shown and hidden by the modal run alone.

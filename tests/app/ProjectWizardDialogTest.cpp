@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QtMath>
 #include <QtTest>
 #include <map>
 #include <memory>
@@ -111,14 +112,21 @@ QStringList controlStates(const QDialog& dialog) {
   return states;
 }
 
-// The bounding box of the pure-red pixels inside `area` of the picture.
+// The bounding box of the pure-red pixels inside `area` of the picture, both
+// in the window's own coordinates: a screen of more dots per inch makes the
+// picture larger than the window by its pixel ratio.
 QRect redPixels(const QImage& image, const QRect& area) {
+  const qreal ratio = image.devicePixelRatio();
+  const QRect scanned(QPoint(qFloor(area.left() * ratio), qFloor(area.top() * ratio)),
+                      QPoint(qCeil((area.right() + 1) * ratio) - 1, qCeil((area.bottom() + 1) * ratio) - 1));
   QRect found;
-  for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
-    for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
+  for (int y = scanned.top(); y <= scanned.bottom() && y < image.height(); ++y)
+    for (int x = scanned.left(); x <= scanned.right() && x < image.width(); ++x)
       if (const QRgb p = image.pixel(x, y); qRed(p) >= 200 && qGreen(p) <= 60 && qBlue(p) <= 60)
         found |= QRect(x, y, 1, 1);
-  return found;
+  if (found.isNull()) return found;
+  return QRect(QPoint(qFloor(found.left() / ratio), qFloor(found.top() / ratio)),
+               QPoint(qFloor(found.right() / ratio), qFloor(found.bottom() / ratio)));
 }
 
 }  // namespace
@@ -159,9 +167,22 @@ class ProjectWizardDialogTest : public QObject {
     }
     for (int i = 0; i < 25; ++i)
       QVERIFY(twrpiFrame.contains(w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->geometry()));
-    QVERIFY(nameFrame.contains(w.nameBox()->geometry()) && w.dialog->rect().contains(twrpiFrame));
-    QVERIFY(nameFrame.bottom() < 60 &&
-            w.mcuGroup()->geometry().top() > 80 + QFontMetrics(QGuiApplication::font()).height());
+    // The name box below the frame's caption and border, whatever the style.
+    const QRect insideNameFrame = w.find<QGroupBox>(QStringLiteral("projectNameGroup"))
+                                      ->contentsRect()
+                                      .translated(nameFrame.topLeft());
+    QVERIFY2(insideNameFrame.contains(w.nameBox()->geometry()), qPrintable(QStringLiteral("%1 %2").arg(
+        insideNameFrame.top()).arg(w.nameBox()->geometry().top())));
+    QVERIFY(w.dialog->rect().contains(twrpiFrame));
+    // The notes: at their pixels, under the name row, one under the other,
+    // above the frames.
+    const int lineHeight = QFontMetrics(QGuiApplication::font(), w.dialog.get()).height();
+    const QPoint description = w.dialog->descriptionAt(), warning = w.dialog->warningAt();
+    QCOMPARE(QList<QPoint>({description, warning}), QList<QPoint>({{20, 60}, {20, 80}}));
+    QVERIFY(description.y() > std::max(nameFrame.bottom(), w.buildButton()->geometry().bottom()));
+    QVERIFY(warning.y() >= description.y() + lineHeight);
+    QVERIFY2(w.mcuGroup()->geometry().top() > warning.y() + lineHeight,
+             qPrintable(QStringLiteral("%1 %2").arg(w.mcuGroup()->geometry().top()).arg(warning.y() + lineHeight)));
   }
 
   // The same MCU as written on Linux and as written on Windows long ago: a
@@ -181,6 +202,42 @@ class ProjectWizardDialogTest : public QObject {
       looks << w.dialog->grab().toImage();
     }
     QVERIFY(looks[0] == looks[1]);
+  }
+
+  // Captions too long for their control: every control keeps its laid-out
+  // size, its tooltip and accessible name carry the whole caption, and a cut
+  // caption is drawn with an ellipsis, never cut mid-letter.
+  void longCaptionsAreReadWholeInTooltipsAndAccessibleNames() {
+    const QString menuName = QStringLiteral("S08-A-MENU-NAME-FAR-TOO-LONG-FOR-ITS-BUTTON");
+    const QString moduleName = QStringLiteral("ANALOGUE_TO_DIGITAL_CONVERTER");
+    std::string text = demoNamed(menuName.toStdString());
+    text.replace(text.find("MODULE:ADC"), 10, "MODULE:" + moduleName.toStdString());
+    Wizard w({{"MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt", text}});
+    w.open();
+    const QList<QWidget*> controls{w.mcuButton(0), w.moduleBox(1), w.moduleBox(2), w.mcuGroup()};
+    QList<QSize> sizes;
+    for (QWidget* control : controls) sizes << control->size();
+    w.click(w.mcuButton(0));
+
+    const QStringList captions{menuName, QStringLiteral("ICS"), moduleName,
+                               QStringLiteral("MCU (MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt Revision=7)")};
+    for (int i = 0; i < controls.size(); ++i) {
+      QWidget* control = controls[i];
+      auto* button = qobject_cast<QAbstractButton*>(control);
+      QCOMPARE(button ? button->text() : w.mcuGroup()->title(), captions[i]);
+      QCOMPARE(control->toolTip(), captions[i]);
+      QCOMPARE(control->accessibleName(), captions[i]);
+      QCOMPARE(control->size(), sizes[i]);
+    }
+
+    // Beside a plain box of the same place and caption: a short caption is
+    // drawn just the same, a long one differently (cut with an ellipsis).
+    for (const auto& [box, cut] : {std::pair{w.moduleBox(1), false}, std::pair{w.moduleBox(2), true}}) {
+      QCheckBox plain(box->text(), w.dialog.get());
+      plain.setGeometry(box->geometry());
+      plain.show();
+      QCOMPARE(plain.grab().toImage() != box->grab().toImage(), cut);
+    }
   }
 
   void abortsBeforeTheWindowIsShown_data() {
@@ -252,21 +309,26 @@ class ProjectWizardDialogTest : public QObject {
     for (int box : ticks) w.click(w.moduleBox(box));
 
     const QImage image = w.dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const int lineHeight = QFontMetrics(QGuiApplication::font()).height();
-    const QRect descriptionRow(0, 60, image.width(), lineHeight);
-    const QRect warningRow(0, 80, image.width(), lineHeight);
+    const int lineHeight = QFontMetrics(QGuiApplication::font(), w.dialog.get()).height();
+    const QPoint descriptionAt = w.dialog->descriptionAt(), warningAt = w.dialog->warningAt();
+    const QRect descriptionRow(0, descriptionAt.y(), image.width(), lineHeight);
+    const QRect warningRow(0, warningAt.y(), image.width(), lineHeight);
     const QRect inDescription = redPixels(image, descriptionRow);
     const QRect inWarning = redPixels(image, warningRow);
     QCOMPARE(!inDescription.isNull(), description);
     QCOMPARE(!inWarning.isNull(), warning);
-    // Each text begins at x 20 and fills the top of its row: its corner, not
+    // Each text begins at its x and fills the top of its row: its corner, not
     // its baseline, is at the given point.
     for (const auto& [row, text] : {std::pair{descriptionRow, inDescription}, std::pair{warningRow, inWarning}}) {
       if (text.isNull()) continue;
-      QVERIFY2(text.left() >= 20 && text.left() < 24, qPrintable(QString::number(text.left())));
+      QVERIFY2(text.left() >= descriptionAt.x() && text.left() < descriptionAt.x() + 4,
+               qPrintable(QString::number(text.left())));
       QVERIFY2(text.top() < row.top() + lineHeight / 2, qPrintable(QString::number(text.top())));
     }
     QCOMPARE(redPixels(image, image.rect()), inDescription.united(inWarning));
+    // No red on any frame.
+    for (const QGroupBox* frame : w.dialog->findChildren<QGroupBox*>())
+      QVERIFY2(!frame->geometry().intersects(inDescription.united(inWarning)), qPrintable(frame->objectName()));
   }
 
   void buildCreatesTheProjectAndEndsTheDialog() {
