@@ -1,6 +1,14 @@
+#include <iostream>
+
+#include "app/WindowOptions.h"
 #include "app/WizardApp.h"
 
 int main(int argc, char** argv) {
-  forgeline::WizardApp app(argc, argv);
-  return app.runWizard();
+  // Help, the version and a bad command line need no display, so they are
+  // answered before the toolkit looks for one.
+  const forgeline::WindowCommandLine commandLine = forgeline::parseWindowCommandLine(argc, argv, std::cout, std::cerr);
+  if (commandLine.exitStatus) return *commandLine.exitStatus;
+  int toolkitArgc = 1;
+  forgeline::WizardApp app(toolkitArgc, argv);
+  return app.runWizard(commandLine.options);
 }

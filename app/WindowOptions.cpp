@@ -1,0 +1,53 @@
+#include "app/WindowOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "core/FileSystem.h"
+
+namespace forgeline {
+
+namespace {
+
+constexpr const char* kProgramName = "forgeline";
+
+}  // namespace
+
+void defineWindowOptions(CLI::App& cli, WindowOptions& options) {
+  cli.name(kProgramName);
+  cli.description(
+      "Forgeline: creates a CodeWarrior 6.3 project for an 8-bit HCS08 or RS08 MCU from the MCU key files "
+      "in the folder KeyFiles.");
+  cli.set_version_flag("--version", std::string(kProgramName) + " " + FORGELINE_VERSION, "Print the version and exit");
+  cli.set_help_flag("-h,--help", "Print this help and exit");
+  cli.add_option("DIR", options.folder,
+                 "Work in DIR as if started there: DIR holds the folder KeyFiles, and the new project folder is "
+                 "made in DIR (default: the current folder)");
+  cli.add_flag("--choose-folder", options.chooseFolder,
+               "When DIR holds no KeyFiles, ask for the folder that does, starting at the one chosen last time; "
+               "Cancel ends the program");
+  cli.footer("Exit status: 0, also when the window is closed without building; 2 for a bad command line.");
+}
+
+WindowCommandLine parseWindowCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  WindowCommandLine result;
+  CLI::App cli;
+  defineWindowOptions(cli, result.options);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::Success& done) {
+    result.exitStatus = cli.exit(done, out, err);
+    return result;
+  } catch (const CLI::ParseError& bad) {
+    err << kProgramName << ": " << bad.what() << " (see " << kProgramName << " --help)\n";
+    result.exitStatus = 2;
+    return result;
+  }
+  if (!result.options.folder.empty() && !RealFileSystem(result.options.folder).usable()) {
+    err << kProgramName << ": cannot enter directory '" << result.options.folder << "'\n";
+    result.exitStatus = 2;
+  }
+  return result;
+}
+
+}  // namespace forgeline
