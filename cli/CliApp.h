@@ -10,35 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "core/Clock.h"
+#include "cli/CommandLine.h"
 #include "core/FileSystem.h"
 
 namespace forgeline::cli {
 
 enum class ExitStatus { done = 0, failed = 1, badUsage = 2 };
-
-enum class Command { list, show, build, check, help, version };
-
-struct Invocation {
-  Command command = Command::help;
-  std::vector<std::string> directories;  // every -C, applied in order
-  std::string mcu;
-  std::vector<std::string> clicks;
-  std::optional<std::string> projectName;
-  std::optional<CalendarDate> date;
-  bool dryRun = false;
-};
-
-struct ParsedArguments {
-  Invocation invocation;
-  std::string error;  // empty when the arguments are usable
-};
-
-// `args` without the program's own name.
-ParsedArguments parseArguments(const std::vector<std::string>& args);
-
-// A real date in the form YYYY-MM-DD (years 0001 to 9999); nullopt otherwise.
-std::optional<CalendarDate> parseDate(const std::string& text);
 
 // Lets a caller put its own file system between the program and the disk;
 // tests use it to make one operation fail.
@@ -48,7 +25,5 @@ using DiskFilter = std::function<std::unique_ptr<FileSystem>(FileSystem& disk)>;
 // message boxes and usage errors to `err`.
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const DiskFilter& filter = nullptr);
-
-extern const char* const kUsage;
 
 }  // namespace forgeline::cli

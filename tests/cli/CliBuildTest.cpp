@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -97,6 +98,14 @@ TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
 
     const auto before = test::snapshotTree(dir.path());
     CliResult dry = runCliProgram(dryArgs, "/");
+    // --print: a written CR LF file, main.c, and a copied template.
+    const std::string folder = c.name.substr(0, 50);
+    std::map<std::string, CliResult> printed;
+    for (const std::string& path : {std::string("Sources/main.c"), std::string("prm/Project.prm"), folder + ".mcp"}) {
+      std::vector<std::string> printArgs = dryArgs;
+      printArgs.insert(printArgs.end(), {"--print", path});
+      printed[path] = runCliProgram(printArgs, "/");
+    }
     EXPECT_EQ(test::snapshotTree(dir.path()), before) << describeChoices(c);
     CliResult real = runCliProgram(args, dir.path());
     EXPECT_EQ(real.status, 0) << describeChoices(c) << "\n" << real.err;
@@ -109,6 +118,12 @@ TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
     EXPECT_EQ(after, test::snapshotTree(window.path())) << describeChoices(c);
     EXPECT_EQ(after.count(c.name.substr(0, 50) + "/Sources/main.c"), 1u) << describeChoices(c);
     EXPECT_TRUE(dry.out.starts_with("mkdir " + c.name.substr(0, 50) + "\n")) << dry.out;
+    for (const auto& [path, result] : printed) {
+      EXPECT_EQ(result.status, 0) << path << "\n" << result.err;
+      EXPECT_EQ(result.err, real.err) << path;
+      EXPECT_EQ(result.out, test::readFile(dir / folder + "/" + path)) << describeChoices(c) << " --print " << path;
+      if (path.ends_with(".c")) { EXPECT_NE(result.out.find("\r\n"), std::string::npos) << path; }
+    }
 
     std::set<std::string> listed;
     for (const std::string& line : test::linesOf(dry.out)) {

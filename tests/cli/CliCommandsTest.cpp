@@ -97,13 +97,32 @@ TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
   }
 }
 
+// Every way of asking for help gives the same text on standard output and
+// exit status 0, wherever the request stands; the text is CLI11's, so only
+// its usage line is spelled out here.
 TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
-  for (std::vector<std::string> args : {std::vector<std::string>{"--help"}, {"-C", "/nowhere", "--help"},
-                                        {"build", "X", "--help"}}) {
-    CliResult r = runCliProgram(args, "/");
-    EXPECT_EQ(r.status, 0) << describe(args);
-    EXPECT_EQ(r.out, cli::kUsage) << describe(args);
-    EXPECT_EQ(r.err, "") << describe(args);
+  struct Case {
+    std::string usage;
+    std::vector<std::vector<std::string>> requests;
+  } cases[] = {
+      {.usage = "Usage: forgeline-cli [OPTIONS] [COMMAND]",
+       .requests = {{"-h"}, {"--help"}, {"help"}, {"-C", "/nowhere", "--help"}, {"-Cx", "-h", "bogus"}}},
+      {.usage = "Usage: forgeline-cli build [OPTIONS] MCU",
+       .requests = {{"help", "build"}, {"build", "--help"}, {"build", "-h"}, {"build", "X", "--help"},
+                    {"build", "--name", "N", "-h", "--bogus"}}},
+      {.usage = "Usage: forgeline-cli show [OPTIONS] MCU", .requests = {{"help", "show"}, {"show", "--help"}}},
+      {.usage = "Usage: forgeline-cli list [OPTIONS]", .requests = {{"help", "list"}, {"list", "-h"}}},
+      {.usage = "Usage: forgeline-cli check [OPTIONS]", .requests = {{"help", "check"}, {"check", "--help"}}},
+  };
+  for (const Case& c : cases) {
+    const CliResult first = runCliProgram(c.requests.front(), "/");
+    EXPECT_NE(first.out.find("\n" + c.usage + "\n"), std::string::npos) << c.usage << "\n" << first.out;
+    for (const auto& args : c.requests) {
+      CliResult r = runCliProgram(args, "/");
+      EXPECT_EQ(r.status, 0) << describe(args);
+      EXPECT_EQ(r.out, first.out) << describe(args);
+      EXPECT_EQ(r.err, "") << describe(args);
+    }
   }
   CliResult r = runCliProgram({"--version"}, "/");
   EXPECT_EQ(r.status, 0);
@@ -124,7 +143,9 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
       {"build", "DEMO08", "--click", "ADC", "--click", "ICS"}, {"build", "DEMO08", "--click", "NOPE"},
       {"build", "NOPE"}, {"build", "DEMO08", "--name"}, {"build", "DEMO08", "--name", "A", "--name", "B"},
       {"build", "DEMO08", "--dry-run=yes"}, {"build", "DEMO08", "--date", "2026-02-29"},
-      {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"}};
+      {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"}, {"help", "bogus"}, {"help", "list", "show"},
+      {"build", "DEMO08", "--print", "Sources/main.c"}, {"build", "DEMO08", "--dry-run", "--print", "../KeyFiles/DEMO08.mcp"}, {"build", "DEMO08", "--dry-run", "--print", "/etc/passwd"},
+      {"build", "DEMO08", "--dry-run", "--print", "Sources/../Sources/main.c"}, {"show", "--", "DEMO08", "--click"}};
   const auto before = test::snapshotTree(dir.path());
   for (const auto& args : cases) {
     CliResult r = runCliProgram(args, dir.path());
@@ -138,6 +159,12 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_EQ(r.err, "forgeline-cli: cannot enter directory '" + bad + "'\n");
   }
+  // A file the build does not make is known only once the build has run.
+  CliResult r = runCliProgram({"build", "DEMO08", "--dry-run", "--print", "Sources/none.c"}, dir.path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(r.err.ends_with("\nforgeline-cli: the build writes no file 'Sources/none.c' in its project folder "
+                              "'Project01'\n")) << r.err;
   EXPECT_EQ(test::snapshotTree(dir.path()), before);
 }
 

@@ -9,6 +9,16 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 bash -n "$root/dist/completion/forgeline-cli.bash" || fail "bash -n"
 zsh -n "$root/dist/completion/_forgeline-cli" || fail "zsh -n"
 
+# Every option and command of the help is offered by both scripts.
+help=$("$cli" --help)
+for command in list show build check; do help+=$'\n'$("$cli" help "$command"); done
+words=$(grep -oE -- '(^|[ ,])--?[[:alpha:]][[:alnum:]-]*' <<<"$help" | grep -oE -- '--?[[:alpha:]][[:alnum:]-]*' | sort -u)
+for script in forgeline-cli.bash _forgeline-cli; do
+  for word in $words list show build check help; do
+    grep -qF -- "$word" "$root/dist/completion/$script" || fail "$script does not offer $word"
+  done
+done
+
 # The completion runs the program named on the line it completes.
 PATH="$(dirname "$cli"):$PATH"
 source "$root/dist/completion/forgeline-cli.bash"

@@ -1,0 +1,244 @@
+#include "cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "cli/Suggestion.h"
+#include "cli/TerminalDialog.h"
+
+namespace forgeline::cli {
+
+namespace {
+
+struct CommandWord {
+  const char* name;
+  Command command;
+  const char* description;
+};
+
+constexpr CommandWord kCommands[] = {
+    {"list", Command::list, "one line per MCU, in button order: INDEX, CAPTION and FILE TITLE, tab-separated"},
+    {"show", Command::show, "the MCU frame and the module boxes after choosing MCU and clicking each M"},
+    {"build", Command::build, "choose MCU, click each M, type NAME and press Build"},
+    {"check", Command::check, "report the mistakes in the key files"},
+    {"help", Command::help, "print the help of forgeline-cli or of one command"},
+};
+
+constexpr const char* kDescription =
+    "Creates CodeWarrior 6.3 projects from the MCU description files in KeyFiles,\n"
+    "exactly as the Forgeline window does, without a display.";
+
+constexpr const char* kFooter =
+    "MCU is #N for catalogue entry N (from 0), otherwise the first entry captioned MCU.\n"
+    "M is #N for module box N (from 0), otherwise the first shown box captioned M.\n"
+    "Every message box of the window is printed to standard error as CAPTION: TEXT.\n"
+    "Exit status: 0 done, 1 a message reported a failure, 2 bad usage.";
+
+std::vector<std::string> commandNames(bool withHelp) {
+  std::vector<std::string> names;
+  for (const CommandWord& word : kCommands)
+    if (withHelp || word.command != Command::help) names.push_back(word.name);
+  return names;
+}
+
+// One line, whatever CLI11 said: a usage error is a single line of
+// standard error.
+std::string oneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// A relative path that never steps up: "--print" only ever names a file the
+// build makes, never one elsewhere on the disk.
+bool insideProjectFolder(const std::string& path) {
+  if (path.empty() || path.front() == '/') return false;
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t slash = std::min(path.find('/', at), path.size());
+    if (path.compare(at, slash - at, "..") == 0) return false;
+    at = slash + 1;
+  }
+  return true;
+}
+
+// The whole command line as CLI11 sees it, bound to one Invocation.
+class Parser {
+ public:
+  Parser() : app_(kDescription, kProgramName) {
+    app_.set_help_flag("-h,--help", "print help and exit");
+    app_.add_flag("--version", version_, "print the version and exit");
+    app_.add_option("-C", inv_.directories,
+                    "work in DIR (the folder that holds KeyFiles) instead of here; repeatable, each relative to the one before")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
+    // One command per run: a command word after the first is an argument.
+    app_.require_subcommand(0, 1);
+    app_.footer(kFooter);
+    app_.get_formatter()->column_width(22);
+    app_.get_formatter()->label("Subcommands", "Commands");
+    app_.get_formatter()->label("SUBCOMMAND", "COMMAND");
+    app_.get_formatter()->label("REQUIRED", "");
+    for (const CommandWord& word : kCommands) addCommand(word);
+    // What CLI11 cannot place is refused below, word by word, with the
+    // commands or options it may have meant.
+    app_.allow_extras();
+  }
+
+  ParsedArguments parse(const std::vector<std::string>& args) {
+    ParsedArguments result;
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+      app_.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+      return helpFor(selected());
+    } catch (const CLI::ParseError& e) {
+      return failure(e.what());
+    }
+    if (version_) {
+      inv_.command = Command::version;
+      result.invocation = inv_;
+      return result;
+    }
+    std::vector<std::string> extras = app_.remaining();
+    if (!extras.empty()) {
+      if (isOption(extras.front())) return failure(unknownOption(extras.front(), app_, ""));
+      return failure("unknown command '" + extras.front() + "'" + suggestionFor(extras.front(), commandNames(true)));
+    }
+    const CLI::App* command = selected();
+    if (command == nullptr) return failure("no command given");
+    extras = command->remaining();
+    // "--" itself is kept among the leftovers, as a mark only.
+    if (auto mark = std::find(extras.begin(), extras.end(), "--"); mark != extras.end()) extras.erase(mark);
+    if (!extras.empty()) {
+      if (isOption(extras.front()))
+        return failure(unknownOption(extras.front(), *command, std::string(" for ") + command->get_name()));
+      return failure("unexpected argument '" + extras.front() + "'");
+    }
+    for (const CommandWord& word : kCommands)
+      if (command->get_name() == word.name) inv_.command = word.command;
+    if (inv_.command == Command::help) return helpTopic();
+    if (inv_.printPath && !inv_.dryRun) return failure("--print needs --dry-run");
+    if (inv_.printPath && !insideProjectFolder(*inv_.printPath))
+      return failure("--print needs a path inside the project folder, such as Sources/main.c, not '" +
+                     *inv_.printPath + "'");
+    if (date_) {
+      inv_.date = parseDate(*date_);
+      if (!inv_.date) return failure("invalid date '" + *date_ + "': expected a calendar date YYYY-MM-DD");
+    }
+    result.invocation = inv_;
+    return result;
+  }
+
+ private:
+  void addCommand(const CommandWord& word) {
+    CLI::App* command = app_.add_subcommand(word.name, word.description);
+    command->footer(kFooter);
+    command->allow_extras();
+    switch (word.command) {
+      case Command::show:
+      case Command::build:
+        command->add_option("MCU", inv_.mcu, "#N or the caption of the MCU to choose")->required()->type_name("");
+        command->add_option("--click", inv_.clicks, "one click on module box M; repeatable, applied in order")
+            ->type_name("M")
+            ->allow_extra_args(false);
+        if (word.command == Command::build) addBuildOptions(*command);
+        break;
+      case Command::help:
+        command->add_option("COMMAND", topic_, "the command to describe")->type_name("");
+        break;
+      default:
+        break;
+    }
+  }
+
+  void addBuildOptions(CLI::App& command) {
+    command.add_option("--name", inv_.projectName, "the project name (default Project01)")->type_name("NAME");
+    command.add_option("--date", date_, "the date written into main.c (default: today)")->type_name("YYYY-MM-DD");
+    command.add_flag("--dry-run", inv_.dryRun, "print each mkdir, write and copy of the build; change nothing")
+            ->disable_flag_override();
+    command
+        .add_option("--print", inv_.printPath,
+                    "with --dry-run: print the bytes of the file PATH of the project folder instead, exactly as the "
+                    "build would write them")
+        ->type_name("PATH");
+  }
+
+  static bool isOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
+
+  // "unknown option '--clik' for show; did you mean '--click'?"
+  static std::string unknownOption(const std::string& word, const CLI::App& command, const std::string& where) {
+    std::vector<std::string> names;
+    for (const CLI::Option* option : command.get_options())
+      if (!option->get_group().empty())
+        for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    const std::string typed = word.substr(0, word.find('='));
+    return "unknown option '" + word + "'" + where + suggestionFor(typed, names);
+  }
+
+  CLI::App* selected() {
+    std::vector<CLI::App*> commands = app_.get_subcommands();
+    return commands.empty() ? nullptr : commands.front();
+  }
+
+  ParsedArguments helpFor(const CLI::App* command) {
+    ParsedArguments result;
+    result.invocation.command = Command::help;
+    // Straight to the formatter: App::help would describe the command that
+    // was used, "help" itself, instead of the program.
+    result.help = command != nullptr ? command->help(kProgramName)
+                                     : app_.get_formatter()->make_help(&app_, kProgramName, CLI::AppFormatMode::Normal);
+    return result;
+  }
+
+  ParsedArguments helpTopic() {
+    if (!topic_) return helpFor(nullptr);
+    for (const CommandWord& word : kCommands)
+      if (*topic_ == word.name) return helpFor(app_.get_subcommand(word.name));
+    return failure("unknown command '" + *topic_ + "'" + suggestionFor(*topic_, commandNames(true)));
+  }
+
+  ParsedArguments failure(const std::string& reason) {
+    ParsedArguments result;
+    result.error = oneLine(reason);
+    return result;
+  }
+
+  CLI::App app_;
+  Invocation inv_;
+  bool version_ = false;
+  std::optional<std::string> topic_;
+  std::optional<std::string> date_;
+};
+
+}  // namespace
+
+std::optional<CalendarDate> parseDate(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  auto number = [&](std::size_t from, std::size_t length) -> int {
+    int value = 0;
+    for (std::size_t i = from; i < from + length; ++i) {
+      if (!std::isdigit(static_cast<unsigned char>(text[i]))) return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+    return value;
+  };
+  const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+  if (year < 1 || month < 1 || month > 12 || day < 1) return std::nullopt;
+  static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  const int days = kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
+  if (day > days) return std::nullopt;
+  return CalendarDate{day, month, year};
+}
+
+ParsedArguments parseArguments(const std::vector<std::string>& args) {
+  // CLI11's App is neither copyable nor movable and binds to the Parser's
+  // fields, so each parse gets a Parser of its own.
+  auto parser = std::make_unique<Parser>();
+  return parser->parse(args);
+}
+
+}  // namespace forgeline::cli

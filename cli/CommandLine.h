@@ -1,0 +1,37 @@
+// forgeline-cli's command line: what the user asked for, read with CLI11.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+
+namespace forgeline::cli {
+
+enum class Command { list, show, build, check, help, version };
+
+struct Invocation {
+  Command command = Command::help;
+  std::vector<std::string> directories;  // every -C, applied in order
+  std::string mcu;
+  std::vector<std::string> clicks;       // every --click, applied in order
+  std::optional<std::string> projectName;
+  std::optional<CalendarDate> date;
+  bool dryRun = false;
+  std::optional<std::string> printPath;  // --print: a path inside the project folder
+};
+
+struct ParsedArguments {
+  Invocation invocation;
+  std::string error;  // empty when the arguments are usable; one line
+  std::string help;   // for Command::help: the text to print
+};
+
+// `args` without the program's own name.
+ParsedArguments parseArguments(const std::vector<std::string>& args);
+
+// A real date in the form YYYY-MM-DD (years 0001 to 9999); nullopt otherwise.
+std::optional<CalendarDate> parseDate(const std::string& text);
+
+}  // namespace forgeline::cli
