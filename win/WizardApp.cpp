@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <sstream>
 
+#include "app/WindowOptions.h"
 #include "core/Clock.h"
 #include "core/FileSystem.h"
 #include "core/Win32Text.h"
@@ -17,53 +19,10 @@ namespace forgeline {
 
 namespace {
 
-constexpr const wchar_t* kUsage =
-    L"Usage: forgeline [--choose-folder] [DIR]\n"
-    L"\n"
-    L"Opens the Forgeline project wizard in DIR, or in the current folder,\n"
-    L"which must hold the folder KeyFiles.\n"
-    L"\n"
-    L"  --choose-folder  ask for the folder when DIR has no KeyFiles\n"
-    L"                   (always done when no DIR is given); Cancel ends\n"
-    L"                   the program\n"
-    L"  -h, --help       show this text and exit\n"
-    L"  --version        show the version and exit\n";
-
-struct StartOptions {
-  bool help = false;
-  bool version = false;
-  bool chooseFolder = false;
-  std::optional<std::wstring> folder;
-  std::optional<std::wstring> error;
-};
-
-StartOptions parseArguments(const std::vector<std::wstring>& arguments) {
-  StartOptions options;
-  bool optionsEnded = false;
-  for (const std::wstring& argument : arguments) {
-    if (!optionsEnded && argument == L"--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && (argument == L"--help" || argument == L"-h")) {
-      options.help = true;
-    } else if (!optionsEnded && argument == L"--version") {
-      options.version = true;
-    } else if (!optionsEnded && argument == L"--choose-folder") {
-      options.chooseFolder = true;
-    } else if (!optionsEnded && argument.size() > 1 && argument[0] == L'-') {
-      options.error = L"unknown option '" + argument + L"'";
-    } else if (options.folder) {
-      options.error = L"only one DIR can be given";
-    } else {
-      options.folder = argument;
-    }
-  }
-  return options;
-}
-
 // A program without a console: the text goes to where standard output was
 // sent, else to the console it was started from, else into a message box.
-void tell(const std::wstring& text, bool isError) {
-  const std::string bytes = narrow(text);
+void tell(const std::string& bytes, bool isError) {
+  const std::wstring text = widenFileName(bytes);
   HANDLE out = ::GetStdHandle(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   DWORD written = 0;
   if (out && out != INVALID_HANDLE_VALUE &&
@@ -118,28 +77,26 @@ std::optional<std::string> askForFolder() {
 }  // namespace
 
 int runWizardApp(const std::vector<std::wstring>& arguments) {
-  StartOptions options = parseArguments(arguments);
-  if (options.help) {
-    tell(kUsage, false);
-    return 0;
+  // The Linux window's command line, read from the same definitions.
+  std::vector<std::string> utf8{"forgeline"};
+  for (const std::wstring& argument : arguments) utf8.push_back(narrow(argument));
+  std::vector<const char*> argv;
+  for (const std::string& argument : utf8) argv.push_back(argument.c_str());
+  std::ostringstream out, err;
+  const WindowCommandLine commandLine = parseWindowCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  if (commandLine.exitStatus) {
+    if (!out.str().empty()) tell(out.str(), false);
+    if (!err.str().empty()) tell(err.str(), true);
+    return *commandLine.exitStatus;
   }
-  if (options.version) {
-    tell(L"forgeline " FORGELINE_VERSION L"\n", false);
-    return 0;
-  }
-  std::string folder = options.folder ? narrow(*options.folder) : std::string();
-  if (!options.error && options.folder && !RealFileSystem(folder).usable())
-    options.error = L"cannot enter directory '" + *options.folder + L"'";
-  if (options.error) {
-    tell(L"forgeline: " + *options.error + L" (see forgeline --help)\n", true);
-    return 2;
-  }
+  const WindowOptions& options = commandLine.options;
 
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  std::string folder = options.folder;
   bool run = true;
-  if ((!options.folder || options.chooseFolder) && !holdsKeyFiles(folder)) {
+  if ((folder.empty() || options.chooseFolder) && !holdsKeyFiles(folder)) {
     const std::optional<std::string> chosen = askForFolder();
     run = chosen.has_value();
     if (chosen) folder = *chosen;
