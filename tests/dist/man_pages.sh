@@ -1,8 +1,8 @@
-# man_pages.sh CLI MAN_DIR: both man pages render without a warning, and
-# forgeline-cli's page documents exactly the commands and options its help
-# lists, and its version.
+# man_pages.sh CLI MAN_DIR [WINDOW]: both man pages render without a
+# warning, and each documents exactly the options its program's help lists
+# (forgeline-cli's also its commands), and the program's version.
 set -euo pipefail
-cli=$1 man_dir=$2
+cli=$1 man_dir=$2 window=${3:-}
 status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
@@ -28,13 +28,22 @@ commands=$(help_commands <<<"$help")
 for command in $commands; do help+=$'\n'$("$cli" help "$command"); done
 # Shell commands of the examples have options of their own.
 page=$(plain forgeline-cli.1 | awk '/^\.SH/ { skip = ($2 == "EXAMPLES") } !skip')
-missing=$(comm -23 <(options <<<"$help") <(options <<<"$page"))
-[ -z "$missing" ] || fail "forgeline-cli.1 lacks the options $(echo $missing) of the help"
-extra=$(comm -13 <(options <<<"$help") <(options <<<"$page"))
-[ -z "$extra" ] || fail "forgeline-cli.1 documents the options $(echo $extra) that the help does not know"
+# same_options PAGE HELP PAGE_TEXT
+same_options() {
+  local missing extra
+  missing=$(comm -23 <(options <<<"$2") <(options <<<"$3"))
+  [ -z "$missing" ] || fail "$1 lacks the options $(echo $missing) of the help"
+  extra=$(comm -13 <(options <<<"$2") <(options <<<"$3"))
+  [ -z "$extra" ] || fail "$1 documents the options $(echo $extra) that the help does not know"
+}
+same_options forgeline-cli.1 "$help" "$page"
 [ "$commands" = "$(page_commands <<<"$page")" ] ||
   fail "forgeline-cli.1 lists the commands $(page_commands <<<"$page" | tr '\n' ' ')but --help $(echo $commands)"
 version=$("$cli" --version | awk '{ print $2 }')
 grep -q "^\.TH FORGELINE-CLI 1 \"\" \"Forgeline $version\"" <<<"$page" || fail "forgeline-cli.1 is not of version $version"
 grep -q "^\.TH FORGELINE 1 \"\" \"Forgeline $version\"" <(plain forgeline.1) || fail "forgeline.1 is not of version $version"
+if [ -n "$window" ]; then
+  same_options forgeline.1 "$("$window" --help)" "$(plain forgeline.1)"
+  [ "$("$window" --version)" = "forgeline $version" ] || fail "forgeline is not of version $version"
+fi
 exit $status
