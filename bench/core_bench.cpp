@@ -76,7 +76,7 @@ void perLine(benchmark::State& bench, std::size_t lines) {
 
 void LineReaderFullFile(benchmark::State& bench) {
   const std::string& text = fullMcu();
-  std::string piece;
+  std::string_view piece;
   for (auto _ : bench) {
     StringInput input(text);
     LineReader reader(input);
@@ -89,7 +89,7 @@ BENCHMARK(LineReaderFullFile);
 
 void ClassifyFullFile(benchmark::State& bench) {
   const std::string& text = fullMcu();
-  std::string piece;
+  std::string_view piece;
   for (auto _ : bench) {
     StringInput input(text);
     LineReader reader(input);

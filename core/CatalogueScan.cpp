@@ -31,7 +31,7 @@ std::vector<std::string> mcuFileNames(const std::vector<DirectoryEntry>& entries
 
 std::string readMenuName(InputFile& file) {
   std::string menuName(kUnknownMenuName);
-  std::string piece;
+  std::string_view piece;
   LineReader reader(file);
   while (menuName == kUnknownMenuName && reader.next(piece)) {
     ClassifiedLine line = classifyLine(piece);

@@ -1,6 +1,7 @@
 #include "core/KeyFileFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -8,59 +9,43 @@ namespace forgeline {
 
 LineReader::LineReader(InputFile& input) : input_(input) {}
 
-int LineReader::peekRaw() {
-  if (pos_ == end_) {
-    if (eof_) return -1;
-    end_ = input_.read(buffer_, readSize_);
+void LineReader::fill() {
+  std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
+  end_ -= pos_;
+  pos_ = 0;
+  while (end_ <= kMaxPiece && !eof_) {
+    const std::size_t n = input_.read(buffer_ + end_, std::min(readSize_, sizeof buffer_ - end_));
     readSize_ = std::min(2 * readSize_, sizeof buffer_);
-    pos_ = 0;
-    if (end_ == 0) {
-      eof_ = true;
-      return -1;
+    eof_ = n == 0;
+    end_ += n;
+  }
+}
+
+bool LineReader::next(std::string_view& piece) {
+  if (end_ - pos_ <= kMaxPiece) fill();
+  piece = {};
+  if (pos_ == end_) return false;
+  char* start = buffer_ + pos_;
+  const std::size_t available = end_ - pos_;
+  std::size_t size = std::min(available, kMaxPiece);
+  std::size_t taken = size;
+  if (const void* found = std::memchr(start, '\n', std::min(available, kMaxPiece + 1))) {
+    const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+    if (lf > 0 && start[lf - 1] == '\r') {
+      // Text mode: a CR directly followed by LF reaches the reader as the LF.
+      start[lf - 1] = '\n';
+      size = lf;
+      taken = lf + 1;
+    } else if (lf < kMaxPiece) {
+      size = taken = lf + 1;
     }
   }
-  return static_cast<unsigned char>(buffer_[pos_]);
-}
-
-int LineReader::get() {
-  int c = peekRaw();
-  if (c < 0) return -1;
-  ++pos_;
-  // Text mode: a CR directly followed by LF reaches the reader as the LF.
-  if (c == '\r' && peekRaw() == '\n') {
-    ++pos_;
-    return '\n';
-  }
-  return c;
-}
-
-bool LineReader::next(std::string& piece) {
-  piece.clear();
+  pos_ += taken;
+  piece = {start, size};
   pieceLine_ = nextLine_;
   pieceContinues_ = midLine_;
-  bool lineEnded = false;
-  while (!lineEnded && piece.size() < kMaxPiece && peekRaw() >= 0) {
-    // Plain bytes up to the first LF or CR are taken in one go; only those
-    // two need a closer look.
-    const char* start = buffer_ + pos_;
-    std::size_t limit = std::min(end_ - pos_, kMaxPiece - piece.size());
-    auto before = [start](const void* found) { return static_cast<std::size_t>(static_cast<const char*>(found) - start); };
-    if (const void* lf = std::memchr(start, '\n', limit)) limit = before(lf);
-    if (const void* cr = std::memchr(start, '\r', limit)) limit = before(cr);
-    piece.append(start, limit);
-    pos_ += limit;
-    if (piece.size() == kMaxPiece || pos_ == end_) continue;
-    const int c = get();
-    piece.push_back(static_cast<char>(c));
-    lineEnded = c == '\n';
-  }
-  if (piece.empty()) return false;
-  if (piece.back() == '\n') {
-    ++nextLine_;
-    midLine_ = false;
-  } else {
-    midLine_ = true;
-  }
+  midLine_ = piece.back() != '\n';
+  if (!midLine_) ++nextLine_;
   return true;
 }
 
@@ -99,6 +84,16 @@ constexpr StructureRow kStructureKeys[] = {
     {LineKind::descriptionLine, "9."},
 };
 
+// The bytes a key or a section header can begin with. Most code and comment
+// lines begin with none of them and are content after one look.
+constexpr std::array<bool, 256> kKeyStarts = [] {
+  std::array<bool, 256> starts{};
+  for (const HeaderRow& row : kHeaderKeys) starts[static_cast<unsigned char>(row.text[0])] = true;
+  for (const StructureRow& row : kStructureKeys) starts[static_cast<unsigned char>(row.text[0])] = true;
+  for (char digit = '1'; digit <= '8'; ++digit) starts[static_cast<unsigned char>(digit)] = true;
+  return starts;
+}();
+
 }  // namespace
 
 bool isNameChar(char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == '/'; }
@@ -116,6 +111,7 @@ std::string_view keyValue(std::string_view line, std::size_t keyLength) {
 
 ClassifiedLine classifyLine(std::string_view line) {
   ClassifiedLine result;
+  if (line.empty() || !kKeyStarts[static_cast<unsigned char>(line[0])]) return result;
   for (const HeaderRow& row : kHeaderKeys) {
     if (line.starts_with(row.text)) {
       result.header = row.key;

@@ -21,16 +21,20 @@ class LineReader {
   static constexpr std::size_t kMaxPiece = 99;
 
   explicit LineReader(InputFile& input);
-  // Stores the next piece in `piece`; false when nothing is left.
-  bool next(std::string& piece);
+  // Points `piece` at the next piece, which lies in the reader's own buffer
+  // and stays valid until the next call; false (and `piece` empty) when
+  // nothing is left.
+  bool next(std::string_view& piece);
   // The physical line (1-based) that the last piece returned belongs to.
   int lineNumber() const { return pieceLine_; }
   // True when the last piece returned started in the middle of a line.
   bool pieceIsContinuation() const { return pieceContinues_; }
 
  private:
-  int get();  // next byte after CR LF folding, or -1 at the end
-  int peekRaw();
+  // Moves the unread bytes to the front and reads until one whole piece is
+  // in the buffer (kMaxPiece + 1 bytes, as a CR LF pair shrinks to its LF),
+  // or the file has ended.
+  void fill();
   InputFile& input_;
   // The first read is small, as the catalogue scan needs only a file's first
   // lines; later reads double up to the whole buffer, so a big file takes

@@ -19,6 +19,7 @@ class McuDescriptionLoader {
     state_.selectedMcu = mcuIndex;
     dialog_.setEnabled(kBuildButton, true);
     state_.sectionLineCounts.fill(0);
+    state_.codeLineText.clear();
     if (mode_ == LoadMode::previewMode) {
       for (int i = 0; i < kMaxModules; ++i) {
         dialog_.setVisible(moduleBox(i), false);
@@ -93,6 +94,7 @@ class McuDescriptionLoader {
         break;
       case LineKind::prmStart:
         state_.prmLineCount = 0;
+        state_.prmLineText.clear();
         loaderState_ = LoaderState::PrmBody;
         break;
       case LineKind::prmEnd:
@@ -133,7 +135,7 @@ class McuDescriptionLoader {
     }
     const auto slot = static_cast<std::size_t>(m);
     currentModuleName_ = std::string(moduleName(state_.currentLine));
-    if (usesPosition(state_.currentLine) != std::string::npos)
+    if (usesPosition(state_.currentLine) != std::string_view::npos)
       state_.moduleUses[slot] = std::string(moduleUsesText(state_.currentLine));
     dialog_.setCaption(moduleBox(m), currentModuleName_);
     state_.moduleNames[slot] = currentModuleName_;
@@ -145,7 +147,7 @@ class McuDescriptionLoader {
       report(DroppedKind::prmLine, 0);
       return;
     }
-    state_.prmLines[static_cast<std::size_t>(state_.prmLineCount++)] = state_.currentLine;
+    state_.prmLines[static_cast<std::size_t>(state_.prmLineCount++)] = state_.prmLineText.keep(state_.currentLine);
   }
 
   void collectCodeLine() {
@@ -157,7 +159,7 @@ class McuDescriptionLoader {
         report(DroppedKind::initLine, m);
         return;
       }
-      state_.initLines[static_cast<std::size_t>(state_.initLineCount++)] = state_.currentLine;
+      state_.initLines[static_cast<std::size_t>(state_.initLineCount++)] = state_.codeLineText.keep(state_.currentLine);
       return;
     }
     if (s == 6 && !state_.moduleChosen[static_cast<std::size_t>(m)]) return;
@@ -166,7 +168,7 @@ class McuDescriptionLoader {
       report(DroppedKind::sectionLine, s);
       return;
     }
-    state_.section(s)[static_cast<std::size_t>(count++)] = state_.currentLine;
+    state_.section(s)[static_cast<std::size_t>(count++)] = state_.codeLineText.keep(state_.currentLine);
   }
 
   void report(DroppedKind kind, int index) {

@@ -6,6 +6,9 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+
+#include "core/LineStore.h"
 
 namespace forgeline {
 
@@ -21,7 +24,9 @@ inline constexpr const char* kWindowTitle = "Forgeline for 8-bit MCUs   - rev15"
 inline constexpr const char* kDefaultProjectName = "Project01";
 inline constexpr const char* kDefaultIncludeName = "<???.h>";
 
-// Texts are 8-bit byte strings; nothing here assumes an encoding.
+// Texts are 8-bit byte strings; nothing here assumes an encoding. The line
+// tables hold views into the state's own line stores, so the record is never
+// copied.
 struct WizardState {
   std::string windowTitle = kWindowTitle;
   std::string projectName = kDefaultProjectName;
@@ -43,21 +48,32 @@ struct WizardState {
   int chosenCount = 0;
 
   // Section s (1..8) lives at index s - 1; use section()/sectionCount().
-  std::array<std::array<std::string, kMaxSectionLines>, kSectionCount> sectionLines{};
+  std::array<std::array<std::string_view, kMaxSectionLines>, kSectionCount> sectionLines{};
   std::array<int, kSectionCount> sectionLineCounts{};
 
-  std::array<std::string, kMaxPrmLines> prmLines{};
+  std::array<std::string_view, kMaxPrmLines> prmLines{};
   int prmLineCount = 0;
-  std::array<std::string, kMaxInitLines> initLines{};
+  std::array<std::string_view, kMaxInitLines> initLines{};
   int initLineCount = 0;
 
+  // Where the tables' bytes live: codeLineText holds those of sectionLines
+  // and initLines and is emptied when a load starts; prmLineText holds those
+  // of prmLines and is emptied at a PRM start, since a file without a PRM
+  // block keeps the PRM lines of the load before.
+  LineStore codeLineText;
+  LineStore prmLineText;
+
   std::string descriptionText;
-  std::string currentLine;
+  // The piece being processed, inside the line reader's buffer; empty
+  // between reads.
+  std::string_view currentLine;
   bool buildFailed = false;
   bool isRs08 = false;
 
-  std::array<std::string, kMaxSectionLines>& section(int s) { return sectionLines[static_cast<std::size_t>(s - 1)]; }
-  const std::array<std::string, kMaxSectionLines>& section(int s) const {
+  std::array<std::string_view, kMaxSectionLines>& section(int s) {
+    return sectionLines[static_cast<std::size_t>(s - 1)];
+  }
+  const std::array<std::string_view, kMaxSectionLines>& section(int s) const {
     return sectionLines[static_cast<std::size_t>(s - 1)];
   }
   int& sectionCount(int s) { return sectionLineCounts[static_cast<std::size_t>(s - 1)]; }

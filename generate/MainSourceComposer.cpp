@@ -69,7 +69,7 @@ class MainSource {
     if (visible.size() < kSkeletonWidth) text_.append(kSkeletonWidth - visible.size(), ' ');
     text_ += '\n';
   }
-  void stored(const std::string* lines, int count, int capacity) {
+  void stored(const std::string_view* lines, int count, int capacity) {
     for (int k = 0; k < count && k < capacity; ++k) text_ += lines[k];
   }
   void section(int s) { stored(state_.section(s).data(), state_.sectionCount(s), kMaxSectionLines); }

@@ -32,8 +32,8 @@ std::vector<std::string> readPieces(const std::string& bytes, std::size_t step =
   TrickleInput input(bytes, step);
   LineReader reader(input);
   std::vector<std::string> pieces;
-  std::string piece;
-  while (reader.next(piece)) pieces.push_back(piece);
+  std::string_view piece;
+  while (reader.next(piece)) pieces.emplace_back(piece);
   return pieces;
 }
 
@@ -90,7 +90,7 @@ TEST(LineReader, ReportsThePhysicalLineOfEachPiece) {
   const std::string bytes = "one\n" + std::string(150, 'x') + "\nthree";
   StringInput input(bytes);
   LineReader reader(input);
-  std::string piece;
+  std::string_view piece;
   std::vector<std::pair<int, bool>> seen;
   while (reader.next(piece)) seen.emplace_back(reader.lineNumber(), reader.pieceIsContinuation());
   std::vector<std::pair<int, bool>> expected{{1, false}, {2, false}, {2, true}, {3, false}};
@@ -108,7 +108,7 @@ TEST(LineReader, BigFileReadsAsIfByteByByte) {
   StringInput whole(bytes);
   LineReader reader(whole);
   std::vector<std::string> pieces;
-  std::string piece;
-  while (reader.next(piece)) pieces.push_back(piece);
+  std::string_view piece;
+  while (reader.next(piece)) pieces.emplace_back(piece);
   EXPECT_EQ(pieces, readPieces(bytes, 1));
 }

@@ -53,9 +53,9 @@ inline void checkCapacities(const WizardState& state) {
 
 // A piece of a key file as the reader hands it out, and what a stored line
 // can therefore be: 1 to 99 bytes, a line end only as its last byte.
-inline void checkPiece(const std::string& piece) {
+inline void checkPiece(std::string_view piece) {
   FORGELINE_FUZZ_CHECK(!piece.empty() && piece.size() <= LineReader::kMaxPiece);
-  FORGELINE_FUZZ_CHECK(piece.find('\n') == std::string::npos || piece.find('\n') == piece.size() - 1);
+  FORGELINE_FUZZ_CHECK(piece.find('\n') == std::string_view::npos || piece.find('\n') == piece.size() - 1);
 }
 
 inline void checkStoredLines(const WizardState& state) {

@@ -23,7 +23,7 @@ void checkLineReader(const std::string& bytes) {
   }
   StringInput input(bytes);
   LineReader reader(input);
-  std::string piece;
+  std::string_view piece;
   std::string joined;
   int expectedLine = 1;
   bool midLine = false;

@@ -72,9 +72,9 @@ std::string writtenMainSource(const std::string& name, int chosenCount, const st
   auto state = std::make_unique<WizardState>();
   state->projectName = name;
   state->chosenCount = chosenCount;
-  for (const std::string& line : initLines) state->initLines[static_cast<std::size_t>(state->initLineCount++)] = line;
+  for (const std::string& line : initLines) state->initLines[static_cast<std::size_t>(state->initLineCount++)] = state->codeLineText.keep(line);
   for (const auto& [section, line] : lines)
-    state->section(section)[static_cast<std::size_t>(state->sectionCount(section)++)] = line;
+    state->section(section)[static_cast<std::size_t>(state->sectionCount(section)++)] = state->codeLineText.keep(line);
   test::TempDir dir;
   RealFileSystem fs(dir.path());
   FixedClock clock(date);

@@ -30,7 +30,8 @@ TEST(ProjectFiles, PrmFileIsTheStoredLinesBackToBack) {
     test::TempDir dir;
     RealFileSystem fs(dir.path());
     auto state = std::make_unique<WizardState>();
-    for (const std::string& line : c.lines) state->prmLines[static_cast<std::size_t>(state->prmLineCount++)] = line;
+    for (const std::string& line : c.lines)
+      state->prmLines[static_cast<std::size_t>(state->prmLineCount++)] = state->prmLineText.keep(line);
     state->prmLines[static_cast<std::size_t>(state->prmLineCount)] = "beyond the count\n";
     EXPECT_TRUE(writePrmFile(*state, fs).ok());
     EXPECT_EQ(test::readFile(dir / "Project.prm"), c.file) << c.lines.size() << " lines";

@@ -81,7 +81,7 @@ std::string changesOutside(const std::map<std::string, std::string>& before,
   return out;
 }
 
-std::string printable(const std::string& bytes) {
+std::string printable(std::string_view bytes) {
   std::string out;
   for (std::size_t i = 0; i < bytes.size();) {
     std::size_t run = 1;

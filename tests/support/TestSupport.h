@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/FileSystem.h"
@@ -46,7 +47,7 @@ std::string changesOutside(const std::map<std::string, std::string>& before,
 
 // Printable bytes as they are, others as \xNN, and a run of five or more
 // equal bytes as "c*N", so that even a megabyte line fits in a message.
-std::string printable(const std::string& bytes);
+std::string printable(std::string_view bytes);
 
 // The DEMO08 description file of the format's worked example, LF line ends.
 extern const char* const kDemo08;
