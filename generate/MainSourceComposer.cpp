@@ -46,31 +46,24 @@ constexpr std::string_view kMultipleModuleBody[] = {
 
 constexpr std::string_view kMonthNames = "JanFebMarAprMayJunJulAugSepOctNovDec";
 
+// Hands each line to the writer as it is composed, so main.c goes out in
+// CR LF chunks and is never held whole.
 class MainSource {
  public:
-  // The collected lines make up nearly all of a big main.c; room for them and
-  // the skeleton is taken at once rather than by repeated regrowth.
-  explicit MainSource(const WizardState& state) : state_(state) {
-    std::size_t size = 64 * (kSkeletonWidth + 1) + 2 * kMaxUnderline;
-    for (int s = 1; s <= kSectionCount; ++s)
-      for (int k = 0; k < state.sectionCount(s) && k < kMaxSectionLines; ++k)
-        size += state.section(s)[static_cast<std::size_t>(k)].size();
-    for (int k = 0; k < state.initLineCount && k < kMaxInitLines; ++k)
-      size += state.initLines[static_cast<std::size_t>(k)].size();
-    text_.reserve(size + state.projectName.size());
-  }
+  MainSource(const WizardState& state, TextFileWriter& out) : state_(state), out_(out) {}
 
   void line(std::string_view text) {
-    text_ += text;
-    text_ += '\n';
+    out_.write(text);
+    out_.write("\n");
   }
   void skeleton(std::string_view visible) {
-    text_ += visible;
-    if (visible.size() < kSkeletonWidth) text_.append(kSkeletonWidth - visible.size(), ' ');
-    text_ += '\n';
+    // The blanks that pad a row to its width, and the line end.
+    static const std::string padding = std::string(kSkeletonWidth, ' ') + '\n';
+    out_.write(visible);
+    out_.write(std::string_view(padding).substr(std::min(visible.size(), kSkeletonWidth)));
   }
   void stored(const std::string_view* lines, int count, int capacity) {
-    for (int k = 0; k < count && k < capacity; ++k) text_ += lines[k];
+    for (int k = 0; k < count && k < capacity; ++k) out_.write(lines[k]);
   }
   void section(int s) { stored(state_.section(s).data(), state_.sectionCount(s), kMaxSectionLines); }
   void regionOpening(std::string_view banner) {
@@ -88,11 +81,10 @@ class MainSource {
       for (std::string_view body : kMultipleModuleBody) line(body);
     }
   }
-  std::string take() { return std::move(text_); }
 
  private:
   const WizardState& state_;
-  std::string text_;
+  TextFileWriter& out_;
 };
 
 // Like printf's "%2d": right-aligned in two positions with blanks.
@@ -113,8 +105,10 @@ std::string mainSourceHeaderLine(const std::string& projectName, CalendarDate da
          twoPositions(date.year % 100);
 }
 
-std::string mainSourceText(const WizardState& state, CalendarDate date) {
-  MainSource file(state);
+WriteOutcome writeMainSource(const WizardState& state, FileSystem& fs, const Clock& clock) {
+  TextFileWriter out(fs, kMainSourceName);
+  const CalendarDate date = clock.today();
+  MainSource file(state, out);
   file.line(mainSourceHeaderLine(state.projectName, date));
   file.line("// " + std::string(std::min(characterCount(state.projectName), kMaxUnderline), '='));
   for (const Region& region : kRegionsBeforeMain) {
@@ -132,11 +126,7 @@ std::string mainSourceText(const WizardState& state, CalendarDate date) {
     file.regionOpening(region.banner);
     file.section(region.section);
   }
-  return file.take();
-}
-
-WriteOutcome writeMainSource(const WizardState& state, FileSystem& fs, const Clock& clock) {
-  return writeTextFile(fs, kMainSourceName, mainSourceText(state, clock.today()));
+  return out.close();
 }
 
 }  // namespace forgeline

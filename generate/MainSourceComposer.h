@@ -14,13 +14,11 @@ namespace forgeline {
 
 inline constexpr const char* kMainSourceName = "main.c";
 
-// The whole file with "\n" line ends, dated `date`.
-std::string mainSourceText(const WizardState& state, CalendarDate date);
-
 // The first line without its line end, e.g. "// Blinky  5Dec26".
 std::string mainSourceHeaderLine(const std::string& projectName, CalendarDate date);
 
-// Writes main.c into the working directory, dated by `clock`.
+// Writes main.c into the working directory, dated by `clock`, as it is
+// composed.
 WriteOutcome writeMainSource(const WizardState& state, FileSystem& fs, const Clock& clock);
 
 }  // namespace forgeline

@@ -5,29 +5,34 @@
 
 namespace forgeline {
 
+namespace {
+
+constexpr std::size_t kChunk = 65536;
+
+}  // namespace
+
 TextFileWriter::TextFileWriter(FileSystem& fs, std::string fileName)
     : file_(fs.openForWriting(fileName)), fileName_(std::move(fileName)) {}
 
 void TextFileWriter::write(std::string_view text) {
-  if (!file_ || failed_ || text.empty()) return;
-  // The text goes out in chunks, so a big main.c is never held twice.
-  constexpr std::size_t kChunk = 65536;
-  std::string bytes;
-  bytes.reserve(std::min(text.size() + text.size() / 16, kChunk + kChunk / 16));
-  for (std::size_t from = 0; from < text.size() && !failed_;) {
-    const std::size_t lf = std::min(text.find('\n', from), text.size());
-    bytes.append(text, from, lf - from);
-    if (lf < text.size()) bytes.append("\r\n");
-    from = lf + 1;
-    if (bytes.size() >= kChunk || from >= text.size()) {
-      if (!file_->write(bytes)) failed_ = true;
-      bytes.clear();
-    }
+  if (!file_) return;
+  while (!text.empty() && !failed_) {
+    const std::size_t lf = std::min(text.find('\n'), text.size());
+    pending_.append(text.substr(0, lf));
+    if (lf < text.size()) pending_.append("\r\n");
+    text.remove_prefix(std::min(lf + 1, text.size()));
+    if (pending_.size() >= kChunk) flush();
   }
+}
+
+void TextFileWriter::flush() {
+  if (!pending_.empty() && !failed_ && !file_->write(pending_)) failed_ = true;
+  pending_.clear();
 }
 
 WriteOutcome TextFileWriter::close() {
   if (!file_) return {WriteStatus::notCreated, fileName_};
+  flush();
   // A file that lost bytes is dropped unclosed, so it never takes its name.
   const bool closed = !failed_ && file_->close();
   file_.reset();

@@ -19,6 +19,8 @@ struct WriteOutcome {
   bool ok() const { return status == WriteStatus::written; }
 };
 
+// The text is gathered and goes out in chunks: a small file in one write
+// when it is closed, a big main.c in 64 KB pieces as it is composed.
 class TextFileWriter {
  public:
   // Starts the file; it replaces one of that name only when closed whole.
@@ -27,16 +29,19 @@ class TextFileWriter {
   TextFileWriter& operator=(const TextFileWriter&) = delete;
 
   bool isOpen() const { return file_ != nullptr; }
-  // Writes `text`, each LF as CR LF. Does nothing on a file that did not
+  // Adds `text`, each LF as CR LF. Does nothing on a file that did not
   // open or has already failed, so a broken file is never written further.
   void write(std::string_view text);
-  // Closes the file and tells how the whole file went; a file that could
-  // not be written whole is dropped instead of closed.
+  // Writes what is left, closes the file and tells how the whole file
+  // went; a file that could not be written whole is dropped instead of
+  // closed.
   WriteOutcome close();
 
  private:
+  void flush();
   std::unique_ptr<OutputFile> file_;
   std::string fileName_;
+  std::string pending_;  // converted bytes not yet handed to the file
   bool failed_ = false;
 };
 

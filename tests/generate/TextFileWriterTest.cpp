@@ -36,18 +36,36 @@ TEST(TextFileWriter, EveryLineFeedBecomesCarriageReturnLineFeed) {
   }
 }
 
-// After a failed write nothing more is written, and the file is dropped
-// rather than closed: an earlier file of that name stays as it was.
-TEST(TextFileWriter, NothingIsWrittenAfterAFailedWrite) {
-  test::TempDir dir;
-  test::writeFile(dir / "out.txt", "earlier\r\n");
-  RealFileSystem real(dir.path());
-  test::FaultyFileSystem fs(real);
-  fs.failOn(test::FsOp::write, "out.txt");
-  TextFileWriter writer(fs, "out.txt");
-  writer.write("first\n");
-  writer.write("second\n");
-  EXPECT_EQ(writer.close().status, WriteStatus::notWritten);
-  EXPECT_EQ(fs.log(), (std::vector<std::string>{"write out.txt", "write-bytes out.txt"}));
-  EXPECT_EQ(test::snapshotTree(dir.path()), (std::map<std::string, std::string>{{"out.txt", "earlier\r\n"}}));
+// A small file reaches the disk in one write however many pieces make it; a
+// big one in 64 KB chunks as it comes. After a failed chunk nothing more is
+// written, and the file is dropped rather than closed: an earlier file of
+// that name stays as it was.
+TEST(TextFileWriter, WritesInChunksAndStopsAtTheFirstFailure) {
+  const std::string big(40000, 'x');
+  struct Case {
+    std::vector<std::string> pieces;
+    bool fail;
+    int writes;
+    std::string file;
+  } cases[] = {
+      {{"first", "\n", "second\n"}, false, 1, "first\r\nsecond\r\n"},
+      {{big + "\n", big + "\n", big + "\n", big}, false, 2, big + "\r\n" + big + "\r\n" + big + "\r\n" + big},
+      {{"first\n", "second\n"}, true, 1, "earlier\r\n"},
+      {{big + "\n", big + "\n", big + "\n", big}, true, 1, "earlier\r\n"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    test::writeFile(dir / "out.txt", "earlier\r\n");
+    RealFileSystem real(dir.path());
+    test::FaultyFileSystem fs(real);
+    if (c.fail) fs.failOn(test::FsOp::write, "out.txt");
+    TextFileWriter writer(fs, "out.txt");
+    for (const std::string& piece : c.pieces) writer.write(piece);
+    EXPECT_EQ(writer.close().ok(), !c.fail);
+    std::vector<std::string> log{"write out.txt"};
+    log.insert(log.end(), static_cast<std::size_t>(c.writes), "write-bytes out.txt");
+    if (!c.fail) log.push_back("close out.txt");
+    EXPECT_EQ(fs.log(), log) << c.pieces.size() << " pieces, fail " << c.fail;
+    EXPECT_EQ(test::snapshotTree(dir.path()), (std::map<std::string, std::string>{{"out.txt", c.file}}));
+  }
 }
