@@ -1,9 +1,11 @@
 // Runs a command (and optionally its floor) RUNS times each, alternating
 // the two so that both see the same load on the machine, and prints for each
-// one line: MEDIAN_MS MIN_MS CPU_MEDIAN_MS PEAK_RSS_KIB FAILED_RUNS. The
-// wall time is what a user waits; the processor time (user and system) is
-// what the run itself costs, and stays steady on a machine that is shared.
-//   bench_run RUNS COMMAND... [--vs FLOOR...]
+// one line: MEDIAN_MS P25_MS P75_MS CPU_MEDIAN_MS PEAK_RSS_KIB FAILED_RUNS;
+// with a floor, a third line: the ratio of each run to the floor's run next
+// to it, as MEDIAN P25 P75. The wall time is what a user waits; the
+// processor time (user and system) is what the run itself costs. A floor may
+// be several commands run one after the other ("--then"), timed together.
+//   bench_run RUNS COMMAND... [--vs FLOOR... [--then FLOOR...]]
 // "{i}" in an argument becomes the run's number: 0 for the warm-up run that
 // is not counted, then 1 to RUNS. Output of the commands is discarded.
 //
@@ -74,47 +76,75 @@ Sample runOnce(const std::vector<std::string>& args) {
   return sample;
 }
 
-void report(std::vector<Sample>& samples) {
-  std::vector<double> cpu;
-  for (const Sample& s : samples) cpu.push_back(s.cpuMilliseconds);
-  std::sort(cpu.begin(), cpu.end());
-  std::sort(samples.begin(), samples.end(),
-            [](const Sample& a, const Sample& b) { return a.milliseconds < b.milliseconds; });
+// The value at fraction `q` of the sorted values (nearest rank).
+double quantile(std::vector<double> values, double q) {
+  std::sort(values.begin(), values.end());
+  return values[static_cast<std::size_t>(q * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+void report(const std::vector<Sample>& samples) {
+  std::vector<double> wall, cpu;
   long peak = 0;
   int failed = 0;
   for (const Sample& s : samples) {
+    wall.push_back(s.milliseconds);
+    cpu.push_back(s.cpuMilliseconds);
     peak = std::max(peak, s.peakKib);
     failed += s.failed ? 1 : 0;
   }
-  std::printf("%.3f %.3f %.3f %ld %d\n", samples[samples.size() / 2].milliseconds, samples.front().milliseconds,
-              cpu[cpu.size() / 2], peak, failed);
+  std::printf("%.3f %.3f %.3f %.3f %ld %d\n", quantile(wall, 0.5), quantile(wall, 0.25), quantile(wall, 0.75),
+              quantile(cpu, 0.5), peak, failed);
+}
+
+// Several commands one after the other count as one run.
+Sample runAll(const std::vector<std::vector<std::string>>& commands, int run) {
+  Sample total;
+  for (const auto& command : commands) {
+    const Sample s = runOnce(withRunNumber(command, run));
+    total.milliseconds += s.milliseconds;
+    total.cpuMilliseconds += s.cpuMilliseconds;
+    total.peakKib = std::max(total.peakKib, s.peakKib);
+    total.failed = total.failed || s.failed;
+  }
+  return total;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3 || std::atoi(argv[1]) < 1) {
-    std::fprintf(stderr, "usage: bench_run RUNS COMMAND... [--vs FLOOR...]\n");
+    std::fprintf(stderr, "usage: bench_run RUNS COMMAND... [--vs FLOOR... [--then FLOOR...]]\n");
     return 2;
   }
   const int runs = std::atoi(argv[1]);
-  std::vector<std::string> commands[2];
+  std::vector<std::vector<std::string>> commands[2] = {{{}}, {}};
   int which = 0;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--vs") == 0 && which == 0) {
       which = 1;
+      commands[1].emplace_back();
       continue;
     }
-    commands[which].push_back(argv[i]);
+    if (std::strcmp(argv[i], "--then") == 0 && which == 1) {
+      commands[1].emplace_back();
+      continue;
+    }
+    commands[which].back().push_back(argv[i]);
   }
   const int count = commands[1].empty() ? 1 : 2;
   std::vector<Sample> samples[2];
   for (int run = 0; run <= runs; ++run) {
     for (int c = 0; c < count; ++c) {
-      Sample s = runOnce(withRunNumber(commands[c], run));
+      Sample s = runAll(commands[c], run);
       if (run > 0) samples[c].push_back(s);
     }
   }
   for (int c = 0; c < count; ++c) report(samples[c]);
+  if (count == 2) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < samples[0].size(); ++i)
+      ratios.push_back(samples[0][i].milliseconds / samples[1][i].milliseconds);
+    std::printf("%.3f %.3f %.3f\n", quantile(ratios, 0.5), quantile(ratios, 0.25), quantile(ratios, 0.75));
+  }
   return 0;
 }
