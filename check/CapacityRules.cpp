@@ -42,18 +42,18 @@ void checkCapacities(const McuFile& file, FileReport& report) {
       case DroppedKind::prmLine:
         report.add(FindingKind::tooManyPrmLines, line,
                    "the PRM block outgrows the " + std::to_string(kMaxPrmLines) + " lines the wizard keeps: " +
-                       thisAndMore(group.count) + " are left out of Project.prm; shorten the PRM block");
+                       thisAndMore(group.count) + oneOrMany(group.count, " is", " are") + " left out of Project.prm; shorten the PRM block");
         break;
       case DroppedKind::initLine:
         report.add(FindingKind::tooManyInitLines, line,
                    "section 6 of INIT outgrows the " + std::to_string(kMaxInitLines) + " lines the wizard keeps: " +
-                       thisAndMore(group.count) + " are left out of main; shorten INIT's section 6");
+                       thisAndMore(group.count) + oneOrMany(group.count, " is", " are") + " left out of main; shorten INIT's section 6");
         break;
       case DroppedKind::sectionLine:
         report.add(FindingKind::tooManySectionLines, line,
                    "with every module marked, section " + std::to_string(key.second) + " outgrows the " +
                        std::to_string(kMaxSectionLines) + " lines the wizard keeps: " + thisAndMore(group.count) +
-                       " are left out of main.c; move code out of section " + std::to_string(key.second));
+                       oneOrMany(group.count, " is", " are") + " left out of main.c; move code out of section " + std::to_string(key.second));
         break;
     }
   }
@@ -65,7 +65,7 @@ void checkCapacities(const McuFile& file, FileReport& report) {
     report.add(FindingKind::tooManySectionLines, group.first->line,
                "when " + moduleLabel(file.state->moduleNames[static_cast<std::size_t>(slot)]) +
                    " is ticked, its section 6 outgrows the " + std::to_string(kMaxSectionLines) +
-                   " lines the wizard keeps: " + thisAndMore(group.count) + " are left out of main; shorten it");
+                   " lines the wizard keeps: " + thisAndMore(group.count) + oneOrMany(group.count, " is", " are") + " left out of main; shorten it");
   }
 }
 

@@ -7,13 +7,31 @@ namespace forgeline::checker {
 
 namespace {
 
-bool looksMeantAsMcuFile(std::string_view name) {
-  auto lower = [](std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-  };
-  return name.size() >= 8 && lower(name.substr(0, 4)) == "mcu_" && lower(name.substr(name.size() - 4)) == ".txt";
+std::string lowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return out;
+}
+
+// The name a file was likely meant to have: "MCU_*.txt" with its case, a "-"
+// or blank for the "_", blanks around it or a doubled ".txt" forgiven. Empty
+// when the name is not near.
+std::string meantMcuFileName(std::string_view name) {
+  const std::size_t begin = name.find_first_not_of(' ');
+  if (begin == std::string_view::npos) return {};
+  std::string_view text = name.substr(begin, name.find_last_not_of(' ') + 1 - begin);
+  while (lowerCase(text).ends_with(".txt.txt")) text.remove_suffix(4);
+  if (text.size() < 8 || lowerCase(text.substr(0, 3)) != "mcu" || std::string_view("_- ").find(text[3]) == std::string_view::npos ||
+      lowerCase(text.substr(text.size() - 4)) != ".txt")
+    return {};
+  return "MCU_" + std::string(text.substr(4, text.size() - 8)) + ".txt";
+}
+
+std::string nearMissCause(std::string_view name) {
+  if (name.starts_with(' ') || name.ends_with(' ')) return "a blank before or after the name";
+  if (lowerCase(name).ends_with(".txt.txt")) return "\".txt\" twice";
+  if (name[3] != '_') return quoted(name.substr(3, 1)) + " where \"_\" belongs";
+  return "case matters";
 }
 
 }  // namespace
@@ -21,16 +39,19 @@ bool looksMeantAsMcuFile(std::string_view name) {
 void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Finding>& out) {
   for (const DirectoryEntry& entry : entries) {
     FileReport report(out, std::string(kKeyFilesFolder) + "/" + entry.name);
-    if (matchesMcuPattern(entry.name)) {
-      if (!entry.isRegularFile)
-        report.add(FindingKind::lookAlikeFileName, 0,
-                   "the name matches \"MCU_*.txt\" but this is not a regular file, so the wizard skips it; make it "
-                   "a file or rename it");
-    } else if (looksMeantAsMcuFile(entry.name)) {
-      const std::string meant = "MCU_" + entry.name.substr(4, entry.name.size() - 8) + ".txt";
+    const std::string meant = meantMcuFileName(entry.name);
+    if (matchesMcuPattern(entry.name) && !entry.isRegularFile) {
       report.add(FindingKind::lookAlikeFileName, 0,
-                 "the name does not match \"MCU_*.txt\" exactly (case matters), so the wizard never lists this file; "
-                 "rename it to " + meant);
+                 "the name matches \"MCU_*.txt\" but this is not a regular file, so the wizard skips it; make it "
+                 "a file or rename it");
+    } else if (matchesMcuPattern(entry.name) && !meant.empty() && meant != entry.name) {
+      report.add(FindingKind::lookAlikeFileName, 0,
+                 "the name ends in \".txt\" twice: the wizard lists the file, but its MCU frame shows " +
+                     quoted(entry.name) + "; rename it to " + meant);
+    } else if (!matchesMcuPattern(entry.name) && !meant.empty()) {
+      report.add(FindingKind::lookAlikeFileName, 0,
+                 "the name does not match \"MCU_*.txt\" exactly (" + nearMissCause(entry.name) +
+                     "), so the wizard never lists this file; rename it to " + meant);
     }
   }
 }

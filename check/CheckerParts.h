@@ -43,6 +43,7 @@ struct Piece {
 
 struct McuFile {
   std::string name;
+  std::string shownAs;  // how findings name the file, e.g. "KeyFiles/MCU_X.txt"
   bool readable = true;
   bool listed = false;     // among the files the catalogue offers
   std::string listedName;  // the caption of its button
@@ -117,6 +118,8 @@ std::string countWord(std::size_t n);    // "no", "one", "two", ...
 std::string joined(const std::vector<std::string>& parts);  // "a, b and c"
 std::string counted(int n, const std::string& what);       // "1 PRM line", "5 PRM lines"
 std::string thisAndMore(int count, const char* what = "line");  // "this line", "this line and 4 more"
+// `one` for a count of 1, else `many`: "is" or "are" after thisAndMore().
+inline const char* oneOrMany(int count, const char* one, const char* many) { return count == 1 ? one : many; }
 std::string names(const std::vector<std::string>& list, std::size_t limit = 5);
 std::string moduleLabel(const std::string& name);  // "module X", "the module with no name"
 bool isWordChar(char c);
@@ -131,6 +134,7 @@ void checkPrmBlocks(const McuFile& file, FileReport& report);      // PRMSTART .
 void checkModuleLines(const McuFile& file, FileReport& report);    // MODULE: lines, ENDMODULE, descriptions
 void checkModuleTable(const McuFile& file, const std::vector<Slot>& slots, FileReport& report);
 void checkUses(const McuFile& file, const std::vector<Slot>& slots, FileReport& report);
+void checkLookAlikeLines(const McuFile& file, FileReport& report);  // near misses, dropped code, byte-order mark
 void checkCapacities(const McuFile& file, FileReport& report);     // what the tables drop
 void checkMcpTemplate(FileSystem& inKeyFiles, const McuFile& file, FileReport& report);
 

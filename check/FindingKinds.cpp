@@ -52,6 +52,15 @@ constexpr FindingKindInfo kFindingKinds[] = {
     {revisionNotNumber, "revision-not-number", W, "Revision= value is not a number"},
     {headerInsideBlock, "header-inside-block", W, "header key inside a block"},
     {lookAlikeFileName, "look-alike-file-name", W, "file name almost matches MCU_*.txt"},
+    {noRevision, "no-revision", E, "no Revision= line"},
+    {droppedCodeLines, "dropped-code-lines", W, "lines inside a module that no section takes"},
+    {lookAlikeSectionHeader, "look-alike-section-header", E, "line looks like a section header but is none"},
+    {lookAlikeKeyword, "look-alike-keyword", E, "line looks like a block keyword but is none"},
+    {lookAlikeHeaderKey, "look-alike-header-key", E, "line looks like a header key but is none"},
+    {keywordWithExtraText, "keyword-with-extra-text", W, "text after a block keyword"},
+    {byteOrderMark, "byte-order-mark", W, "file starts with a byte-order mark"},
+    {byteOrderMarkHidesLine, "byte-order-mark-hides-line", E, "byte-order mark hides the first line's key"},
+    {initWithoutMcuInit, "init-without-mcu-init", W, "INIT defines no MCU_Init"},
 };
 
 // One row per kind, in the enum's order, so a kind is its own row index and

@@ -53,6 +53,9 @@ const RequiredKey kRequiredKeys[] = {
     {HeaderKey::currentDevice, FindingKind::noCurrentDevice,
      "no \"CURRENTDEVICE=\" line: the debugger settings would name the device of the MCU loaded before; add a line "
      "\"CURRENTDEVICE=NAME\""},
+    {HeaderKey::revision, FindingKind::noRevision,
+     "no \"Revision=\" line: the MCU frame would show the revision of the MCU loaded before (0 for the first); add "
+     "a line \"Revision=1\""},
 };
 
 bool isWholeNumber(std::string_view value) {

@@ -91,6 +91,7 @@ std::vector<Piece> loadTicked(WizardState& state, DialogModel& dialog, FileSyste
 McuFile readMcuFile(FileSystem& inKeyFiles, const std::string& name, bool listed) {
   McuFile file;
   file.name = name;
+  file.shownAs = std::string(kKeyFilesFolder) + "/" + name;
   file.listed = listed;
   file.state = std::make_unique<WizardState>();
   std::unique_ptr<InputFile> input = inKeyFiles.openForReading(name);
@@ -119,7 +120,7 @@ McuFile readMcuFile(FileSystem& inKeyFiles, const std::string& name, bool listed
 }
 
 void checkMcuFile(FileSystem& inKeyFiles, const McuFile& file, std::vector<Finding>& out) {
-  FileReport report(out, std::string(kKeyFilesFolder) + "/" + file.name);
+  FileReport report(out, file.shownAs);
   if (!file.readable) {
     report.add(FindingKind::unreadableFile, 0,
                "cannot be read: the wizard lists it as " + quoted(kUnknownMenuName) + " and loads nothing when it is chosen; make the file "
@@ -130,6 +131,7 @@ void checkMcuFile(FileSystem& inKeyFiles, const McuFile& file, std::vector<Findi
   checkHeaderKeys(file, report);
   checkPrmBlocks(file, report);
   checkModuleLines(file, report);
+  checkLookAlikeLines(file, report);
   const std::vector<Slot> slots = countedModules(file);
   checkModuleTable(file, slots, report);
   checkUses(file, slots, report);
@@ -137,17 +139,17 @@ void checkMcuFile(FileSystem& inKeyFiles, const McuFile& file, std::vector<Findi
   checkMcpTemplate(inKeyFiles, file, report);
 }
 
-// Enters KeyFiles for the length of the check and always goes back.
-class KeyFilesVisit {
+// Enters a folder for the length of a check and always goes back.
+class FolderVisit {
  public:
-  explicit KeyFilesVisit(FileSystem& fs) : fs_(fs), home_(fs.currentDirectory()) {
-    entered_ = fs_.changeDirectory(kKeyFilesFolder);
+  FolderVisit(FileSystem& fs, const std::string& folder) : fs_(fs), home_(fs.currentDirectory()) {
+    entered_ = fs_.changeDirectory(folder);
   }
-  ~KeyFilesVisit() {
+  ~FolderVisit() {
     if (entered_) fs_.changeDirectory(home_ ? *home_ : std::string(".."));
   }
-  KeyFilesVisit(const KeyFilesVisit&) = delete;
-  KeyFilesVisit& operator=(const KeyFilesVisit&) = delete;
+  FolderVisit(const FolderVisit&) = delete;
+  FolderVisit& operator=(const FolderVisit&) = delete;
   bool entered() const { return entered_; }
 
  private:
@@ -163,7 +165,7 @@ class KeyFilesVisit {
 CheckReport checkKeyFiles(FileSystem& fs) {
   using namespace checker;
   CheckReport report;
-  KeyFilesVisit visit(fs);
+  FolderVisit visit(fs, kKeyFilesFolder);
   if (!visit.entered()) {
     FileReport(report.findings, kKeyFilesFolder)
         .add(FindingKind::noKeyFiles, 0,
@@ -197,6 +199,26 @@ CheckReport checkKeyFiles(FileSystem& fs) {
   return report;
 }
 
+CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths) {
+  using namespace checker;
+  CheckReport report;
+  for (const std::string& path : paths) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    FolderVisit visit(fs, folder);
+    McuFile file;
+    if (visit.entered()) file = readMcuFile(fs, path.substr(slash + 1), true);
+    file.readable = file.readable && visit.entered();
+    file.shownAs = path;
+    std::vector<Finding> findings;
+    checkMcuFile(fs, file, findings);
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    report.findings.insert(report.findings.end(), findings.begin(), findings.end());
+    ++report.filesChecked;
+  }
+  return report;
+}
+
 std::string formatFinding(const Finding& finding) {
   std::string where = finding.file;
   if (finding.line > 0) where += ":" + std::to_string(finding.line);
@@ -204,14 +226,19 @@ std::string formatFinding(const Finding& finding) {
 }
 
 std::string formatSummary(const CheckReport& report) {
-  return std::to_string(report.errors()) + " errors, " + std::to_string(report.warnings()) + " warnings in " +
-         std::to_string(report.filesChecked) + " files";
+  using checker::counted;
+  return counted(report.errors(), "error") + ", " + counted(report.warnings(), "warning") + " in " +
+         counted(report.filesChecked, "file");
 }
 
-int runCheck(FileSystem& fs, const CheckOptions&, std::ostream& out) {
-  const CheckReport report = checkKeyFiles(fs);
-  for (const Finding& finding : report.findings) out << formatFinding(finding) << '\n';
-  out << formatSummary(report) << '\n';
+int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out) {
+  const CheckReport report = options.files.empty() ? checkKeyFiles(fs) : checkKeyFiles(fs, options.files);
+  if (options.format == ReportFormat::sarif) {
+    writeSarif(report, out);
+  } else {
+    for (const Finding& finding : report.findings) out << formatFinding(finding) << '\n';
+    out << formatSummary(report) << '\n';
+  }
   return report.errors() > 0 ? 1 : 0;
 }
 

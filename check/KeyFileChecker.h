@@ -54,8 +54,17 @@ enum class FindingKind {
   revisionNotNumber,
   headerInsideBlock,
   lookAlikeFileName,
+  noRevision,
+  droppedCodeLines,
+  lookAlikeSectionHeader,
+  lookAlikeKeyword,
+  lookAlikeHeaderKey,
+  keywordWithExtraText,
+  byteOrderMark,
+  byteOrderMarkHidesLine,
+  initWithoutMcuInit,
 };
-inline constexpr FindingKind kLastFindingKind = FindingKind::lookAlikeFileName;
+inline constexpr FindingKind kLastFindingKind = FindingKind::initWithoutMcuInit;
 
 struct FindingKindInfo {
   FindingKind kind;
@@ -86,18 +95,32 @@ struct CheckReport {
 // `fs` stands in the folder that holds KeyFiles; its working directory is
 // left as it was. A missing KeyFiles is one error finding.
 CheckReport checkKeyFiles(FileSystem& fs);
+// Checks just the key files at `paths` (relative to `fs`'s working directory
+// or absolute), each with the templates of its own folder; findings name the
+// files as given.
+CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths);
 
 // "KeyFiles/MCU_X.txt:LINE: error: TEXT" (no ":LINE" when line is 0).
 std::string formatFinding(const Finding& finding);
-// "N errors, M warnings in K files"
+// "1 error, 2 warnings in 1 file"
 std::string formatSummary(const CheckReport& report);
 
-// How `forgeline-cli check` is asked to run.
-struct CheckOptions {};
+// The findings as one SARIF 2.1.0 log, the form code-scanning services and
+// editor plugins read: one run, a rule per finding kind, a result per finding.
+void writeSarif(const CheckReport& report, std::ostream& out);
 
-// The check command: checks the KeyFiles in `fs`'s working directory without
-// the wizard's start-up scan, writes every finding and then the summary to
-// `out`, and returns the exit status: 1 when there is an error, else 0.
+enum class ReportFormat { gcc, sarif };
+
+// How `forgeline-cli check` is asked to run.
+struct CheckOptions {
+  std::vector<std::string> files;  // `check FILE...`; empty: every file of KeyFiles
+  ReportFormat format = ReportFormat::gcc;
+};
+
+// The check command: checks the KeyFiles in `fs`'s working directory (or
+// just `options.files`) without the wizard's start-up scan, writes every
+// finding and then the summary to `out` (or the SARIF log), and returns the
+// exit status: 1 when there is an error, else 0.
 int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out);
 
 }  // namespace forgeline

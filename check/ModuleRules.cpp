@@ -1,4 +1,5 @@
 // Module lines, ENDMODULE, descriptions and the table of counted modules.
+#include <algorithm>
 #include <map>
 
 #include "check/CheckerParts.h"
@@ -26,6 +27,29 @@ std::string_view writtenName(std::string_view line) {
   return rest.substr(0, rest.find_first_of(" \t"));
 }
 
+bool isLowerCase(char c) { return c >= 'a' && c <= 'z'; }
+
+std::string inCapitals(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (isLowerCase(c)) c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+// Why a module line gives an empty name, said for the character that ends it.
+std::string emptyNameCause(std::string_view line) {
+  const std::string_view rest = line.substr(kModuleKey.size());
+  const std::size_t start = std::min(rest.find_first_not_of(" \t"), rest.size());
+  const std::string_view word = rest.substr(start, rest.find_first_of(" \t", start) - start);
+  const std::string meant = quoted(std::string(kModuleKey) + inCapitals(word));
+  if (rest.starts_with(' ') || rest.starts_with('\t'))
+    return "a blank right after \"MODULE:\" ends the name before it begins; write " + meant;
+  if (!rest.empty() && isLowerCase(rest.front()))
+    return quoted(rest.substr(0, 1)) + " is a lower-case letter, which ends the name before it begins; write module "
+           "names in capitals: " + meant;
+  return "write the name right after \"MODULE:\"";
+}
+
 void checkModuleLine(const McuFile& file, std::size_t i, FileReport& report) {
   const Piece& p = file.pieces[i];
   const std::string& name = p.moduleName;
@@ -33,7 +57,12 @@ void checkModuleLine(const McuFile& file, std::size_t i, FileReport& report) {
   if (name.empty()) {
     report.add(FindingKind::emptyModuleName, p.line,
                "module line gives an empty module name: the box has no caption and every marked box forces this "
-               "module on; write the name right after \"MODULE:\"");
+               "module on; " + emptyNameCause(p.withoutLineEnd()));
+  } else if (nameEnd < p.text.size() && isLowerCase(p.text[nameEnd])) {
+    report.add(FindingKind::moduleNameCutShort, p.line,
+               "module name stops at " + quoted(p.text.substr(nameEnd, 1)) + ", a lower-case letter: the wizard calls "
+               "this module " + name + ", not " + quoted(writtenName(p.withoutLineEnd())) +
+                   "; write module names in capitals: " + quoted("MODULE:" + inCapitals(writtenName(p.withoutLineEnd()))));
   } else if (nameEnd < p.text.size() && std::string_view(" \t\n").find(p.text[nameEnd]) == std::string_view::npos) {
     report.add(FindingKind::moduleNameCutShort, p.line,
                "module name stops at " + quoted(p.text.substr(nameEnd, 1)) + ": the wizard calls this module " + name +
@@ -99,6 +128,9 @@ std::vector<Slot> countedModules(const McuFile& file) {
   return slots;
 }
 
+bool definesMcuInit(std::string_view line);
+void checkMcuInit(const McuFile& file, const std::vector<Slot>& slots, FileReport& report);
+
 void checkModuleTable(const McuFile& file, const std::vector<Slot>& slots, FileReport& report) {
   std::map<std::string, const Slot*> firstWithName;
   bool hasInit = false;
@@ -126,6 +158,7 @@ void checkModuleTable(const McuFile& file, const std::vector<Slot>& slots, FileR
     report.add(FindingKind::noInit, 0,
                "no module named INIT: a project with no module ticked gets an empty main and no start-up code; add "
                "a MODULE:INIT block");
+  checkMcuInit(file, slots, report);
   for (const Piece& p : file.pieces) {
     if (p.use != PieceUse::descriptionLine || p.module >= kMaxModules || p.text.size() < 3) continue;
     if (std::string_view(" \t\n").find(p.text[2]) != std::string_view::npos) continue;
@@ -133,6 +166,38 @@ void checkModuleTable(const McuFile& file, const std::vector<Slot>& slots, FileR
                "description line has no blank after \"9.\", so the wizard drops its first character and shows " +
                    quoted(descriptionText(p.text)) + "; write \"9. \" before the text");
   }
+}
+
+// A definition of MCU_Init: the name as a whole word followed by "(", on a
+// line that does not end in ";" as a call or a declaration does.
+bool definesMcuInit(std::string_view line) {
+  constexpr std::string_view kName = "MCU_Init";
+  while (!line.empty() && std::string_view(" \t\r\n").find(line.back()) != std::string_view::npos) line.remove_suffix(1);
+  if (line.ends_with(';')) return false;
+  for (std::size_t at = line.find(kName); at != std::string_view::npos; at = line.find(kName, at + 1)) {
+    const std::size_t after = line.find_first_not_of(" \t", at + kName.size());
+    if ((at == 0 || !isWordChar(line[at - 1])) && after != std::string_view::npos && line[after] == '(') return true;
+  }
+  return false;
+}
+
+// With two or more modules ticked, main is the fixed body that starts with a
+// call of MCU_Init, whatever INIT holds.
+void checkMcuInit(const McuFile& file, const std::vector<Slot>& slots, FileReport& report) {
+  const Slot* init = nullptr;
+  int tickable = 0;
+  for (const Slot& slot : slots) {
+    if (slot.name != kInitModuleName) ++tickable;
+    else if (init == nullptr) init = &slot;
+  }
+  if (init == nullptr || tickable < 2) return;
+  for (const Piece& p : file.pieces)
+    if (p.use == PieceUse::codeLine && p.moduleName == kInitModuleName && p.section != 6 && definesMcuInit(p.text))
+      return;
+  report.add(FindingKind::initWithoutMcuInit, init->moduleLine->line,
+             "module INIT defines no function MCU_Init, yet with two or more modules ticked main begins with "
+             "\"MCU_Init();\", so linking such a project fails on the undefined _MCU_Init; define "
+             "\"void MCU_Init(void)\" in section 7 of INIT and declare it in section 5");
 }
 
 }  // namespace forgeline::checker

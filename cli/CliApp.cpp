@@ -192,7 +192,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
   // The checker reports a missing KeyFiles or MCU file itself, so it runs
   // without the window's start-up scan.
-  if (inv.command == Command::check) return runCheck(fs, CheckOptions{}, out);
+  if (inv.command == Command::check) return runCheck(fs, inv.check, out);
 
   const std::optional<std::string> startDirectory = fs.currentDirectory();
   Session session(fs, out, err);

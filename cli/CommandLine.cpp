@@ -124,6 +124,7 @@ class Parser {
     if (inv_.printPath && !insideProjectFolder(*inv_.printPath))
       return failure("--print needs a path inside the project folder, such as Sources/main.c, not '" +
                      *inv_.printPath + "'");
+    if (std::optional<std::string> error = checkFormatError()) return failure(*error);
     if (date_) {
       inv_.date = parseDate(*date_);
       if (!inv_.date) return failure("invalid date '" + *date_ + "': expected a calendar date YYYY-MM-DD");
@@ -149,6 +150,9 @@ class Parser {
       case Command::help:
         command->add_option("COMMAND", topic_, "the command to describe")->type_name("");
         break;
+      case Command::check:
+        addCheckOptions(*command);
+        break;
       default:
         break;
     }
@@ -164,6 +168,24 @@ class Parser {
                     "with --dry-run: print the bytes of the file PATH of the project folder instead, exactly as the "
                     "build would write them")
         ->type_name("PATH");
+  }
+
+  // check's own arguments, apart from the wizard's: the key files to check
+  // and the form of the report.
+  void addCheckOptions(CLI::App& command) {
+    command.add_option("FILE", inv_.check.files, "check just these key files instead of all of KeyFiles")
+        ->type_name("");
+    command.add_option("--format", format_, "the report: gcc (one line per finding, the default) or sarif (SARIF 2.1.0)")
+        ->type_name("FORMAT");
+  }
+
+  std::optional<std::string> checkFormatError() {
+    if (!format_ || *format_ == "gcc") return std::nullopt;
+    if (*format_ == "sarif") {
+      inv_.check.format = ReportFormat::sarif;
+      return std::nullopt;
+    }
+    return "invalid format '" + *format_ + "': expected gcc or sarif";
   }
 
   static bool isOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
@@ -211,6 +233,7 @@ class Parser {
   bool version_ = false;
   std::optional<std::string> topic_;
   std::optional<std::string> date_;
+  std::optional<std::string> format_;  // check --format, read by checkFormatError()
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/KeyFileChecker.h"
 #include "core/Clock.h"
 
 namespace forgeline::cli {
@@ -20,6 +21,7 @@ struct Invocation {
   std::optional<CalendarDate> date;
   bool dryRun = false;
   std::optional<std::string> printPath;  // --print: a path inside the project folder
+  CheckOptions check;                    // check [--format=gcc|sarif] [FILE]...
 };
 
 struct ParsedArguments {

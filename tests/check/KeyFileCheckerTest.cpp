@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <map>
 #include <memory>
 #include <random>
@@ -24,7 +26,7 @@ namespace {
 const std::string kHead =
     "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nSEGMENTS\nEND\nPRMEND\n";
 // Lines 9 to 13.
-const std::string kInit = "MODULE:INIT\n9. Start-up\n6.\n  for (;;) { }\nENDMODULE\n";
+const std::string kInit = "MODULE:INIT\n9. Start-up\n7.\nvoid MCU_Init(void) { }\nENDMODULE\n";
 const std::string kBase = kHead + kInit;
 
 std::string module(const std::string& moduleLine, const std::string& body = "7.\nvoid f(void) { }\n") {
@@ -108,13 +110,13 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
       {"module without ENDMODULE at the end", kBase + "MODULE:ICS\n9. x\n", {{F, 14, E, unclosedModule}}},
       {"empty module name", kBase + module("MODULE: ADC"), {{F, 14, E, emptyModuleName}}},
       {"more than 100 PRM lines",
-       "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\n" + lines(101, "p") + "PRMEND\n" + kInit,
-       {{F, 105, E, tooManyPrmLines}}},
+       "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\n" + lines(101, "p") + "PRMEND\n" + kInit,
+       {{F, 106, E, tooManyPrmLines}}},
       {"more than 100 INIT lines", kHead + "MODULE:INIT\n9. x\n6.\n" + lines(103, "i") + "ENDMODULE\n",
        {{F, 112, E, tooManyInitLines}}},
       {"more than 1000 lines in a section with every module marked",
        kBase + module("MODULE:A", "7.\n" + lines(600, "a")) + module("MODULE:B", "7.\n" + lines(600, "b")),
-       {{F, 1021, E, tooManySectionLines}}},
+       {{F, 1020, E, tooManySectionLines}}},
       {"more than 1000 lines in one module's section 6", kBase + module("MODULE:A", "6.\n" + lines(1001, "a")),
        {{F, 1017, E, tooManySectionLines}}},
       {"the MCU's .mcp template is missing", clean, {{F, 1, E, missingTemplate}}, {}},
@@ -145,6 +147,57 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        {{F, 1, E, longLine}, {F, 1, W, longMenuName}}, {std::string(89, 'M')}},
       {"revision not a number", "MenuName=T\nRevision=7a\n" + clean.substr(11), {{F, 2, W, revisionNotNumber}}},
       {"header key inside a block", kBase + module("MODULE:ADC", "7.\nRevision=3\n"), {{F, 17, W, headerInsideBlock}}},
+      // What a new author gets wrong: each finding names the true cause.
+      {"no Revision", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\nPRMEND\n" + kInit,
+       {{F, 0, E, noRevision}}},
+      {"code right after the module line", kBase + "MODULE:ADC\nint a;\n9. x\n7.\nint b;\nENDMODULE\n",
+       {{F, 15, W, droppedCodeLines}}, {"T"},
+       "KeyFiles/MCU_T.txt:15: warning: in module ADC, this line follows its module line with no section header in "
+       "between, so no section takes it and the wizard drops it from main.c; put the section header (\"1.\" to \"8.\") "
+       "above it"},
+      {"code right after the description", kBase + "MODULE:ADC\n9. x\nint a;\n\nint b;\n7.\nint c;\nENDMODULE\n",
+       {{F, 16, W, droppedCodeLines}}},
+      {"section 10", kBase + module("MODULE:ADC", "7.\nint a;\n10.\nint b;\n"), {{F, 18, E, lookAlikeSectionHeader}},
+       {"T"},
+       "KeyFiles/MCU_T.txt:18: error: \"10.\" looks like a section header, but there is no section 10, sections are 1 "
+       "to 8, so the wizard reads it as a code line of section 7 of module ADC and copies it into main.c as it stands; "
+       "write \"1.\" to \"8.\" at the very start of the line"},
+      {"section 0", kBase + module("MODULE:ADC", "7.\nint a;\n0.\n"), {{F, 18, E, lookAlikeSectionHeader}}},
+      {"blank before the digit", kBase + module("MODULE:ADC", "7.\nint a;\n 6.\n"), {{F, 18, E, lookAlikeSectionHeader}}},
+      {"blank before the dot", kBase + module("MODULE:ADC", "7.\nint a;\n6 .\n"), {{F, 18, E, lookAlikeSectionHeader}}},
+      {"bracket for the dot", kBase + "MODULE:ADC\n9. x\n6)\nint a;\nENDMODULE\n",
+       {{F, 16, E, lookAlikeSectionHeader}, {F, 17, W, droppedCodeLines}}},
+      {"END MODULE", kBase + "MODULE:ADC\n9. x\n7.\nint a;\nEND MODULE\n",
+       {{F, 14, E, unclosedModule}, {F, 18, E, lookAlikeKeyword}}},
+      {"EndModule", kBase + "MODULE:ADC\n9. x\nEndModule\n", {{F, 14, E, unclosedModule}, {F, 16, E, lookAlikeKeyword}}},
+      {"ENDMODULE;", kBase + "MODULE:ADC\n9. x\nENDMODULE;\n", {{F, 16, W, keywordWithExtraText}}},
+      {"PRM START", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRM START\nEND\nPRMEND\n" + kInit,
+       {{F, 0, E, noPrmBlock}, {F, 5, E, lookAlikeKeyword}}},
+      {"Prmend", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nEND\nPrmend\n" + kInit,
+       {{F, 7, E, lookAlikeKeyword}}},
+      {"menuname=", "menuname=T\n" + kBase.substr(11), {{F, 0, E, noMenuName}, {F, 1, E, lookAlikeHeaderKey}}, {"T"},
+       "KeyFiles/MCU_T.txt: error: no \"MenuName=\" line: the button shows \"???\" and a build looks for the .mcp of "
+       "the MCU loaded before; add a line \"MenuName=NAME\" at the top"},
+      {"Revision = 1", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision = 1\nPRMSTART\nPRMEND\n" + kInit,
+       {{F, 0, E, noRevision}, {F, 4, E, lookAlikeHeaderKey}}},
+      {"MenuName =X", "MenuName =T\n" + kBase.substr(11), {{F, 0, E, noMenuName}, {F, 1, E, lookAlikeHeaderKey}}},
+      {"byte-order mark before MenuName=", "\xEF\xBB\xBF" + kBase,
+       {{F, 0, E, noMenuName}, {F, 1, E, byteOrderMarkHidesLine}}},
+      {"byte-order mark before a comment", "\xEF\xBB\xBF" "A comment\n" + kBase, {{F, 1, W, byteOrderMark}}},
+      {"lower-case module name", kBase + module("MODULE:wdog"), {{F, 14, E, emptyModuleName}}, {"T"},
+       "KeyFiles/MCU_T.txt:14: error: module line gives an empty module name: the box has no caption and every marked "
+       "box forces this module on; \"w\" is a lower-case letter, which ends the name before it begins; write module "
+       "names in capitals: \"MODULE:WDOG\""},
+      {"blank after MODULE:", kBase + module("MODULE: WDOG"), {{F, 14, E, emptyModuleName}}, {"T"},
+       "KeyFiles/MCU_T.txt:14: error: module line gives an empty module name: the box has no caption and every marked "
+       "box forces this module on; a blank right after \"MODULE:\" ends the name before it begins; write "
+       "\"MODULE:WDOG\""},
+      {"name cut short by a lower-case letter", kBase + module("MODULE:Wdog"), {{F, 14, W, moduleNameCutShort}}},
+      {"INIT without MCU_Init and two modules to tick",
+       kHead + "MODULE:INIT\n9. x\n6.\n  for (;;) { }\nENDMODULE\n" + module("MODULE:A") + module("MODULE:B"),
+       {{F, 9, W, initWithoutMcuInit}}},
+      {"INIT without MCU_Init and one module to tick",
+       kHead + "MODULE:INIT\n9. x\n6.\n  for (;;) { }\nENDMODULE\n" + module("MODULE:A"), {}},
   };
   for (const Case& c : cases) {
     CheckReport report = checkOne(c.file, c.mcps, c.unreadable);
@@ -158,11 +211,12 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
 
 TEST(KeyFileChecker, CatalogueFindings) {
   test::TempDir dir;
-  const std::string body = "IncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\nPRMEND\n" + kInit;
+  const std::string body = "IncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nPRMEND\n" + kInit;
   test::writeKeyFiles(dir.path(),
                       {{"MCU_A.txt", "MenuName=SAME\n" + body}, {"MCU_B.txt", "MenuName=SAME\n" + body},
                        {"MCU_R.txt", "MenuName=RS1\n" + body}, {"mcu_c.txt", "MenuName=C\n" + body},
-                       {"MCU_D.TXT", "MenuName=D\n" + body}},
+                       {"MCU_D.TXT", "MenuName=D\n" + body}, {"MCU-PIKA8.txt", "MenuName=P\n" + body},
+                       {"MCU_E.txt.txt", "MenuName=SAME\n" + body}, {"MCU_F.txt ", "MenuName=F\n" + body}},
                       {}, false);
   for (const char* name : {"Start08.c", "SAME.mcp", "RS1.mcp"}) test::writeFile(dir / "KeyFiles/" + name, "x");
   test::makeDirectory(dir / "KeyFiles/MCU_dir.txt");
@@ -171,16 +225,23 @@ TEST(KeyFileChecker, CatalogueFindings) {
   const std::string K = "KeyFiles/";
   EXPECT_EQ(shape(report), (Findings{{K + "C_Layout.hwl", 0, E, missingTemplate},
                                      {K + "Default.mem", 0, E, missingTemplate},
+                                     {K + "MCU-PIKA8.txt", 0, W, lookAlikeFileName},
                                      {K + "MCU_B.txt", 1, W, sameMenuName},
                                      {K + "MCU_D.TXT", 0, W, lookAlikeFileName},
+                                     {K + "MCU_E.txt.txt", 0, W, lookAlikeFileName},
+                                     {K + "MCU_E.txt.txt", 1, W, sameMenuName},
+                                     {K + "MCU_F.txt ", 0, W, lookAlikeFileName},
                                      {K + "MCU_dir.txt", 0, W, lookAlikeFileName},
                                      {K + "StartRS08.c", 0, E, missingTemplate},
                                      {K + "burner.bbl", 0, E, missingTemplate},
                                      {K + "mcu_c.txt", 0, W, lookAlikeFileName}}))
       << listing(report);
-  EXPECT_EQ(report.filesChecked, 3);
-  EXPECT_EQ(formatSummary(report), "4 errors, 4 warnings in 3 files");
-  EXPECT_EQ(formatFinding(report.findings[5]),
+  EXPECT_EQ(report.filesChecked, 4);
+  EXPECT_EQ(formatSummary(report), "4 errors, 8 warnings in 4 files");
+  EXPECT_EQ(formatFinding(report.findings[2]),
+            "KeyFiles/MCU-PIKA8.txt: warning: the name does not match \"MCU_*.txt\" exactly (\"-\" where \"_\" "
+            "belongs), so the wizard never lists this file; rename it to MCU_PIKA8.txt");
+  EXPECT_EQ(formatFinding(report.findings[9]),
             "KeyFiles/StartRS08.c: error: missing from KeyFiles: a build of an RS08 MCU (RS1) stops with \"Error "
             "16a: Could not copy 'StartRS08.c'.\"; put the template into KeyFiles");
 }
@@ -210,7 +271,58 @@ TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
   test::writeKeyFiles(dir.path(), {});
   CheckReport report = checkKeyFiles(fs);
   EXPECT_EQ(shape(report), (Findings{{"KeyFiles", 0, E, noMcuFiles}})) << listing(report);
-  EXPECT_EQ(formatSummary(report), "1 errors, 0 warnings in 0 files");
+  EXPECT_EQ(formatSummary(report), "1 error, 0 warnings in 0 files");
+}
+
+// The named files only, each named as given; one that cannot be read is an
+// error of its own.
+TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", kBase + module("MODULE:ADC uses ADC")}, {"MCU_U.txt", "junk"}}, {"T"});
+  RealFileSystem fs(dir.path());
+  const CheckReport report = checkKeyFiles(fs, {"KeyFiles/MCU_T.txt", "elsewhere/MCU_Q.txt"});
+  EXPECT_EQ(shape(report), (Findings{{F, 14, W, usesItself}, {"elsewhere/MCU_Q.txt", 0, E, unreadableFile}}))
+      << listing(report);
+  EXPECT_EQ(formatSummary(report), "1 error, 1 warning in 2 files");
+  EXPECT_EQ(fs.currentDirectory(), dir.path());
+}
+
+// Read back as JSON: every property SARIF 2.1.0 requires is there, each
+// result points at its rule, and bytes that are not UTF-8 stay readable.
+TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B.txt", "x\n"}}, {"T"});
+  RealFileSystem fs(dir.path());
+  const CheckReport report = checkKeyFiles(fs);
+  std::ostringstream out;
+  writeSarif(report, out);
+  const nlohmann::json log = nlohmann::json::parse(out.str());
+  EXPECT_EQ(log.at("version"), "2.1.0");
+  const nlohmann::json& run = log.at("runs").at(0);
+  EXPECT_EQ(run.at("tool").at("driver").at("name"), "forgeline-cli check");
+  const nlohmann::json& rules = run.at("tool").at("driver").at("rules");
+  EXPECT_EQ(rules.size(), findingKinds().size());
+  std::set<std::string> ids;
+  for (const nlohmann::json& rule : rules) ids.insert(rule.at("id").get<std::string>());
+  EXPECT_EQ(ids.size(), rules.size());
+  const nlohmann::json& results = run.at("results");
+  ASSERT_EQ(results.size(), report.findings.size());
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const nlohmann::json& r = results[i];
+    const Finding& f = report.findings[i];
+    EXPECT_EQ(rules.at(r.at("ruleIndex").get<std::size_t>()).at("id"), r.at("ruleId"));
+    EXPECT_EQ(r.at("level"), f.severity == E ? "error" : "warning");
+    EXPECT_FALSE(r.at("message").at("text").get<std::string>().empty());
+    const nlohmann::json& place = r.at("locations").at(0).at("physicalLocation");
+    EXPECT_FALSE(place.at("artifactLocation").at("uri").get<std::string>().empty());
+    EXPECT_EQ(place.contains("region"), f.line > 0);
+    if (f.line > 0) {
+      EXPECT_EQ(place.at("region").at("startLine"), f.line);
+    }
+  }
+  EXPECT_EQ(run.at("properties").at("summary"), formatSummary(report));
+  EXPECT_NE(out.str().find("\"uri\": \"KeyFiles/MCU_A%20B.txt\""), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\\u00e9X"), std::string::npos) << out.str();
 }
 
 // ---------------------------------------------------------------------------
@@ -238,6 +350,8 @@ std::string randomCode(Random& random) {
   return std::string(static_cast<std::size_t>(random.below(40)), 'k') + ";";
 }
 
+const char* const kLookAlikes[] = {"10.", " 6.", "6)", "END MODULE", "Prmend"};
+
 std::string randomFile(Random& random) {
   static const char* const kNames[] = {"INIT", "ICS", "ADC", "TPM", "TPMX", "SCI", "", "A"};
   std::string out = "MenuName=R\nIncludeName=<r.h>\nCURRENTDEVICE=R\n";
@@ -250,7 +364,9 @@ std::string randomFile(Random& random) {
       out += "PRMEND\n";
     }
     out += std::string("MODULE:") + kNames[random.below(8)] + (random.chance(40) ? " uses ADC TPMX" : "") + "\n";
+    if (random.chance(15)) out += randomCode(random) + "\n";  // before any section: dropped
     if (random.chance(80)) out += "9. about\n";
+    if (random.chance(15)) out += kLookAlikes[random.below(5)] + std::string("\n") + randomCode(random) + "\n";
     const int sections = random.below(4);
     for (int s = 0; s < sections; ++s) {
       const int section = 1 + random.below(8);
@@ -267,7 +383,23 @@ std::string randomFile(Random& random) {
 struct LoaderTruth : LoadObserver {
   std::map<int, int> piecesOfLine;
   std::map<std::pair<DroppedKind, int>, int> firstDrop;  // (kind, section) -> line
-  void onPiece(int line, bool, std::string_view, const ClassifiedLine&) override { ++piecesOfLine[line]; }
+  std::set<int> droppedCode;  // lines inside a module that no section or PRM block took
+  bool inModule = false;
+  int candidate = 0;  // the last plain line, until an event says where it went
+  void onPiece(int line, bool continuation, std::string_view piece, const ClassifiedLine& c) override {
+    ++piecesOfLine[line];
+    if (candidate != 0) droppedCode.insert(candidate);
+    candidate = 0;
+    inModule = c.kind == LineKind::moduleLine || (inModule && c.kind != LineKind::endLine);
+    const bool blank = piece.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    if (inModule && !continuation && !blank && c.kind == LineKind::content && c.header == HeaderKey::none)
+      candidate = line;
+  }
+  void onCodeLine(int, int, int) override { candidate = 0; }
+  void onPrmLine(int) override { candidate = 0; }
+  void finish() {
+    if (candidate != 0) droppedCode.insert(candidate);
+  }
   void onDropped(DroppedKind kind, int line, int index) override {
     firstDrop.emplace(std::make_pair(kind, kind == DroppedKind::sectionLine ? index : 0), line);
   }
@@ -282,6 +414,7 @@ LoaderTruth loadEverythingMarked(const std::string& keyFilesDir) {
   for (int i = 0; i < kMaxModules; ++i) dialog.setMarked(moduleBox(i), true);
   LoaderTruth truth;
   loadMcuDescription(*state, dialog, fs, 0, LoadMode::buildMode, &truth);
+  truth.finish();
   return truth;
 }
 
@@ -313,7 +446,7 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
   Random random{std::mt19937(20240611)};
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {}, {"R"});
-  int capacityFindings = 0, splitFindings = 0;
+  int capacityFindings = 0, splitFindings = 0, droppedLines = 0;
   for (int round = 0; round < 300; ++round) {
     const std::string bytes = randomFile(random);
     test::writeFile(dir / "KeyFiles/MCU_R.txt", bytes);
@@ -325,7 +458,14 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
 
     std::map<std::pair<DroppedKind, int>, int> reportedDrops;
     std::set<int> reportedSplits;
+    std::size_t droppedReported = 0;  // every dropped line is one, as a group or a look-alike line
     for (const Finding& f : report.findings) {
+      if (f.kind == droppedCodeLines || f.kind == lookAlikeSectionHeader || f.kind == lookAlikeKeyword) {
+        const std::size_t more = f.text.find(" more ");
+        const std::size_t count = more == std::string::npos ? 1 : std::stoul(f.text.substr(f.text.rfind(' ', more - 1) + 1)) + 1;
+        if (f.kind == droppedCodeLines || truth.droppedCode.contains(f.line)) droppedReported += count;
+        if (f.kind == droppedCodeLines) { EXPECT_TRUE(truth.droppedCode.contains(f.line)) << context << f.line; }
+      }
       if (f.kind == tooManySectionLines && f.text.starts_with("when ")) continue;  // one module ticked
       if (auto kind = kDroppedKindOf.find(f.kind); kind != kDroppedKindOf.end()) {
         reportedDrops[{kind->second, kind->second == DroppedKind::sectionLine ? sectionNamed(f.text) : 0}] = f.line;
@@ -340,6 +480,8 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
       if (f.kind == noFinalLineEnd) { EXPECT_FALSE(bytes.ends_with('\n')) << context; }
     }
     EXPECT_EQ(reportedDrops, truth.firstDrop) << context;
+    EXPECT_EQ(droppedReported, truth.droppedCode.size()) << context << bytes;
+    droppedLines += static_cast<int>(truth.droppedCode.size());
     std::set<int> splitLines;
     for (auto [line, pieces] : truth.piecesOfLine)
       if (pieces > 1) splitLines.insert(line);
@@ -350,4 +492,5 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
   }
   EXPECT_GT(capacityFindings, 20);
   EXPECT_GT(splitFindings, 100);
+  EXPECT_GT(droppedLines, 50);
 }

@@ -213,18 +213,35 @@ TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
   CliResult r = runCliProgram({"check"}, dir.path());
+  // A warning alone still passes.
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "0 errors, 0 warnings in 1 files\n");
+  EXPECT_TRUE(r.out.starts_with("KeyFiles/MCU_DEMO08.txt:13: warning: module INIT defines no function MCU_Init"))
+      << r.out;
+  EXPECT_TRUE(r.out.ends_with("\n0 errors, 1 warning in 1 file\n")) << r.out;
 
-  // Six findings, five of them errors, then the summary.
+  // Seven findings, six of them errors, then the summary.
   test::writeFile(dir / "KeyFiles/MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n");
   r = runCliProgram({"check"}, dir.path());
   const std::vector<std::string> lines = test::linesOf(r.out);
-  ASSERT_EQ(lines.size(), 7u) << r.out;
-  for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(lines[i].starts_with("KeyFiles/MCU_BAD.txt")) << lines[i];
-  EXPECT_EQ(lines[6], "5 errors, 1 warnings in 2 files");
+  ASSERT_EQ(lines.size(), 9u) << r.out;
+  for (std::size_t i = 0; i < 7; ++i) EXPECT_TRUE(lines[i].starts_with("KeyFiles/MCU_BAD.txt")) << lines[i];
+  EXPECT_EQ(lines[8], "6 errors, 2 warnings in 2 files");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 1);
+}
+
+// check FILE... and --format reach the checker; a format it does not know
+// is bad usage.
+TEST(CliCheck, NamedFilesAndSarifFormat) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}, {"MCU_BAD.txt", "x\n"}}, {"DEMO08"});
+  CliResult r = runCliProgram({"check", "--format=sarif", "KeyFiles/MCU_DEMO08.txt"}, dir.path());
+  EXPECT_TRUE(r.out.starts_with("{\n  \"$schema\"")) << r.out;
+  EXPECT_NE(r.out.find("\"summary\": \"0 errors, 1 warning in 1 file\""), std::string::npos) << r.out;
+  EXPECT_EQ(r.status, 0);
+  r = runCliProgram({"check", "--format", "xml"}, dir.path());
+  EXPECT_EQ(r.err, "forgeline-cli: invalid format 'xml': expected gcc or sarif (see forgeline-cli --help)\n");
+  EXPECT_EQ(r.status, 2);
 }
 
 // Where the window would abort, check runs without its scan and reports the
@@ -239,13 +256,13 @@ TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
       {.dir = empty,
        .out = "KeyFiles: error: there is no KeyFiles folder here: the wizard shows \"Could not find 'KeyFiles' "
               "directory. Will abort.\" and ends; run the check in the folder that holds KeyFiles\n"
-              "1 errors, 0 warnings in 0 files\n"},
+              "1 error, 0 warnings in 0 files\n"},
       {.dir = onlyLowerCase,
        .out = "KeyFiles: error: no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"Found no MCU files. "
               "Will abort.\" and ends; add at least one MCU_NAME.txt\n"
               "KeyFiles/mcu_x.txt: warning: the name does not match \"MCU_*.txt\" exactly (case matters), so the "
               "wizard never lists this file; rename it to MCU_x.txt\n"
-              "1 errors, 1 warnings in 0 files\n"},
+              "1 error, 1 warning in 0 files\n"},
   };
   for (const Case& c : cases) {
     CliResult r = runCliProgram({"check"}, c.dir.path());
