@@ -39,6 +39,7 @@ _forgeline_cli() {
     -C) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
     --name | --print) return ;;
     --date) choices=$(date +%Y-%m-%d) ;;
+    --format) choices=$'gcc\nsarif' ;;
     --click) [[ -n $mcu ]] && choices=$(_forgeline_cli_modules "$mcu") ;;
   esac
   if [[ -z $choices && $prev != --date && $prev != --click ]]; then
@@ -46,7 +47,8 @@ _forgeline_cli() {
       case $command in
         show) choices=$'--click\n--help' ;;
         build) choices=$'--click\n--name\n--date\n--dry-run\n--print\n--help' ;;
-        list | check | help) choices=--help ;;
+        check) choices=$'--format\n--help' ;;
+        list | help) choices=--help ;;
         *) choices=$'-C\n-h\n--help\n--version' ;;
       esac
     elif [[ -z $command ]]; then

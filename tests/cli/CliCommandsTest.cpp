@@ -112,7 +112,7 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
                     {"build", "--name", "N", "-h", "--bogus"}}},
       {.usage = "Usage: forgeline-cli show [OPTIONS] MCU", .requests = {{"help", "show"}, {"show", "--help"}}},
       {.usage = "Usage: forgeline-cli list [OPTIONS]", .requests = {{"help", "list"}, {"list", "-h"}}},
-      {.usage = "Usage: forgeline-cli check [OPTIONS]", .requests = {{"help", "check"}, {"check", "--help"}}},
+      {.usage = "Usage: forgeline-cli check [OPTIONS] [FILE...]", .requests = {{"help", "check"}, {"check", "--help"}}},
   };
   for (const Case& c : cases) {
     const CliResult first = runCliProgram(c.requests.front(), "/");
