@@ -54,6 +54,11 @@ class McuDescriptionLoader {
           dialog_.setEnabled(moduleBox(m), false);
         }
       }
+      // A newly chosen MCU starts with nothing ticked, so the red notes of the
+      // choice before go too; the build recounts chosenCount anyway.
+      state_.descriptionText.clear();
+      state_.chosenCount = 0;
+      dialog_.requestRepaint();
     }
     std::string caption = "MCU (" + state_.mcuFileTitles[static_cast<std::size_t>(mcuIndex)] +
                           ".txt Revision=" + std::to_string(state_.revision) + ")";

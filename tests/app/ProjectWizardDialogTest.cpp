@@ -331,6 +331,24 @@ class ProjectWizardDialogTest : public QObject {
       QVERIFY2(!frame->geometry().intersects(inDescription.united(inWarning)), qPrintable(frame->objectName()));
   }
 
+  // A newly chosen MCU starts with nothing ticked, so neither red line of
+  // the MCU before stays on screen.
+  void choosingAnotherMcuClearsBothRedLines() {
+    Wizard w({{"MCU_DEMO08.txt", forgeline::test::kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
+    w.open();
+    const auto red = [&] {
+      const QImage image = w.dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      return redPixels(image, QRect(QPoint(0, 0), w.dialog->size()));
+    };
+    w.click(w.mcuButton(0));
+    w.click(w.moduleBox(1));
+    w.click(w.moduleBox(2));
+    QVERIFY(red().height() > QFontMetrics(QGuiApplication::font(), w.dialog.get()).height());
+    w.click(w.mcuButton(1));
+    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[ ] OTHER[x]"));
+    QCOMPARE(red(), QRect());
+  }
+
   void buildCreatesTheProjectAndEndsTheDialog() {
     Wizard w;
     w.open();

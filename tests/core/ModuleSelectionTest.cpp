@@ -83,12 +83,15 @@ TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
   w.clickModule(1);
   EXPECT_EQ(w.state->descriptionText, "") << "unticking clears the line even with B still ticked";
   EXPECT_EQ(w.state->chosenCount, 1);
-  EXPECT_EQ(w.dialog.repaintRequests(), 3);
-  // Choosing the MCU again clears the ticks but not the red texts.
+  EXPECT_EQ(w.dialog.repaintRequests(), 4) << "one for choosing the MCU, one a click";
+  // Choosing an MCU again clears the ticks and both red texts with them.
+  w.clickModule(2);
   w.clickMcu(0);
   EXPECT_EQ(w.boxes(), "xd -e -e");
-  EXPECT_EQ(w.state->chosenCount, 1);
+  EXPECT_EQ(w.state->descriptionText, "");
+  EXPECT_EQ(w.state->chosenCount, 0);
   EXPECT_FALSE(w.state->moduleChosen[2]);
+  EXPECT_EQ(w.dialog.repaintRequests(), 6);
 }
 
 TEST(ModuleSelection, InitUsesTakeEffectOnlyFromTheFirstClick) {
