@@ -7,11 +7,13 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
 #include "cli/CliApp.h"
 #include "cli/TerminalDialog.h"
+#include "core/FileSystem.h"
 
 namespace {
 
@@ -37,10 +39,35 @@ int checkedStandardOutput(int status) {
   return 1;
 }
 
+#ifndef _WIN32
+// Ctrl-C, a terminal closed or a polite kill: the file being written is
+// removed before the signal ends the program as it would have.
+extern "C" void endBySignal(int signal) {
+  forgeline::removeUnfinishedFile();
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+void removeTemporariesOnSignals() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    // A signal the caller chose to ignore (nohup) stays ignored.
+    if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = endBySignal;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
   keepStandardStreamsTaken();
+#ifndef _WIN32
+  removeTemporariesOnSignals();
+#endif
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return checkedStandardOutput(forgeline::cli::runCli(args, std::cout, std::cerr));
 }

@@ -135,6 +135,11 @@ class RealFileSystem : public FileSystem {
   std::unique_ptr<Held> held_;
 };
 
+// Removes the temporary of the file a RealFileSystem is writing at this
+// moment, if any. Only async-signal-safe calls: for a handler of a signal
+// that ends the program, so a build stopped that way leaves no temporary.
+void removeUnfinishedFile() noexcept;
+
 // Reads a whole file through `fs`; nullopt when it cannot be opened.
 std::optional<std::string> readWholeFile(FileSystem& fs, const std::string& path);
 

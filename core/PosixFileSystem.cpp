@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <string_view>
@@ -106,15 +108,36 @@ class PosixInputFile : public InputFile {
   Descriptor fd_;
 };
 
+// The temporary being written right now, for a signal handler to remove;
+// armed only while its folder and name are complete.
+struct UnfinishedFile {
+  volatile std::sig_atomic_t armed = 0;
+  int folder = -1;
+  char name[NAME_MAX + 1] = {};
+};
+UnfinishedFile unfinished;
+
+void remember(const Place& temporary) {
+  unfinished.armed = 0;
+  if (temporary.name.size() > NAME_MAX) return;
+  unfinished.folder = temporary.at();
+  temporary.name.copy(unfinished.name, temporary.name.size());
+  unfinished.name[temporary.name.size()] = '\0';
+  unfinished.armed = 1;
+}
+
 // Written under a temporary name beside its final one, and renamed into
 // place only once closed: whatever stops the program, the final name holds
 // a whole file or none.
 class PosixOutputFile : public OutputFile {
  public:
   PosixOutputFile(int fd, Place temporary, std::string finalName)
-      : fd_(fd), temporary_(std::move(temporary)), finalName_(std::move(finalName)) {}
+      : fd_(fd), temporary_(std::move(temporary)), finalName_(std::move(finalName)) {
+    remember(temporary_);
+  }
   ~PosixOutputFile() override {
     if (fd_ < 0) return;
+    unfinished.armed = 0;
     ::close(fd_);
     ::unlinkat(temporary_.at(), temporary_.name.c_str(), 0);
   }
@@ -136,6 +159,7 @@ class PosixOutputFile : public OutputFile {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
     const int at = temporary_.at();
+    unfinished.armed = 0;
     if (::close(fd) == 0 && ::renameat(at, temporary_.name.c_str(), at, finalName_.c_str()) == 0) return true;
     ::unlinkat(at, temporary_.name.c_str(), 0);
     return false;
@@ -259,6 +283,11 @@ RealFileSystem::RealFileSystem(const std::string& startDirectory) : held_(std::m
 }
 
 RealFileSystem::~RealFileSystem() = default;
+
+void removeUnfinishedFile() noexcept {
+  if (unfinished.armed) ::unlinkat(unfinished.folder, unfinished.name, 0);
+  unfinished.armed = 0;
+}
 
 std::string RealFileSystem::resolve(const std::string& path) const {
   // The kernel would read a path only up to a NUL: such a path names

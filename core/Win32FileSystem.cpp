@@ -221,6 +221,9 @@ struct RealFileSystem::Held {
 
 RealFileSystem::~RealFileSystem() = default;
 
+// A console Ctrl-C ends the program without a handler of ours; nothing to do.
+void removeUnfinishedFile() noexcept {}
+
 RealFileSystem::RealFileSystem(const std::string& startDirectory) : held_(std::make_unique<Held>()) {
   std::string start = startDirectory;
   if (start.empty()) {

@@ -1,7 +1,7 @@
 // A build stopped by a signal at a random moment, most often while it
 // copies a large .mcp template: every file the project holds afterwards is
 // whole. A temporary may stay behind after SIGKILL (the program never
-// learns of it), never under a final name.
+// learns of it), never under a final name; SIGTERM and SIGINT remove it.
 //
 // The default run is small; FORGELINE_KILLED_BUILDS and
 // FORGELINE_KILLED_TEMPLATE_MB make it as heavy as wanted, e.g. 50 builds
@@ -119,6 +119,8 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
       const std::string file = path.substr(path.find_last_of('/') + 1);
       if (file.starts_with(".") && file.ends_with(".part")) {
         ++leftoverTemporaries;
+        // Only SIGKILL leaves the program no moment to remove it.
+        EXPECT_EQ(signal, SIGKILL) << path;
       } else if (path == name + ".mcp") {
         ++withTemplate;
         EXPECT_TRUE(isWholeTemplate(project + "/" + path, size)) << path;
