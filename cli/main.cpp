@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "core/Win32Text.h"
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -61,6 +68,30 @@ void removeTemporariesOnSignals() {
 }
 #endif
 
+// The arguments as UTF-8. Windows hands argv over in its ANSI code page,
+// which cannot carry every name, so there they come from the wide command line.
+std::vector<std::string> arguments(int argc, char** argv) {
+#ifdef _WIN32
+  int count = 0;
+  if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(forgeline::narrow(wide[i]));
+    ::LocalFree(wide);
+    return args;
+  }
+#endif
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Windows' C run-time turns "\n" into CR LF on a text-mode stream; the
+// program's output is the same bytes on every system.
+void binaryStandardStreams() {
+#ifdef _WIN32
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +99,7 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
   removeTemporariesOnSignals();
 #endif
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  binaryStandardStreams();
+  const std::vector<std::string> args = arguments(argc, argv);
   return checkedStandardOutput(forgeline::cli::runCli(args, std::cout, std::cerr));
 }

@@ -33,10 +33,28 @@ BUILD_PACKAGES=(cmake make g++ libgtest-dev libcli11-dev qt6-base-dev fonts-deja
 PACKAGE_PACKAGES=(dpkg-dev lintian)
 DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh)
 
+# The Windows leg: the mingw-w64 cross compiler with the posix thread model
+# (GoogleTest needs it) and its binutils (objdump), GoogleTest's sources to
+# build for mingw, Wine to run what was built, zip for the package.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64 binutils-mingw-w64-x86-64 googletest wine wine64 zip)
+WINDOWS_BUILD_DIR="$FORGELINE_ROOT/build-windows"
+
 # build_tree DIR [CMAKE ARGS...] : configure (once) and build.
 build_tree() {
   local dir=$1
   shift
   cmake -S "$FORGELINE_ROOT" -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j "$JOBS"
+}
+
+# build_windows [CMAKE ARGS...] : configure (once) and cross-build the
+# Windows programs and tests into build-windows, with its own Wine prefix.
+build_windows() {
+  build_tree "$WINDOWS_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$FORGELINE_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DFORGELINE_BUILD_APP=OFF "$@"
+}
+
+# test_windows : the Windows suite under Wine, ending with ctest's summary.
+test_windows() {
+  WINEDEBUG=-all ctest --test-dir "$WINDOWS_BUILD_DIR" --output-on-failure -j "$JOBS"
 }

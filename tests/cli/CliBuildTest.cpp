@@ -159,7 +159,11 @@ TEST(CliBuild, WithoutDateMainCCarriesTodaysLocalDate) {
   const auto today = [] {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     char text[16];
     std::strftime(text, sizeof text, "%Y-%m-%d", &local);
     return std::string(text);

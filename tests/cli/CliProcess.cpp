@@ -1,10 +1,17 @@
 #include "cli/CliProcess.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "core/Win32Text.h"
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "support/TestSupport.h"
@@ -14,8 +21,105 @@ namespace forgeline::test {
 std::string cliProgramPath() {
   const char* binaryDir = std::getenv("FORGELINE_BINARY_DIR");
   if (binaryDir == nullptr) throw std::runtime_error("FORGELINE_BINARY_DIR is not set; run the tests through ctest");
+#ifdef _WIN32
+  return std::filesystem::absolute(std::string(binaryDir) + "/cli/forgeline-cli.exe").generic_string();
+#else
   return std::string(binaryDir) + "/cli/forgeline-cli";
+#endif
 }
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring wide(const std::string& text) {
+  std::optional<std::wstring> converted = widen(text);
+  if (!converted) throw std::runtime_error("not UTF-8: " + printable(text));
+  return *converted;
+}
+
+// One argument as the C run-time's command-line parser reads it back:
+// quoted when it holds a blank or a quote, backslashes doubled before a quote.
+std::wstring quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring text = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    text += c;
+    backslashes = 0;
+  }
+  text.append(2 * backslashes, L'\\');
+  return text + L"\"";
+}
+
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle) {}
+  ~OwnedHandle() {
+    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE inheritableFile(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Windows has no full device; a pipe nobody reads fails every write the same way.
+HANDLE pipeWithoutReader() {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE reader = nullptr, writer = nullptr;
+  if (!::CreatePipe(&reader, &writer, &inherit, 0)) throw std::runtime_error("CreatePipe failed");
+  ::CloseHandle(reader);
+  return writer;
+}
+
+}  // namespace
+
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                        StandardOutput output) {
+  const std::string program = cliProgramPath();
+  TempDir capture;
+  const std::string outPath = capture / "out", errPath = capture / "err";
+  std::wstring commandLine = quoted(wide(program));
+  for (const std::string& arg : args) commandLine += L" " + quoted(wide(arg));
+  OwnedHandle out(output == StandardOutput::captured ? inheritableFile(outPath)
+                  : output == StandardOutput::full   ? pipeWithoutReader()
+                                                     : nullptr);
+  OwnedHandle err(inheritableFile(errPath));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.get();
+  startup.hStdError = err.get();
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        wide(workingDirectory).c_str(), &startup, &process))
+    throw std::runtime_error("cannot start " + program);
+  OwnedHandle thread(process.hThread), child(process.hProcess);
+  ::WaitForSingleObject(child.get(), INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(child.get(), &code);
+  CliResult result;
+  result.status = static_cast<int>(code);
+  if (output == StandardOutput::captured) result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  return result;
+}
+
+#else
 
 CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
                         StandardOutput output) {
@@ -50,6 +154,8 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
   result.err = readFile(errPath);
   return result;
 }
+
+#endif
 
 std::string describe(const std::vector<std::string>& args) {
   std::string text = "forgeline-cli";

@@ -1,7 +1,6 @@
 #include "cli/RecordingFileSystem.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -57,10 +56,11 @@ TEST(RecordingFileSystem, MadeFoldersAndFilesExistOnlyInMemory) {
 // The working directory is kept as a shell keeps it: ".." after a linked
 // KeyFiles leads back beside the link, on the disk and in the dry run alike.
 TEST(RecordingFileSystem, ChangesDirectoryLikeTheRealDisk) {
+  FORGELINE_SKIP_WITHOUT_LINKS_AND_PIPES();
   test::TempDir dir;
   test::makeDirectory(dir / "store/keys");
   test::makeDirectory(dir / "main");
-  ASSERT_EQ(::symlink((dir / "store/keys").c_str(), (dir / "main/KeyFiles").c_str()), 0);
+  test::makeSymlink(dir / "store/keys", dir / "main/KeyFiles");
   struct Walk {
     std::vector<std::string> steps;
     std::string end;  // the working directory afterwards, below the temporary folder; "-" for "/"

@@ -1,11 +1,14 @@
 #include "support/TestSupport.h"
 
-#include <unistd.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -14,26 +17,50 @@ namespace forgeline::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Paths are UTF-8 in the tests as in the program; std::filesystem would take
+// a plain std::string in the ANSI code page on Windows.
+fs::path pathOf(const std::string& utf8) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string textOf(const fs::path& path) {
+  std::u8string text = path.generic_u8string();
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+}  // namespace
+
 TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "forgeline-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = fs::canonical(pattern).string();
+  // create_directory() reports whether it made the folder, so a name another
+  // test took first is simply drawn again.
+  static std::mt19937_64 draw{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = fs::temp_directory_path() / ("forgeline-test-" + std::to_string(draw() % 1000000000));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = textOf(fs::canonical(candidate));
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  fs::remove_all(pathOf(path_), ignored);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  fs::create_directories(pathOf(path).parent_path());
+  std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream bytes;
   bytes << in.rdbuf();
@@ -42,23 +69,33 @@ std::string readFile(const std::string& path) {
 
 bool exists(const std::string& path) {
   std::error_code ignored;
-  return fs::exists(fs::symlink_status(path, ignored));
+  return fs::exists(fs::symlink_status(pathOf(path), ignored));
 }
 
-void makeDirectory(const std::string& path) { fs::create_directories(path); }
+void makeDirectory(const std::string& path) { fs::create_directories(pathOf(path)); }
+
+void makeSymlink(const std::string& target, const std::string& link) { fs::create_symlink(pathOf(target), pathOf(link)); }
+
+void makeFifo(const std::string& path) {
+#ifdef _WIN32
+  throw std::runtime_error("no named pipes in a folder on Windows: " + path);
+#else
+  if (::mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error("mkfifo failed: " + path);
+#endif
+}
 
 std::map<std::string, std::string> snapshotTree(const std::string& root) {
   std::map<std::string, std::string> tree;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+  for (auto it = fs::recursive_directory_iterator(pathOf(root)); it != fs::recursive_directory_iterator(); ++it) {
     // Lexically: fs::relative would follow a link and name its target.
-    std::string relative = it->path().lexically_relative(root).string();
+    std::string relative = textOf(it->path().lexically_relative(pathOf(root)));
     if (it->is_symlink()) {
-      tree[relative] = "<link>" + fs::read_symlink(it->path()).string();
+      tree[relative] = "<link>" + textOf(fs::read_symlink(it->path()));
       it.disable_recursion_pending();
     } else if (it->is_directory()) {
       tree[relative] = "<dir>";
     } else if (it->is_regular_file()) {
-      tree[relative] = readFile(it->path().string());
+      tree[relative] = readFile(textOf(it->path()));
     } else {
       tree[relative] = "<other>";
     }

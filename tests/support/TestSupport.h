@@ -35,6 +35,18 @@ std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 void makeDirectory(const std::string& path);
 
+// Symbolic links and named pipes: Windows under Wine can make neither, so a
+// test that needs one starts with this and is skipped there, saying why.
+#ifdef _WIN32
+#define FORGELINE_SKIP_WITHOUT_LINKS_AND_PIPES() \
+  GTEST_SKIP() << "needs symbolic links or named pipes, which Windows under Wine cannot make"
+#else
+#define FORGELINE_SKIP_WITHOUT_LINKS_AND_PIPES() static_cast<void>(0)
+#endif
+// `link` leading to `target`; a named pipe at `path`. POSIX only: throw elsewhere.
+void makeSymlink(const std::string& target, const std::string& link);
+void makeFifo(const std::string& path);
+
 // Every folder and file under `root`, by relative path: a folder maps to
 // "<dir>", a file to its bytes, a link to "<link>" and its target.
 std::map<std::string, std::string> snapshotTree(const std::string& root);
