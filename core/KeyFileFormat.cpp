@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
 #include <cstring>
 
@@ -166,8 +167,15 @@ std::string_view descriptionText(std::string_view descriptionLine) { return keyV
 
 bool isRs08MenuName(std::string_view menuName) { return menuName.starts_with("RS"); }
 
-bool matchesMcuPattern(std::string_view fileName) {
-  return fileName.size() >= 8 && fileName.starts_with("MCU_") && fileName.ends_with(".txt");
+bool matchesMcuPattern(std::string_view fileName, bool ignoreCase) {
+  if (fileName.size() < 8) return false;
+  const auto same = [ignoreCase](std::string_view text, std::string_view pattern) {
+    if (!ignoreCase) return text == pattern;
+    return std::equal(text.begin(), text.end(), pattern.begin(), pattern.end(), [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+  };
+  return same(fileName.substr(0, 4), "MCU_") && same(fileName.substr(fileName.size() - 4), ".txt");
 }
 
 std::string fileTitle(std::string_view fileName) {

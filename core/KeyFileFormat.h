@@ -109,8 +109,17 @@ std::string_view descriptionText(std::string_view descriptionLine);
 // A menu name that begins with "RS" makes its MCU an RS08 part.
 bool isRs08MenuName(std::string_view menuName);
 
-// True for names matching "MCU_*.txt" exactly, case-sensitively.
-bool matchesMcuPattern(std::string_view fileName);
+// Whether the disk tells names apart by case: Windows' does not, and its
+// wildcard "MCU_*.txt" matches "mcu_x.TXT" too.
+#ifdef _WIN32
+inline constexpr bool kFileNamesIgnoreCase = true;
+#else
+inline constexpr bool kFileNamesIgnoreCase = false;
+#endif
+
+// True for names matching "MCU_*.txt": exactly, or ignoring the case of the
+// ASCII letters where the disk does.
+bool matchesMcuPattern(std::string_view fileName, bool ignoreCase = kFileNamesIgnoreCase);
 // The file name without its extension (the last dot and what follows).
 std::string fileTitle(std::string_view fileName);
 

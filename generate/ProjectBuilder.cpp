@@ -13,6 +13,8 @@ namespace forgeline {
 
 namespace {
 
+constexpr const char* kRefusedNameWarning =
+    "That name cannot be used as a folder name. Please try a different project name.";
 constexpr const char* kFolderExistsWarning =
     "That project folder exists already. Please try a different project name.";
 constexpr const char* kSuccessMessage = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.";
@@ -56,11 +58,16 @@ bool reported(BuildRun& run, const WriteOutcome& outcome) {
   return false;
 }
 
-// Any refusal looks like an existing folder to the user, and a name that
-// would reach outside the main folder is refused before the disk sees it.
+// A name no folder can carry on every system is refused before the disk sees
+// it, with its own message: "exists already" would send the user looking for
+// a folder that is not there.
 bool createProjectFolder(BuildRun& run) {
   const std::string& name = run.state.projectName;
-  if (isUsableProjectName(name) && run.fs.createDirectory(name)) return true;
+  if (!isUsableProjectName(name)) {
+    run.dialog.showMessage(kRefusedNameWarning, run.state.windowTitle, MessageIcon::warning);
+    return false;
+  }
+  if (run.fs.createDirectory(name)) return true;
   run.dialog.showMessage(kFolderExistsWarning, run.state.windowTitle, MessageIcon::warning);
   return false;
 }

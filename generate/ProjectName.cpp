@@ -1,5 +1,11 @@
 #include "generate/ProjectName.h"
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <set>
+#include <string>
+
 namespace forgeline {
 
 namespace {
@@ -53,10 +59,32 @@ bool hasPathSeparatorOrNul(std::string_view name) {
   return name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos;
 }
 
+namespace {
+
+// Windows gives these names to devices, also with an extension ("nul.txt")
+// and blanks before it; a project made anywhere may be opened there.
+bool isWindowsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const std::set<std::string, std::less<>> kDevices = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  return kDevices.contains(stem);
+}
+
+}  // namespace
+
 bool isUsableProjectName(std::string_view name) {
-  // "x\0y" would become a folder "x" with its .mcp copy a file "x" inside:
-  // not the name typed.
-  return !name.empty() && name != "." && name != ".." && !hasPathSeparatorOrNul(name);
+  if (name.empty() || name == "." || name == ".." || hasPathSeparatorOrNul(name)) return false;
+  // "x\0y" would become a folder "x" with its .mcp copy a file "x" inside;
+  // control characters and < > : " | ? * Windows refuses in a name.
+  const bool forbiddenCharacter = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
+  });
+  // Windows drops a trailing dot or blank, so "x." would be the folder "x".
+  const bool trailingDotOrBlank = name.back() == '.' || name.back() == ' ';
+  return !forbiddenCharacter && !trailingDotOrBlank && !isWindowsDeviceName(name);
 }
 
 }  // namespace forgeline

@@ -22,9 +22,11 @@ std::string firstCharacters(std::string_view text, std::size_t maxCharacters);
 // folder than the one it is used in.
 bool hasPathSeparatorOrNul(std::string_view name);
 
-// False for a name that would not make one new folder level beside KeyFiles:
-// empty, "." or "..", or containing a path separator of either kind or a
-// NUL byte.
+// False for a name that would not make one new folder level beside KeyFiles
+// on every system a project may travel to: empty, "." or "..", a path
+// separator of either kind, a NUL or other control character, any of
+// < > : " | ? *, a trailing dot or blank, or a Windows device name (CON, PRN,
+// AUX, NUL, COM1-COM9, LPT1-LPT9, in any case, with or without an extension).
 bool isUsableProjectName(std::string_view name);
 
 }  // namespace forgeline

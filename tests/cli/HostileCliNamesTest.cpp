@@ -17,11 +17,12 @@ using namespace forgeline::test;
 TEST(HostileCliNames, OptionLikeNamesAreJustNames) {
   const std::string built = "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n";
   const std::string refused =
-      "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project name.\n";
+      "Forgeline for 8-bit MCUs   - rev15: That name cannot be used as a folder name. Please try a different project "
+      "name.\n";
   // The name and the one folder the build may add to the main folder; none: refused.
   const std::vector<std::pair<std::string, std::string>> rows = {
       {"-rf", "-rf"}, {"--help", "--help"}, {"--name", "--name"}, {"--", "--"}, {"%s%n%x", "%s%n%x"},
-      {"../x", ""},   {"", ""},
+      {"../x", ""},   {"", ""},           {"CON", ""},         {"a:b", ""}, {"x.", ""},
   };
   for (const auto& [name, folder] : rows) {
     const std::vector<std::string> args{"-C", "main", "build", "#0", "--name", name, "--date", "2024-12-06"};

@@ -97,15 +97,25 @@ TEST(CatalogueScan, AbortsWithMessageWhenThereIsNothingToOffer) {
     EXPECT_EQ(openWizard(fs).dialog.messages(), std::vector<ShownMessage>{noKeyFiles});
   }
   {
-    // Near misses do not count: wrong case, a folder.
+    // Near misses do not count: a folder, a longer extension.
     test::TempDir dir;
-    test::writeKeyFiles(dir.path(), {{"mcu_x.txt", menu("X")}, {"MCU_Y.TXT", menu("Y")}});
+    test::writeKeyFiles(dir.path(), {{"MCU_x.txt~", menu("X")}});
     test::makeDirectory(dir / "KeyFiles/MCU_dir.txt");
     RealFileSystem fs(dir.path());
     Opened o = openWizard(fs);
     EXPECT_EQ(o.dialog.messages(), std::vector<ShownMessage>{noMcuFiles});
     EXPECT_TRUE(o.dialog.ended());
   }
+}
+
+// Windows' disk and wildcard ignore case; elsewhere only "MCU_*.txt" counts.
+TEST(CatalogueScan, NamesInAnotherCaseCountOnlyOnWindows) {
+  test::TempDir dir;
+  test::writeKeyFiles(dir.path(), {{"mcu_x.txt", menu("X")}, {"MCU_Y.TXT", menu("Y")}});
+  RealFileSystem fs(dir.path());
+  Opened o = openWizard(fs);
+  EXPECT_EQ(o.dialog.ended(), !kFileNamesIgnoreCase);
+  EXPECT_EQ(o.dialog.messages().size(), kFileNamesIgnoreCase ? 0u : 1u);
 }
 
 TEST(CatalogueScan, ADanglingLinkIsNoMcuFile) {

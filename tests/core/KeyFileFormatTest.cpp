@@ -85,12 +85,17 @@ TEST(KeyFileFormat, RevisionReadsLikeAtoiButSaturates) {
   for (const Case& c : cases) EXPECT_EQ(parseRevision(c.text), c.value) << c.text;
 }
 
-TEST(KeyFileFormat, McuFilePatternIsExactAndCaseSensitive) {
+TEST(KeyFileFormat, McuFilePatternIsExactAndIgnoresCaseOnlyWhenTold) {
   EXPECT_TRUE(matchesMcuPattern("MCU_DEMO08.txt"));
   EXPECT_TRUE(matchesMcuPattern("MCU_.txt"));
   EXPECT_TRUE(matchesMcuPattern("MCU_a.b.txt"));
-  EXPECT_FALSE(matchesMcuPattern("mcu_x.txt"));
-  EXPECT_FALSE(matchesMcuPattern("MCU_X.TXT"));
+  EXPECT_FALSE(matchesMcuPattern("mcu_x.txt", false));
+  EXPECT_FALSE(matchesMcuPattern("MCU_X.TXT", false));
+  // Windows' wildcard ignores case.
+  EXPECT_TRUE(matchesMcuPattern("mcu_x.txt", true));
+  EXPECT_TRUE(matchesMcuPattern("Mcu_X.TxT", true));
+  EXPECT_FALSE(matchesMcuPattern("mcu.txt", true));
+  EXPECT_FALSE(matchesMcuPattern("MCU_X.txt~", true));
   EXPECT_FALSE(matchesMcuPattern("MCU_X.txt~"));
   EXPECT_FALSE(matchesMcuPattern("MCU.txt"));
   EXPECT_EQ(fileTitle("MCU_a.b.txt"), "MCU_a.b");

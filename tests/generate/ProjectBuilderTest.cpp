@@ -24,6 +24,10 @@ const char* const kSuccess = "CodeWarrior 6.3 Project created successfully. Will
 
 ShownMessage plain(const std::string& text) { return {text, kAppName, MessageIcon::none}; }
 ShownMessage folderExistsWarning() { return {kFolderExists, kWindowTitle, MessageIcon::warning}; }
+ShownMessage refusedNameWarning() {
+  return {"That name cannot be used as a folder name. Please try a different project name.", kWindowTitle,
+          MessageIcon::warning};
+}
 
 // A wizard opened on a temporary KeyFiles and driven the way the window
 // drives it; the build goes through a file system that fails on cue.
@@ -250,10 +254,10 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
 }
 
 // A build after a refused one is a first build.
-TEST(ProjectBuilder, RefusedNameIsTheFolderExistsWarningAndCreatesNothing) {
+TEST(ProjectBuilder, RefusedOrTakenNameHasItsWarningAndCreatesNothing) {
   auto fresh = demoWizard();
   fresh->build("Fresh");
-  const std::string names[] = {"Blinky", "", ".", "..", "a/b", "a\\b", "../Escaped", "/abs"};
+  const std::string names[] = {"Blinky", "", ".", "..", "a/b", "a\\b", "../Escaped", "/abs", "LPT1", "a?b"};
   for (const std::string& name : names) {
     auto wizard = demoWizard();
     test::makeDirectory(wizard->root + "/Blinky");
@@ -261,7 +265,8 @@ TEST(ProjectBuilder, RefusedNameIsTheFolderExistsWarningAndCreatesNothing) {
     const auto before = test::snapshotTree(wizard->root);
     wizard->build(name);
 
-    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{folderExistsWarning()}) << name;
+    const ShownMessage warning = name == "Blinky" ? folderExistsWarning() : refusedNameWarning();
+    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{warning}) << name;
     EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended()) << name;
     EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << name;
     EXPECT_EQ(test::snapshotTree(wizard->root), before) << name;
@@ -273,7 +278,7 @@ TEST(ProjectBuilder, RefusedNameIsTheFolderExistsWarningAndCreatesNothing) {
       }
     }
     wizard->build("Fresh");
-    EXPECT_EQ(wizard->dialog.messages(), (std::vector<ShownMessage>{folderExistsWarning(), plain(kSuccess)})) << name;
+    EXPECT_EQ(wizard->dialog.messages(), (std::vector<ShownMessage>{warning, plain(kSuccess)})) << name;
     EXPECT_FALSE(wizard->state->buildFailed) << name;
     EXPECT_EQ(test::snapshotTree(wizard->root + "/Fresh"), test::snapshotTree(fresh->root + "/Fresh")) << name;
   }
