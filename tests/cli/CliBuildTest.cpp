@@ -178,6 +178,36 @@ TEST(CliBuild, WithoutDateMainCCarriesTodaysLocalDate) {
   EXPECT_EQ(test::readFile(dir / "Today/Sources/main.c"), test::readFile(dated / "Today/Sources/main.c"));
 }
 
+// A name outside ASCII goes from the command line (the wide one on Windows)
+// to the folder on disk and into main.c as UTF-8; a project folder far past
+// Windows' old 260-character limit is made whole.
+TEST(CliBuild, WideNamesAndLongPathsReachTheDisk) {
+  struct Row {
+    std::string name;
+    int depth = 0;  // folders of 60 characters between the temporary folder and KeyFiles
+  } rows[] = {
+      {.name = "Gr\xC3\xBC\xC3\x9F" "e-\xE6\xB8\xA9"},
+      {.name = "Blinky", .depth = 5},
+      {.name = "Gr\xC3\xBC\xC3\x9F" "e-\xE6\xB8\xA9", .depth = 5},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name + ", depth " + std::to_string(row.depth));
+    test::TempDir dir;
+    std::string root = dir.path();
+    for (int i = 0; i < row.depth; ++i) root += "/" + std::string(60, static_cast<char>('a' + i));
+    test::writeTwoMcuKeyFiles(root);
+    const CliResult result = runCliProgram({"-C", root, "build", "DEMO08", "--click", "ADC", "--name", row.name,
+                                            "--date", "2026-12-05"},
+                                           dir.path());
+    EXPECT_EQ(result.err, kSuccess);
+    EXPECT_EQ(result.status, 0);
+    const std::string mainC = root + "/" + row.name + "/Sources/main.c";
+    if (row.depth > 0) { EXPECT_GT(mainC.size(), 300u); }
+    EXPECT_TRUE(test::readFile(mainC).starts_with("// " + row.name + "  5Dec26")) << mainC;
+    EXPECT_EQ(test::snapshotTree(root + "/" + row.name).size(), 18u) << mainC;
+  }
+}
+
 TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
   const std::string exists =
       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project name.\n";
