@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -108,8 +109,10 @@ class PosixInputFile : public InputFile {
   Descriptor fd_;
 };
 
-// The temporary being written right now, for a signal handler to remove;
-// armed only while its folder and name are complete.
+// The temporary being written right now, for a signal handler to remove.
+// It is armed before the file is created and disarmed only once the file
+// is renamed or removed, so a signal at any moment in between finds it;
+// removing a name that is already gone does no harm.
 struct UnfinishedFile {
   volatile std::sig_atomic_t armed = 0;
   int folder = -1;
@@ -119,11 +122,18 @@ UnfinishedFile unfinished;
 
 void remember(const Place& temporary) {
   unfinished.armed = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   if (temporary.name.size() > NAME_MAX) return;
   unfinished.folder = temporary.at();
   temporary.name.copy(unfinished.name, temporary.name.size());
   unfinished.name[temporary.name.size()] = '\0';
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   unfinished.armed = 1;
+}
+
+void forget() {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  unfinished.armed = 0;
 }
 
 // Written under a temporary name beside its final one, and renamed into
@@ -132,14 +142,12 @@ void remember(const Place& temporary) {
 class PosixOutputFile : public OutputFile {
  public:
   PosixOutputFile(int fd, Place temporary, std::string finalName)
-      : fd_(fd), temporary_(std::move(temporary)), finalName_(std::move(finalName)) {
-    remember(temporary_);
-  }
+      : fd_(fd), temporary_(std::move(temporary)), finalName_(std::move(finalName)) {}
   ~PosixOutputFile() override {
     if (fd_ < 0) return;
-    unfinished.armed = 0;
     ::close(fd_);
     ::unlinkat(temporary_.at(), temporary_.name.c_str(), 0);
+    forget();
   }
   PosixOutputFile(const PosixOutputFile&) = delete;
   PosixOutputFile& operator=(const PosixOutputFile&) = delete;
@@ -159,10 +167,10 @@ class PosixOutputFile : public OutputFile {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
     const int at = temporary_.at();
-    unfinished.armed = 0;
-    if (::close(fd) == 0 && ::renameat(at, temporary_.name.c_str(), at, finalName_.c_str()) == 0) return true;
-    ::unlinkat(at, temporary_.name.c_str(), 0);
-    return false;
+    const bool done = ::close(fd) == 0 && ::renameat(at, temporary_.name.c_str(), at, finalName_.c_str()) == 0;
+    if (!done) ::unlinkat(at, temporary_.name.c_str(), 0);
+    forget();
+    return done;
   }
 
  private:
@@ -253,9 +261,13 @@ struct RealFileSystem::Held {
     std::optional<Place> at = place(absolute);
     if (!at || at->name.empty() || at->name == "." || at->name == "..") return nullptr;
     Place temporary{at->folder, "." + at->name + ".part"};
+    remember(temporary);
     const int fd = ::openat(temporary.at(), temporary.name.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+      forget();
+      return nullptr;
+    }
     return std::make_unique<PosixOutputFile>(fd, std::move(temporary), std::move(at->name));
   }
 };
