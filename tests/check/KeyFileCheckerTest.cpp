@@ -100,6 +100,10 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
       {"no line end on a stored last line", kBase + "MODULE:ADC\n9. x\n7.\nint a;",
        {{F, 14, E, unclosedModule}, {F, 17, E, noFinalLineEnd}}},
       {"no line end on a header key", clean + "Revision=12", {{F, 24, E, noFinalLineEnd}}},
+      {"no line end on a PRM line", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\n" + kInit +
+       "PRMSTART\nSEGMENTS\nEND", {{F, 12, E, noFinalLineEnd}}, {"T"},
+       "KeyFiles/MCU_T.txt:12: error: the last line has no line end, so the wizard stores it without a line end and "
+       "Project.prm runs the next line on after it; end the file with a line break"},
       {"no line end after ENDMODULE is harmless", clean.substr(0, clean.size() - 1), {}},
       {"no MenuName", clean.substr(11), {{F, 0, E, noMenuName}}},
       {"MenuName ???", "MenuName=???\n" + clean.substr(11), {{F, 1, E, noMenuName}}},

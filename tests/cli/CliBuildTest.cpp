@@ -259,3 +259,23 @@ TEST(CliBuild, AMainCThatCannotBeCreatedExitsOne) {
   EXPECT_TRUE(test::exists(dir / "Project01/Sources/derivative.h"));
   EXPECT_FALSE(test::exists(dir / "Project01/Sources/main.c"));
 }
+
+// The project is complete, but the wizard could not go back to where it
+// started: the user is told to restart, and a script must not carry on.
+TEST(CliBuild, ARestoreFailureAfterSuccessExitsOne) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  std::ostringstream out, err;
+  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05"}, out, err,
+                           [&dir](FileSystem& disk) {
+                             auto faulty = std::make_unique<test::FaultyFileSystem>(disk);
+                             // The wizard works in KeyFiles and returns there after a build.
+                             faulty->failOn(test::FsOp::changeDirectory, dir / "KeyFiles");
+                             return faulty;
+                           });
+  EXPECT_EQ(err.str(),
+            "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n"
+            "forgeline-cli: Error 99: Please exit and restart GUI.\n");
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(test::exists(dir / "Project01/Project01.mcp"));
+}

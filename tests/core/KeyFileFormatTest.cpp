@@ -23,6 +23,10 @@ TEST(KeyFileFormat, ClassifiesHeaderKeysThenStructureKeysInTheirOrder) {
       {"MenuName=\n", HeaderKey::menuName, "", LineKind::content, 0},
       {"MenuName=", HeaderKey::menuName, "", LineKind::content, 0},
       {"menuname=X\n", HeaderKey::none, "", LineKind::content, 0},
+      // A key counts only at the start of its line, never inside code.
+      {"/* Revision=9 */\n", HeaderKey::none, "", LineKind::content, 0},
+      {"MODULE:ADC /* MenuName=X */\n", HeaderKey::none, "", LineKind::moduleLine, 0},
+      {"Revisions = 1; /* Revision=9 */\n", HeaderKey::none, "", LineKind::content, 0},
       {"MODULE:ADC uses ICS\n", HeaderKey::none, "", LineKind::moduleLine, 0},
       {"ENDMODULE\n", HeaderKey::none, "", LineKind::endLine, 0},
       {"ENDMODULEX\n", HeaderKey::none, "", LineKind::endLine, 0},

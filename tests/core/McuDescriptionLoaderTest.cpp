@@ -94,6 +94,7 @@ TEST(McuDescriptionLoader, StructureOddities) {
       "6.\n"
       "init body\n"
       "Revision=3\n"                   // a header key inside a block is also code
+      "MenuNameIndex = 0; /* MenuName=Z Revision=9 */\n"  // but only at the start of a line
       "9.Reads\n"                      // ends the section; description without separator
       "ignored after description\n"
       "ENDMODULE\n"
@@ -113,13 +114,15 @@ TEST(McuDescriptionLoader, StructureOddities) {
   EXPECT_EQ(s.moduleUses[1], "INIT");
   EXPECT_EQ(s.moduleDescriptions[0], "eads");
   EXPECT_EQ(s.revision, 3);
+  EXPECT_EQ(s.menuName, "ODD");
+  EXPECT_EQ(w.dialog.control(kMcuGroup).caption, "MCU (MCU_ODD.txt Revision=3)");
   EXPECT_EQ(lines(s.prmLines, s.prmLineCount), (std::vector<std::string>{"\n", "second block\n"}));
   EXPECT_TRUE(w.shown(1));
   EXPECT_TRUE(w.shown(2));
   EXPECT_EQ(w.dialog.control(moduleBox(2)).caption, "LAST");
   w.loadForBuild();
   EXPECT_EQ(lines(s.section(1), s.sectionCount(1)), std::vector<std::string>{"orphan code\n"});
-  EXPECT_EQ(lines(s.initLines, s.initLineCount), (std::vector<std::string>{"init body\n", "Revision=3\n"}));
+  EXPECT_EQ(lines(s.initLines, s.initLineCount), (std::vector<std::string>{"init body\n", "Revision=3\n", "MenuNameIndex = 0; /* MenuName=Z Revision=9 */\n"}));
 }
 
 TEST(McuDescriptionLoader, LongCodeLineIsStoredInPiecesThatRejoin) {

@@ -333,6 +333,34 @@ TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
   }
 }
 
+// main's body is INIT's when no module is ticked and the ticked modules'
+// otherwise, counted when the build starts: a count left from before (by a
+// face that flips marks itself, or an MCU chosen again) must not decide it.
+TEST(ProjectBuilder, MainBodyFollowsTheTicksCountedAtBuildTime) {
+  const std::string head = "// P  5Dec26\r\n// =\r\n";
+  const std::string initMain =
+      expected::mainSource(head, {"#include \"derivative.h\"\r\n", "", "", "", "", "  for (;;) { }\r\n", "", ""});
+  const std::string modulesMain = head + kDemoMainSource.substr(kDemoMainSource.find("// ======\r\n") + 11);
+  struct Case {
+    std::string name;
+    bool chooseAgain;
+    int staleCount;
+    std::string mainSource;
+  } cases[] = {
+      {.name = "MCU chosen again", .chooseAgain = true, .staleCount = -1, .mainSource = initMain},
+      {.name = "stale count of two, nothing ticked", .chooseAgain = true, .staleCount = 2, .mainSource = initMain},
+      {.name = "stale count of none, two ticked", .chooseAgain = false, .staleCount = 0, .mainSource = modulesMain},
+  };
+  for (const Case& c : cases) {
+    auto wizard = demoWizard();
+    if (c.chooseAgain) wizard->chooseMcu(0);
+    if (c.staleCount >= 0) wizard->state->chosenCount = c.staleCount;
+    wizard->build("P");
+    ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
+    EXPECT_EQ(test::readFile(wizard->root + "/P/Sources/main.c"), c.mainSource) << c.name;
+  }
+}
+
 TEST(ProjectBuilder, LongNameIsCutToFiftyCharacters) {
   std::string umlauts;
   for (int i = 0; i < 60; ++i) umlauts += "\xc3\xbc";
