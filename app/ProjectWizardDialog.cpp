@@ -19,7 +19,6 @@
 #include "app/DialogUnits.h"
 #include "app/ElidingControls.h"
 #include "core/Wizard.h"
-#include "generate/ProjectBuilder.h"
 
 namespace forgeline {
 
@@ -61,7 +60,7 @@ void drawTextAt(QPainter& painter, QPoint at, const QString& text) {
 }  // namespace
 
 ProjectWizardDialog::ProjectWizardDialog(FileSystem& fs, const Clock& clock, QWidget* parent)
-    : QDialog(parent), fs_(fs), clock_(clock), state_(std::make_unique<WizardState>()) {
+    : QDialog(parent) {
   setObjectName(QStringLiteral("projectWizardDialog"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
@@ -69,6 +68,7 @@ ProjectWizardDialog::ProjectWizardDialog(FileSystem& fs, const Clock& clock, QWi
   setWindowIcon(applicationIcon());
   createControls();
   port_ = std::make_unique<QtDialogPort>(controls_, programFileName());
+  session_ = std::make_unique<WizardSession>(*port_, fs, clock);
 
   // X11 and Wayland give a window no system menu to extend, so About lives
   // in the context menu and on F1.
@@ -176,7 +176,7 @@ void ProjectWizardDialog::placeNotes(int nameRowBottom) {
 }
 
 bool ProjectWizardDialog::initialise() {
-  initialiseWizard(*state_, *port_, fs_);
+  session_->open();
   return !port_->takeEndRequest();
 }
 
@@ -186,17 +186,17 @@ int ProjectWizardDialog::run() {
 }
 
 void ProjectWizardDialog::onMcuClicked(int index) {
-  loadMcuDescription(*state_, *port_, fs_, index, LoadMode::previewMode);
+  session_->chooseMcu(index);
   endIfRequested();
 }
 
 void ProjectWizardDialog::onModuleClicked(int index) {
-  toggleModule(*state_, *port_, index);
+  session_->moduleBoxFlipped(index);
   endIfRequested();
 }
 
 void ProjectWizardDialog::onBuildClicked() {
-  buildProject(*state_, *port_, fs_, clock_);
+  session_->pressBuild();
   endIfRequested();
 }
 
@@ -235,8 +235,8 @@ void ProjectWizardDialog::paintNotes(QPainter& painter) const {
   painter.setBackgroundMode(Qt::TransparentMode);
   painter.setPen(QColor(255, 0, 0));
   painter.setFont(QGuiApplication::font());
-  if (state_->chosenCount >= 2) drawTextAt(painter, warningAt_, QString::fromLatin1(kMultipleModulesWarning));
-  drawTextAt(painter, descriptionAt_, fromKeyFileText(state_->descriptionText));
+  if (state().chosenCount >= 2) drawTextAt(painter, warningAt_, QString::fromLatin1(kMultipleModulesWarning));
+  drawTextAt(painter, descriptionAt_, fromKeyFileText(state().descriptionText));
 }
 
 }  // namespace forgeline

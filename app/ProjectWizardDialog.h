@@ -10,6 +10,7 @@
 #include "core/Clock.h"
 #include "core/FileSystem.h"
 #include "core/WizardState.h"
+#include "session/WizardSession.h"
 
 class QAction;
 class QButtonGroup;
@@ -32,7 +33,7 @@ class ProjectWizardDialog : public QDialog {
   int run();
 
   QtDialogPort& port() { return *port_; }
-  const WizardState& state() const { return *state_; }
+  const WizardState& state() const { return session_->state(); }
 
   // The two red lines: the selected module's description and, for two or
   // more ticked modules, the warning that only an empty project follows.
@@ -57,12 +58,9 @@ class ProjectWizardDialog : public QDialog {
   void onBuildClicked();
   void endIfRequested();
 
-  FileSystem& fs_;
-  const Clock& clock_;
-  // Heap-held: the section tables alone are a quarter of a megabyte.
-  std::unique_ptr<WizardState> state_;
   WizardControls controls_;
   std::unique_ptr<QtDialogPort> port_;
+  std::unique_ptr<WizardSession> session_;
   QButtonGroup* mcuButtonGroup_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QPoint descriptionAt_;

@@ -10,44 +10,33 @@
 #include "KeyFileGenerator.h"
 #include "core/DialogModel.h"
 #include "core/KeyFileFormat.h"
+#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 #include "core/WizardState.h"
 #include "generate/MainSourceComposer.h"
+#include "session/WizardSession.h"
 
 namespace forgeline::bench {
 namespace {
 
-// Key files served from memory, so the figures are the wizard's own work and
-// not the disk's.
-class MemoryFileSystem : public FileSystem {
+// Written files counted and thrown away, so composing main.c is measured
+// without keeping what it writes.
+class DiscardingWrites : public FileSystemWrapper {
  public:
-  void add(const std::string& path, std::string bytes) { files_[path] = std::move(bytes); }
-
-  std::optional<std::string> currentDirectory() const override { return "/KeyFiles"; }
-  bool changeDirectory(const std::string&) override { return true; }
-  std::vector<DirectoryEntry> listEntries() const override { return {}; }
-  bool createDirectory(const std::string&) override { return false; }
-  bool copyFile(const std::string&, const std::string&) override { return false; }
-  std::unique_ptr<InputFile> openForReading(const std::string& path) override {
-    auto found = files_.find(path);
-    if (found == files_.end()) return nullptr;
-    return std::make_unique<StringInput>(found->second);
-  }
-  // Output is counted and dropped.
+  using FileSystemWrapper::FileSystemWrapper;
   std::unique_ptr<OutputFile> openForWriting(const std::string&) override { return std::make_unique<Discard>(*this); }
   std::int64_t bytesWritten() const { return written_; }
 
  private:
   struct Discard : OutputFile {
-    explicit Discard(MemoryFileSystem& fs) : fs_(fs) {}
+    explicit Discard(DiscardingWrites& fs) : fs_(fs) {}
     bool write(std::string_view bytes) override {
       fs_.written_ += static_cast<std::int64_t>(bytes.size());
       return true;
     }
     bool close() override { return true; }
-    MemoryFileSystem& fs_;
+    DiscardingWrites& fs_;
   };
-  std::map<std::string, std::string> files_;
   std::int64_t written_ = 0;
 };
 
@@ -56,26 +45,31 @@ const std::string& fullMcu() {
   return text;
 }
 
-// A wizard with the full MCU chosen in the window.
+// A wizard with the full MCU chosen in the window, its key file served from
+// memory so the figures are the wizard's own work and not the disk's.
 struct Wizard {
   MemoryFileSystem fs;
-  std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
-  DialogModel dialog;
+  FixedClock clock{CalendarDate{5, 12, 2026}};
+  WizardSession session{fs, clock};
+  const WizardState& state = session.state();
 
   explicit Wizard(const std::string& text = fullMcu()) {
-    fs.add(std::string(kFullMcuTitle) + ".txt", text);
-    state->mcuFileTitles[0] = kFullMcuTitle;
-    state->mcuCount = 1;
-    loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+    fs.addFile("/KeyFiles/" + std::string(kFullMcuTitle) + ".txt", text);
+    session.open();
+    session.chooseMcu(0);
   }
   // A click on every box the user may tick, from the last to the first, so
   // that no box has been forced on and disabled before its own click.
   void clickEveryModule() {
-    for (int m = state->moduleCount - 1; m >= 0; --m) {
-      if (!dialog.control(moduleBox(m)).enabled) continue;
-      dialog.setMarked(moduleBox(m), !dialog.isMarked(moduleBox(m)));
-      toggleModule(*state, dialog, m);
-    }
+    for (int m = state.moduleCount - 1; m >= 0; --m) session.clickModule(m);
+  }
+  // The reload a build starts with, into a copy of the record, on a copy of
+  // the boxes as they stand.
+  std::unique_ptr<WizardState> loadForBuild(DialogModel& boxes) {
+    auto copy = std::make_unique<WizardState>(state);
+    boxes = session.dialog();
+    loadMcuDescription(*copy, boxes, fs, 0, LoadMode::buildMode);
+    return copy;
   }
 };
 
@@ -90,7 +84,7 @@ void LineReaderFullFile(benchmark::State& bench) {
   const std::string& text = fullMcu();
   std::string_view piece;
   for (auto _ : bench) {
-    StringInput input(text);
+    MemoryInputFile input(text);
     LineReader reader(input);
     while (reader.next(piece)) benchmark::DoNotOptimize(piece.data());
   }
@@ -103,7 +97,7 @@ void ClassifyFullFile(benchmark::State& bench) {
   const std::string& text = fullMcu();
   std::string_view piece;
   for (auto _ : bench) {
-    StringInput input(text);
+    MemoryInputFile input(text);
     LineReader reader(input);
     while (reader.next(piece)) benchmark::DoNotOptimize(classifyLine(piece));
   }
@@ -114,7 +108,7 @@ BENCHMARK(ClassifyFullFile);
 // The click on the MCU's radio button.
 void LoaderPreviewFull(benchmark::State& bench) {
   Wizard wizard;
-  for (auto _ : bench) loadMcuDescription(*wizard.state, wizard.dialog, wizard.fs, 0, LoadMode::previewMode);
+  for (auto _ : bench) wizard.session.chooseMcu(0);
   perLine(bench, countLines(fullMcu()));
 }
 BENCHMARK(LoaderPreviewFull);
@@ -123,8 +117,10 @@ BENCHMARK(LoaderPreviewFull);
 void LoaderBuildFull(benchmark::State& bench) {
   Wizard wizard;
   wizard.clickEveryModule();
-  for (auto _ : bench) loadMcuDescription(*wizard.state, wizard.dialog, wizard.fs, 0, LoadMode::buildMode);
-  if (wizard.state->sectionCount(1) != kMaxSectionLines || wizard.state->sectionCount(6) != kMaxSectionLines)
+  DialogModel boxes;
+  std::unique_ptr<WizardState> state = wizard.loadForBuild(boxes);
+  for (auto _ : bench) loadMcuDescription(*state, boxes, wizard.fs, 0, LoadMode::buildMode);
+  if (state->sectionCount(1) != kMaxSectionLines || state->sectionCount(6) != kMaxSectionLines)
     bench.SkipWithError("the full MCU no longer fills the section tables");
   perLine(bench, countLines(fullMcu()));
 }
@@ -136,8 +132,7 @@ void ToggleModule50(benchmark::State& bench) {
   Wizard wizard;
   int m = 1;
   for (auto _ : bench) {
-    wizard.dialog.setMarked(moduleBox(m), !wizard.dialog.isMarked(moduleBox(m)));
-    toggleModule(*wizard.state, wizard.dialog, m);
+    wizard.session.clickModule(m);
     m = m == kMaxModules - 1 ? 1 : m + 1;
   }
 }
@@ -149,10 +144,12 @@ BENCHMARK(ToggleModule50);
 void MainSourceFull(benchmark::State& bench) {
   Wizard wizard;
   wizard.clickEveryModule();
-  loadMcuDescription(*wizard.state, wizard.dialog, wizard.fs, 0, LoadMode::buildMode);
-  wizard.state->chosenCount = bench.range(0) == 1 ? 1 : countChosenModules(*wizard.state);
-  for (auto _ : bench) benchmark::DoNotOptimize(writeMainSource(*wizard.state, wizard.fs, FixedClock({5, 12, 2026})));
-  bench.SetBytesProcessed(wizard.fs.bytesWritten());
+  DialogModel boxes;
+  std::unique_ptr<WizardState> state = wizard.loadForBuild(boxes);
+  state->chosenCount = bench.range(0) == 1 ? 1 : countChosenModules(*state);
+  DiscardingWrites fs(wizard.fs);
+  for (auto _ : bench) benchmark::DoNotOptimize(writeMainSource(*state, fs, wizard.clock));
+  bench.SetBytesProcessed(fs.bytesWritten());
 }
 BENCHMARK(MainSourceFull)->Arg(0)->Arg(1);
 
@@ -168,7 +165,9 @@ BENCHMARK(WizardStateConstruction);
 void LoaderScaling(benchmark::State& bench) {
   const std::string text = scaledMcu(static_cast<int>(bench.range(0)));
   Wizard wizard(text);
-  for (auto _ : bench) loadMcuDescription(*wizard.state, wizard.dialog, wizard.fs, 0, LoadMode::buildMode);
+  DialogModel boxes;
+  std::unique_ptr<WizardState> state = wizard.loadForBuild(boxes);
+  for (auto _ : bench) loadMcuDescription(*state, boxes, wizard.fs, 0, LoadMode::buildMode);
   bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * text.size()));
   perLine(bench, countLines(text));
 }

@@ -11,7 +11,7 @@
 #include "check/KeyFileChecker.h"
 #include "core/Wizard.h"
 #include "core/WizardState.h"
-#include "generate/ProjectBuilder.h"
+#include "session/WizardSession.h"
 
 namespace forgeline::cli {
 
@@ -30,95 +30,90 @@ std::optional<int> indexArgument(const std::string& text) {
   return value;
 }
 
-// One run of the wizard: the state, the dialog, and the events replayed on them.
+// One run of the wizard on the command line: the session's events, with
+// MCUs and module boxes named as the user names them.
 class Session {
  public:
-  Session(FileSystem& fs, std::ostream& out, std::ostream& err)
-      : state_(std::make_unique<WizardState>()), dialog_(err), fs_(fs), out_(out), err_(err) {}
+  Session(FileSystem& fs, const Clock& clock, std::ostream& out, std::ostream& err)
+      : dialog_(err), session_(dialog_, fs, clock), out_(out), err_(err) {}
 
-  // What the window does while it opens; false when the scan aborted.
-  bool open() {
-    initialiseWizard(*state_, dialog_, fs_);
-    return !dialog_.ended();
-  }
+  bool open() { return session_.open(); }
 
   void list() {
-    for (int i = 0; i < state_->mcuCount; ++i)
-      out_ << i << '\t' << dialog_.control(mcuButton(i)).caption << '\t'
-           << state_->mcuFileTitles[static_cast<std::size_t>(i)] << '\n';
+    for (int i = 0; i < session_.state().mcuCount; ++i)
+      out_ << i << '\t' << session_.control(mcuButton(i)).caption << '\t'
+           << session_.state().mcuFileTitles[static_cast<std::size_t>(i)] << '\n';
   }
 
   // The click on the MCU radio button that `mcu` names.
   bool chooseMcu(const std::string& mcu) {
     int index = -1;
     if (std::optional<int> n = indexArgument(mcu)) {
-      if (*n < state_->mcuCount) index = *n;
+      index = *n;
     } else {
-      for (int i = 0; i < state_->mcuCount && index < 0; ++i)
-        if (dialog_.control(mcuButton(i)).caption == mcu) index = i;
+      for (int i = 0; i < session_.state().mcuCount && index < 0; ++i)
+        if (session_.control(mcuButton(i)).caption == mcu) index = i;
     }
-    if (index < 0) return usageError("no MCU matches '" + mcu + "'" + suggestionFor(mcu, mcuCaptions()));
-    loadMcuDescription(*state_, dialog_, fs_, index, LoadMode::previewMode);
+    if (!session_.chooseMcu(index))
+      return usageError("no MCU matches '" + mcu + "'" + suggestionFor(mcu, mcuCaptions()));
     return true;
   }
 
-  // One click on the module box that `module` names: the box flips its own
-  // mark before the rules see the click, as a check box in the window does.
+  // One click on the module box that `module` names.
   bool click(const std::string& module) {
     int index = -1;
     if (std::optional<int> n = indexArgument(module)) {
-      if (*n < kMaxModules) index = *n;
+      index = *n;
     } else {
       for (int i = 0; i < kMaxModules && index < 0; ++i) {
-        const ControlState& box = dialog_.control(moduleBox(i));
+        const ControlState& box = session_.control(moduleBox(i));
         if (box.visible && box.caption == module) index = i;
       }
     }
-    if (index < 0)
-      return usageError("no module box matches '" + module + "'" + suggestionFor(module, clickableCaptions()));
-    const ControlState& box = dialog_.control(moduleBox(index));
-    if (!box.visible) return usageError("module box " + std::to_string(index) + " is hidden; the click is refused");
-    if (!box.enabled)
-      return usageError("module box " + std::to_string(index) + " (" + box.caption +
-                        ") is disabled; the click is refused");
-    dialog_.setMarked(moduleBox(index), !box.marked);
-    toggleModule(*state_, dialog_, index);
-    return true;
+    switch (session_.clickModule(index)) {
+      case ClickOutcome::done:
+        return true;
+      case ClickOutcome::noSuchBox:
+        return usageError("no module box matches '" + module + "'" + suggestionFor(module, clickableCaptions()));
+      case ClickOutcome::hidden:
+        return usageError("module box " + std::to_string(index) + " is hidden; the click is refused");
+      case ClickOutcome::disabled:
+        return usageError("module box " + std::to_string(index) + " (" + session_.control(moduleBox(index)).caption +
+                          ") is disabled; the click is refused");
+    }
+    return false;
   }
 
   void show() {
-    out_ << dialog_.control(kMcuGroup).caption << '\n';
+    out_ << session_.control(kMcuGroup).caption << '\n';
     for (int i = 0; i < kMaxModules; ++i) {
-      const ControlState& box = dialog_.control(moduleBox(i));
+      const ControlState& box = session_.control(moduleBox(i));
       if (!box.visible) continue;
       out_ << i << '\t' << box.caption << '\t' << (box.marked ? "x" : "-") << '\t'
            << (box.enabled ? "enabled" : "disabled") << '\n';
     }
-    if (!state_->descriptionText.empty()) out_ << "description: " << state_->descriptionText << '\n';
-    if (state_->chosenCount >= 2) out_ << kMultipleModulesWarning << '\n';
+    const WizardState& state = session_.state();
+    if (!state.descriptionText.empty()) out_ << "description: " << state.descriptionText << '\n';
+    if (state.chosenCount >= 2) out_ << kMultipleModulesWarning << '\n';
   }
 
-  // Types the name and presses Build. Success is the one outcome in which
-  // the build ended the dialog with the success box as its only message;
-  // every other box, a restore failure after success included, is a failure.
-  bool build(const std::optional<std::string>& projectName, const Clock& clock) {
-    if (projectName) dialog_.setProjectNameText(*projectName);
-    const std::size_t before = dialog_.messages().size();
-    buildProject(*state_, dialog_, fs_, clock);
-    return dialog_.ended() && !state_->buildFailed && dialog_.messages().size() == before + 1;
+  // Types the name and presses Build.
+  bool build(const std::optional<std::string>& projectName) {
+    if (projectName) session_.typeProjectName(*projectName);
+    return session_.pressBuild();
   }
 
  private:
   std::vector<std::string> mcuCaptions() const {
     std::vector<std::string> captions;
-    for (int i = 0; i < state_->mcuCount; ++i) captions.push_back(dialog_.control(mcuButton(i)).caption);
+    for (int i = 0; i < session_.state().mcuCount; ++i) captions.push_back(session_.control(mcuButton(i)).caption);
     return captions;
   }
 
   std::vector<std::string> clickableCaptions() const {
     std::vector<std::string> captions;
     for (int i = 0; i < kMaxModules; ++i) {
-      const ControlState& box = dialog_.control(moduleBox(i));
+      const ControlState& box = session_.control(moduleBox(i));
       if (box.visible && box.enabled) captions.push_back(box.caption);
     }
     return captions;
@@ -129,9 +124,8 @@ class Session {
     return false;
   }
 
-  std::unique_ptr<WizardState> state_;
   TerminalDialog dialog_;
-  FileSystem& fs_;
+  WizardSession session_;
   std::ostream& out_;
   std::ostream& err_;
 };
@@ -195,7 +189,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (inv.command == Command::check) return runCheck(fs, inv.check, out);
 
   const std::optional<std::string> startDirectory = fs.currentDirectory();
-  Session session(fs, out, err);
+  SystemClock systemClock;
+  FixedClock fixedClock(inv.date.value_or(CalendarDate{}));
+  const Clock& clock = inv.date ? static_cast<const Clock&>(fixedClock) : systemClock;
+  Session session(fs, clock, out, err);
   if (!session.open()) return status(ExitStatus::failed);
 
   switch (inv.command) {
@@ -218,10 +215,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     session.show();
     return status(ExitStatus::done);
   }
-  SystemClock systemClock;
-  FixedClock fixedClock(inv.date.value_or(CalendarDate{}));
-  const Clock& clock = inv.date ? static_cast<const Clock&>(fixedClock) : systemClock;
-  if (!session.build(inv.projectName, clock)) return status(ExitStatus::failed);
+  if (!session.build(inv.projectName)) return status(ExitStatus::failed);
   if (inv.printPath && !printMadeFile(fs, startDirectory, projectFolder, *inv.printPath, out)) {
     err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
         << projectFolder << "'\n";

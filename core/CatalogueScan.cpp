@@ -4,12 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 
 namespace forgeline {
 
 namespace {
-
 
 std::string readMenuName(WizardState& state, FileSystem& fs, const std::string& path) {
   std::unique_ptr<InputFile> file = fs.openForReading(path);
@@ -38,6 +38,11 @@ std::string readMenuName(InputFile& file) {
     if (line.header == HeaderKey::menuName) menuName = std::string(line.headerValue);
   }
   return menuName;
+}
+
+std::string readMenuName(std::string_view bytes) {
+  MemoryInputFile file(bytes);
+  return readMenuName(file);
 }
 
 void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs) {

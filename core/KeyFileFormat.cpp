@@ -50,13 +50,6 @@ bool LineReader::next(std::string_view& piece) {
   return true;
 }
 
-std::size_t StringInput::read(char* buffer, std::size_t size) {
-  std::size_t n = std::min(size, bytes_.size() - pos_);
-  if (n != 0) std::memcpy(buffer, bytes_.data() + pos_, n);
-  pos_ += n;
-  return n;
-}
-
 namespace {
 
 struct HeaderRow {

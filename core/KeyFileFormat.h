@@ -50,18 +50,6 @@ class LineReader {
   bool pieceContinues_ = false;
 };
 
-// An InputFile over bytes held in memory, which must outlive it; for tests
-// and the fuzz harnesses.
-class StringInput : public InputFile {
- public:
-  explicit StringInput(std::string_view bytes) : bytes_(bytes) {}
-  std::size_t read(char* buffer, std::size_t size) override;
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-};
-
 // The module that is always marked; its section 6 is the body of main when
 // no module is ticked.
 inline constexpr std::string_view kInitModuleName = "INIT";

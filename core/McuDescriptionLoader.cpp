@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 
 namespace forgeline {
@@ -207,6 +208,12 @@ void loadMcuDescription(WizardState& state, DialogPort& dialog, InputFile* file,
   loader.start(mcuIndex);
   if (file) loader.read(*file);
   loader.finish(mcuIndex);
+}
+
+void loadMcuDescription(WizardState& state, DialogPort& dialog, std::string_view bytes, int mcuIndex,
+                        LoadMode mode, LoadObserver* observer) {
+  MemoryInputFile file(bytes);
+  loadMcuDescription(state, dialog, &file, mcuIndex, mode, observer);
 }
 
 }  // namespace forgeline

@@ -34,6 +34,7 @@ std::vector<std::string> mcuFileNames(const std::vector<DirectoryEntry>& entries
 // The caption the scan gives a file: its first "MenuName=" value that is not
 // "???"; "???" when there is none.
 std::string readMenuName(InputFile& file);
+std::string readMenuName(std::string_view bytes);
 
 enum class LoadMode { previewMode, buildMode };
 
@@ -73,6 +74,9 @@ void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, 
 // opened); `mcuIndex` names the entry for the frame's caption.
 void loadMcuDescription(WizardState& state, DialogPort& dialog, InputFile* file, int mcuIndex, LoadMode mode,
                         LoadObserver* observer = nullptr);
+// And from bytes in hand.
+void loadMcuDescription(WizardState& state, DialogPort& dialog, std::string_view bytes, int mcuIndex,
+                        LoadMode mode, LoadObserver* observer = nullptr);
 
 // The click on module box `index`, after the box has flipped its own mark:
 // records the user's choice and recomputes every box by the INIT and uses

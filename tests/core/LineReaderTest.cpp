@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/KeyFileFormat.h"
+#include "core/MemoryFileSystem.h"
 
 using namespace forgeline;
 
@@ -88,7 +89,7 @@ TEST(LineReader, SecondPieceOfALongLineIsClassifiedOnItsOwn) {
 
 TEST(LineReader, ReportsThePhysicalLineOfEachPiece) {
   const std::string bytes = "one\n" + std::string(150, 'x') + "\nthree";
-  StringInput input(bytes);
+  MemoryInputFile input(bytes);
   LineReader reader(input);
   std::string_view piece;
   std::vector<std::pair<int, bool>> seen;
@@ -105,7 +106,7 @@ TEST(LineReader, BigFileReadsAsIfByteByByte) {
     bytes += std::string(static_cast<std::size_t>(i % 131), static_cast<char>('a' + i % 26));
     bytes += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
   }
-  StringInput whole(bytes);
+  MemoryInputFile whole(bytes);
   LineReader reader(whole);
   std::vector<std::string> pieces;
   std::string_view piece;

@@ -10,9 +10,9 @@
 #include <set>
 #include <string>
 
-#include "MemoryFileSystem.h"
-#include "core/DialogModel.h"
+#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 
 namespace forgeline::fuzz {
 
@@ -65,17 +65,14 @@ inline void checkStoredLines(const WizardState& state) {
   for (int i = 0; i < state.initLineCount; ++i) checkPiece(state.initLines[static_cast<std::size_t>(i)]);
 }
 
-// The click on a module box, the way the window delivers it: the box flips
-// its own mark first, and a disabled or hidden box cannot be clicked.
-inline void clickModule(WizardState& state, DialogModel& dialog, int index) {
-  const ControlState& box = dialog.control(moduleBox(index));
-  if (!box.visible || !box.enabled) return;
-  dialog.setMarked(moduleBox(index), !box.marked);
-  toggleModule(state, dialog, index);
+// A click on a module box; after one that was taken, the count of ticks is
+// the flags' and the INIT box stays ticked.
+inline void clickModule(WizardSession& session, int index) {
+  if (session.clickModule(index) != ClickOutcome::done) return;
+  const WizardState& state = session.state();
   FORGELINE_FUZZ_CHECK(state.chosenCount == countChosenModules(state) && state.chosenCount <= state.moduleCount);
-  // The INIT box stays ticked whatever is clicked.
   for (int m = 0; m < state.moduleCount; ++m)
-    if (state.moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
+    if (state.moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(session.control(moduleBox(m)).marked);
 }
 
 // /KeyFiles with one to three entries made from the input: files that match

@@ -11,8 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::set<std::string>& mcuFiles = keyFiles.mcuFiles;
 
   FreshState state;
-  DialogModel dialog;
-  initialiseWizard(*state, dialog, fs);
+  FixedClock clock({1, 2, 2003});
+  WizardSession session(fs, clock, &*state);
+  session.open();
+  const DialogModel& dialog = session.dialog();
   checkCapacities(*state);
   FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/KeyFiles");
 
@@ -30,10 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FORGELINE_FUZZ_CHECK(dialog.control(mcuButton(i - 1)).caption <= dialog.control(mcuButton(i)).caption);
 
   for (int i = 0; i < state->mcuCount; ++i) {
-    loadMcuDescription(*state, dialog, fs, i, LoadMode::previewMode);
+    session.chooseMcu(i);
     checkCapacities(*state);
-    clickModule(*state, dialog, state->moduleCount > 1 ? 1 : 0);
-    loadMcuDescription(*state, dialog, fs, i, LoadMode::buildMode);
+    clickModule(session, state->moduleCount > 1 ? 1 : 0);
+    DialogModel reload = dialog;
+    loadMcuDescription(*state, reload, fs, i, LoadMode::buildMode);
     checkCapacities(*state);
     checkStoredLines(*state);
   }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "generate/ProjectBuilder.h"
 
 using namespace forgeline;
 using namespace forgeline::fuzz;
@@ -21,7 +20,7 @@ void checkLineReader(const std::string& bytes) {
     if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
     folded.push_back(bytes[i]);
   }
-  StringInput input(bytes);
+  MemoryInputFile input(bytes);
   LineReader reader(input);
   std::string_view piece;
   std::string joined;
@@ -45,10 +44,11 @@ void checkLineReader(const std::string& bytes) {
 
 // A build adds its one project folder beside KeyFiles and changes nothing
 // that was there, and it ends where it started.
-void checkBuild(WizardState& state, DialogModel& dialog, MemoryFileSystem& fs, const std::string& name) {
+void checkBuild(WizardSession& session, MemoryFileSystem& fs, const std::string& name) {
+  const WizardState& state = session.state();
   const auto before = fs.snapshot();
-  dialog.setProjectNameText(name);
-  buildProject(state, dialog, fs, FixedClock({1, 2, 2003}));
+  session.typeProjectName(name);
+  session.pressBuild();
   checkCapacities(state);
   FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/KeyFiles");
   FORGELINE_FUZZ_CHECK(state.projectName.size() <= name.size());
@@ -83,34 +83,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs.addFile(std::string("/KeyFiles/") + name, name);
   const auto before = fs.snapshot();
   FreshState state;
-  DialogModel dialog;
-  initialiseWizard(*state, dialog, fs);
-  FORGELINE_FUZZ_CHECK(!dialog.ended() && state->mcuCount == 1);
+  FixedClock clock({1, 2, 2003});
+  WizardSession session(fs, clock, &*state);
+  FORGELINE_FUZZ_CHECK(session.open() && state->mcuCount == 1);
 
-  loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+  session.chooseMcu(0);
   checkCapacities(*state);
   // Choosing an MCU collects no code and leaves no module ticked by the user.
   for (int count : state->sectionLineCounts) FORGELINE_FUZZ_CHECK(count == 0);
   FORGELINE_FUZZ_CHECK(state->initLineCount == 0);
   for (int m = 0; m < state->moduleCount; ++m) {
     FORGELINE_FUZZ_CHECK(!state->moduleChosen[static_cast<std::size_t>(m)]);
-    if (state->moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(dialog.isMarked(moduleBox(m)));
+    if (state->moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(session.control(moduleBox(m)).marked);
   }
   const int modules = state->moduleCount;
 
   for (int click : clicks) {
-    clickModule(*state, dialog, click);
+    clickModule(session, click);
     checkCapacities(*state);
   }
   if (flags & 1) {
-    loadMcuDescription(*state, dialog, fs, state->selectedMcu, LoadMode::buildMode);
+    DialogModel reload = session.dialog();
+    loadMcuDescription(*state, reload, fs, state->selectedMcu, LoadMode::buildMode);
     checkCapacities(*state);
     checkStoredLines(*state);
     FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
   }
   if (flags & 2) {
     // Choosing the same MCU again gives the same modules and clears every tick.
-    loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+    session.chooseMcu(0);
     FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
     FORGELINE_FUZZ_CHECK(countChosenModules(*state) == 0);
   }
@@ -119,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // name, so that builds can run to the end.
     if (!state->menuName.empty() && state->menuName.find('/') == std::string::npos)
       fs.addFile("/KeyFiles/" + state->menuName + ".mcp", "mcp");
-    checkBuild(*state, dialog, fs, projectName);
+    checkBuild(session, fs, projectName);
     return 0;
   }
   // Reading never changes a key file.

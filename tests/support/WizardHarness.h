@@ -1,5 +1,5 @@
-// A wizard opened on a temporary KeyFiles, driven the way the window drives
-// it: clicks on MCU buttons and module boxes through the in-memory dialog.
+// A wizard session opened on a temporary KeyFiles, driven the way the window
+// drives it: clicks on MCU buttons and module boxes.
 #pragma once
 
 #include <initializer_list>
@@ -10,6 +10,7 @@
 
 #include "core/DialogModel.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "support/TestSupport.h"
 
 namespace forgeline::test {
@@ -19,15 +20,11 @@ struct WizardHarness {
                          const std::vector<std::string>& mcpMenuNames = {})
       : fs(dir.path()) {
     writeKeyFiles(dir.path(), mcuFiles, mcpMenuNames);
-    initialiseWizard(*state, dialog, fs);
+    session.open();
   }
 
-  void clickMcu(int i) { loadMcuDescription(*state, dialog, fs, i, LoadMode::previewMode); }
-  // The box flips its own mark before the click reaches the rules.
-  void clickModule(int i) {
-    dialog.setMarked(moduleBox(i), !dialog.isMarked(moduleBox(i)));
-    toggleModule(*state, dialog, i);
-  }
+  void clickMcu(int i) { session.chooseMcu(i); }
+  void clickModule(int i) { session.clickModule(i); }
   void loadForBuild() { loadMcuDescription(*state, dialog, fs, state->selectedMcu, LoadMode::buildMode); }
 
   bool marked(int i) const { return dialog.control(moduleBox(i)).marked; }
@@ -48,7 +45,9 @@ struct WizardHarness {
   TempDir dir;
   RealFileSystem fs;
   DialogModel dialog;
+  FixedClock clock{CalendarDate{5, 12, 2026}};
   std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
+  WizardSession session{dialog, fs, clock, state.get()};
 };
 
 }  // namespace forgeline::test

@@ -1,0 +1,255 @@
+#include "core/MemoryFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace forgeline {
+
+namespace {
+
+std::vector<std::string> splitPath(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    std::size_t slash = path.find('/', at);
+    if (slash == std::string_view::npos) slash = path.size();
+    if (slash > at) parts.emplace_back(path.substr(at, slash - at));
+    at = slash + 1;
+  }
+  return parts;
+}
+
+std::string joinPath(const std::string& directory, const std::string& name) {
+  return directory == "/" ? "/" + name : directory + "/" + name;
+}
+
+// Every folder path held here is logical (no "." or ".."), as the disk keeps
+// its own, so its parent is simply the path without its last part.
+std::string parentOf(const std::string& absolute) {
+  std::size_t slash = absolute.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return absolute.substr(0, slash);
+}
+
+std::string lastPart(const std::string& absolute) { return absolute.substr(absolute.find_last_of('/') + 1); }
+
+// "." and ".." taken by spelling alone; only for putting things in place.
+std::string lexicallyAbsolute(const std::string& cwd, const std::string& path) {
+  std::vector<std::string> parts;
+  for (std::string& part : splitPath(!path.empty() && path.front() == '/' ? path : cwd + "/" + path)) {
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (part != ".") {
+      parts.push_back(std::move(part));
+    }
+  }
+  std::string result;
+  for (const std::string& part : parts) result += "/" + part;
+  return result.empty() ? "/" : result;
+}
+
+}  // namespace
+
+std::string relativePath(const std::string& base, const std::string& absolute) {
+  const std::vector<std::string> from = splitPath(base);
+  const std::vector<std::string> to = splitPath(absolute);
+  std::size_t common = 0;
+  while (common < from.size() && common < to.size() && from[common] == to[common]) ++common;
+  std::string relative;
+  for (std::size_t i = common; i < from.size(); ++i) relative += relative.empty() ? ".." : "/..";
+  for (std::size_t i = common; i < to.size(); ++i) relative += (relative.empty() ? "" : "/") + to[i];
+  return relative.empty() ? "." : relative;
+}
+
+std::size_t MemoryInputFile::read(char* buffer, std::size_t size) {
+  std::size_t n = std::min(size, bytes_.size() - pos_);
+  if (n != 0) std::memcpy(buffer, bytes_.data() + pos_, n);
+  pos_ += n;
+  return n;
+}
+
+// The bytes gather here and replace the file when it is closed, as on disk;
+// a file dropped unclosed never appears.
+class MemoryOutputFile : public OutputFile {
+ public:
+  MemoryOutputFile(MemoryFileSystem& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+
+  bool write(std::string_view bytes) override {
+    if (closed_) return false;
+    bytes_.append(bytes);
+    return true;
+  }
+  bool close() override {
+    if (closed_) return false;
+    closed_ = true;
+    const std::size_t size = bytes_.size();
+    owner_.files_[path_] = {std::make_shared<std::string>(std::move(bytes_)), {}};
+    owner_.wrote(path_, size);
+    return true;
+  }
+
+ private:
+  MemoryFileSystem& owner_;
+  std::string path_;
+  std::string bytes_;
+  bool closed_ = false;
+};
+
+MemoryFileSystem::MemoryFileSystem() : cwd_("/") { directories_.insert("/"); }
+
+MemoryFileSystem::MemoryFileSystem(FileSystem& disk) : disk_(&disk), cwd_(disk.currentDirectory().value_or("")) {}
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+void MemoryFileSystem::addDirectory(const std::string& path) {
+  for (std::string at = lexicallyAbsolute(cwd_, path); kindOf(at) == EntryKind::none; at = parentOf(at))
+    directories_.insert(at);
+}
+
+void MemoryFileSystem::addFile(const std::string& path, std::string bytes) {
+  const std::string absolute = lexicallyAbsolute(cwd_, path);
+  addDirectory(parentOf(absolute));
+  files_[absolute] = {std::make_shared<std::string>(std::move(bytes)), {}};
+}
+
+std::map<std::string, std::string> MemoryFileSystem::snapshot() const {
+  std::map<std::string, std::string> tree;
+  for (const auto& [path, file] : files_) tree[path] = file.copyOf.empty() ? *file.bytes : "<copy of " + file.copyOf + ">";
+  for (const std::string& directory : directories_) tree[directory] = "<dir>";
+  return tree;
+}
+
+bool MemoryFileSystem::heldInMemory(const std::string& absolute) const {
+  return !disk_ || directories_.contains(absolute);
+}
+
+std::optional<std::string> MemoryFileSystem::resolveDirectory(const std::string& path) const {
+  std::string at = !path.empty() && path.front() == '/' ? "/" : cwd_;
+  if (at.empty()) return std::nullopt;
+  for (const std::string& part : splitPath(path)) {
+    if (part == ".") continue;
+    if (part == "..") {
+      at = parentOf(at);
+      continue;
+    }
+    std::string next = joinPath(at, part);
+    if (directories_.contains(next)) {
+      at = std::move(next);
+      continue;
+    }
+    // A folder made in memory holds nothing on disk.
+    if (files_.contains(next) || heldInMemory(at)) return std::nullopt;
+    if (!disk_->changeDirectory(next)) return std::nullopt;
+    std::optional<std::string> entered = disk_->currentDirectory();
+    if (!entered) return std::nullopt;
+    at = *entered;
+  }
+  return at;
+}
+
+std::optional<std::string> MemoryFileSystem::locate(const std::string& path) const {
+  std::size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return std::nullopt;
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  std::optional<std::string> directory = resolveDirectory(folder);
+  if (!directory) return std::nullopt;
+  if (name == ".") return *directory;
+  if (name == "..") return parentOf(*directory);
+  return joinPath(*directory, name);
+}
+
+MemoryFileSystem::EntryKind MemoryFileSystem::kindOf(const std::string& absolute) const {
+  if (directories_.contains(absolute)) return EntryKind::directory;
+  if (files_.contains(absolute)) return EntryKind::file;
+  if (absolute == "/" && disk_) return EntryKind::directory;
+  const std::string parent = parentOf(absolute);
+  if (heldInMemory(parent) || !disk_->changeDirectory(parent)) return EntryKind::none;
+  const std::string name = lastPart(absolute);
+  for (const DirectoryEntry& entry : disk_->listEntries()) {
+    if (entry.name != name) continue;
+    if (entry.isDirectory) return EntryKind::directory;
+    return entry.isRegularFile ? EntryKind::file : EntryKind::other;
+  }
+  return EntryKind::none;
+}
+
+std::optional<std::string> MemoryFileSystem::currentDirectory() const {
+  if (cwd_.empty()) return std::nullopt;
+  return cwd_;
+}
+
+bool MemoryFileSystem::changeDirectory(const std::string& path) {
+  if (path.empty()) return false;
+  std::optional<std::string> directory = resolveDirectory(path);
+  if (!directory) return false;
+  cwd_ = *directory;
+  return true;
+}
+
+std::vector<DirectoryEntry> MemoryFileSystem::listEntries() const {
+  std::vector<DirectoryEntry> entries;
+  if (cwd_.empty()) return entries;
+  auto inCwd = [this](const std::string& path) { return path != "/" && parentOf(path) == cwd_; };
+  if (!heldInMemory(cwd_) && disk_->changeDirectory(cwd_)) {
+    for (DirectoryEntry& entry : disk_->listEntries()) {
+      const std::string path = joinPath(cwd_, entry.name);
+      if (!directories_.contains(path) && !files_.contains(path)) entries.push_back(std::move(entry));
+    }
+  }
+  for (const std::string& directory : directories_)
+    if (inCwd(directory)) entries.push_back({lastPart(directory), false, true});
+  for (const auto& [path, file] : files_)
+    if (inCwd(path)) entries.push_back({lastPart(path), true, false});
+  return entries;
+}
+
+bool MemoryFileSystem::createDirectory(const std::string& path) {
+  // mkdir ignores trailing slashes: "Name/" makes "Name".
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  std::optional<std::string> target = locate(trimmed);
+  if (!target || kindOf(*target) != EntryKind::none) return false;
+  directories_.insert(*target);
+  madeDirectory(*target);
+  return true;
+}
+
+bool MemoryFileSystem::copyFile(const std::string& from, const std::string& to) {
+  std::optional<std::string> source = locate(from);
+  if (!source) return false;
+  File copy;
+  if (auto file = files_.find(*source); file != files_.end()) {
+    copy = file->second;
+  } else {
+    // The copy would fail on a file that cannot be opened; one that can is
+    // not read, only remembered.
+    if (heldInMemory(*source) || heldInMemory(parentOf(*source)) || !disk_->openForReading(*source)) return false;
+    copy.copyOf = *source;
+  }
+  std::optional<std::string> target = locate(to);
+  if (!target || kindOf(*target) == EntryKind::directory) return false;
+  files_[*target] = std::move(copy);
+  copied(*source, *target);
+  return true;
+}
+
+std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& path) {
+  std::optional<std::string> source = locate(path);
+  if (!source) return nullptr;
+  if (auto file = files_.find(*source); file != files_.end()) {
+    if (!file->second.copyOf.empty()) return disk_->openForReading(file->second.copyOf);
+    return std::make_unique<MemoryInputFile>(file->second.bytes);
+  }
+  if (heldInMemory(*source) || heldInMemory(parentOf(*source))) return nullptr;
+  return disk_->openForReading(*source);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::openForWriting(const std::string& path) {
+  std::optional<std::string> target = locate(path);
+  if (!target || kindOf(*target) == EntryKind::directory) return nullptr;
+  return std::make_unique<MemoryOutputFile>(*this, *target);
+}
+
+}  // namespace forgeline
