@@ -132,6 +132,22 @@ class Session {
 
 int status(ExitStatus s) { return static_cast<int>(s); }
 
+}  // namespace
+
+struct CommandRun {
+  const ParsedArguments& parsed;
+  std::ostream& out;
+  std::ostream& err;
+  FileSystem* fs = nullptr;          // set for Needs::disk and Needs::startupScan
+  Session* session = nullptr;        // set for Needs::startupScan, opened
+  std::optional<std::string> startDirectory;
+  const std::string* projectFolder = nullptr;  // the dry run's, once it made one
+
+  const Invocation& inv() const { return parsed.invocation; }
+};
+
+namespace {
+
 // The bytes of `path`, relative to the project folder a dry run has just
 // made, exactly as the build would have written them. The folder is new, so
 // everything in it lives in the dry run's memory; the path never steps out
@@ -146,7 +162,65 @@ bool printMadeFile(FileSystem& fs, const std::optional<std::string>& startDirect
   return true;
 }
 
+int printHelp(CommandRun& run) {
+  run.out << run.parsed.help;
+  return status(ExitStatus::done);
+}
+
+int printVersion(CommandRun& run) {
+  run.out << kProgramName << ' ' << FORGELINE_VERSION << '\n';
+  return status(ExitStatus::done);
+}
+
+int runList(CommandRun& run) {
+  run.session->list();
+  return status(ExitStatus::done);
+}
+
+// The MCU click and then every module click, as show and build begin.
+bool chooseAndClick(CommandRun& run) {
+  if (!run.session->chooseMcu(run.inv().mcu)) return false;
+  for (const std::string& module : run.inv().clicks)
+    if (!run.session->click(module)) return false;
+  return true;
+}
+
+int runShow(CommandRun& run) {
+  if (!chooseAndClick(run)) return status(ExitStatus::badUsage);
+  run.session->show();
+  return status(ExitStatus::done);
+}
+
+int runBuild(CommandRun& run) {
+  const Invocation& inv = run.inv();
+  if (!chooseAndClick(run)) return status(ExitStatus::badUsage);
+  if (!run.session->build(inv.projectName)) return status(ExitStatus::failed);
+  if (inv.printPath && !printMadeFile(*run.fs, run.startDirectory, *run.projectFolder, *inv.printPath, run.out)) {
+    run.err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
+            << *run.projectFolder << "'\n";
+    return status(ExitStatus::badUsage);
+  }
+  return status(ExitStatus::done);
+}
+
+// The checker reports a missing KeyFiles or MCU file itself, so it runs
+// without the window's start-up scan.
+int runChecker(CommandRun& run) { return runCheck(*run.fs, run.inv().check, run.out); }
+
+constexpr CommandRow kCommands[] = {
+    {"list", Command::list, Needs::startupScan, runList,
+     "one line per MCU, in button order: INDEX, CAPTION and FILE TITLE, tab-separated"},
+    {"show", Command::show, Needs::startupScan, runShow,
+     "the MCU frame and the module boxes after choosing MCU and clicking each M"},
+    {"build", Command::build, Needs::startupScan, runBuild, "choose MCU, click each M, type NAME and press Build"},
+    {"check", Command::check, Needs::disk, runChecker, "report the mistakes in the key files"},
+    {"help", Command::help, Needs::nothing, printHelp, "print the help of forgeline-cli or of one command"},
+    {"", Command::version, Needs::nothing, printVersion, ""},
+};
+
 }  // namespace
+
+std::span<const CommandRow> commandTable() { return kCommands; }
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const DiskFilter& filter) {
   const ParsedArguments parsed = parseArguments(args);
@@ -155,14 +229,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return status(ExitStatus::badUsage);
   }
   const Invocation& inv = parsed.invocation;
-  if (inv.command == Command::help) {
-    out << parsed.help;
-    return status(ExitStatus::done);
-  }
-  if (inv.command == Command::version) {
-    out << kProgramName << ' ' << FORGELINE_VERSION << '\n';
-    return status(ExitStatus::done);
-  }
+  const CommandRow& row = *std::find_if(std::begin(kCommands), std::end(kCommands),
+                                        [&](const CommandRow& r) { return r.command == inv.command; });
+  CommandRun run{.parsed = parsed, .out = out, .err = err, .fs = nullptr, .session = nullptr,
+                 .startDirectory = {}, .projectFolder = nullptr};
+  if (row.needs == Needs::nothing) return row.handler(run);
 
   RealFileSystem disk;
   for (const std::string& directory : inv.directories) {
@@ -182,46 +253,18 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       if (!inv.printPath) out << line << '\n';
       if (projectFolder.empty() && line.starts_with("mkdir ")) projectFolder = line.substr(6);
     });
-  FileSystem& fs = recording ? *recording : base;
+  run.fs = recording ? recording.get() : &base;
+  run.projectFolder = &projectFolder;
+  if (row.needs == Needs::disk) return row.handler(run);
 
-  // The checker reports a missing KeyFiles or MCU file itself, so it runs
-  // without the window's start-up scan.
-  if (inv.command == Command::check) return runCheck(fs, inv.check, out);
-
-  const std::optional<std::string> startDirectory = fs.currentDirectory();
+  run.startDirectory = run.fs->currentDirectory();
   SystemClock systemClock;
   FixedClock fixedClock(inv.date.value_or(CalendarDate{}));
   const Clock& clock = inv.date ? static_cast<const Clock&>(fixedClock) : systemClock;
-  Session session(fs, clock, out, err);
+  Session session(*run.fs, clock, out, err);
   if (!session.open()) return status(ExitStatus::failed);
-
-  switch (inv.command) {
-    case Command::list:
-      session.list();
-      return status(ExitStatus::done);
-    case Command::check:
-    case Command::show:
-    case Command::build:
-      break;
-    case Command::help:
-    case Command::version:
-      return status(ExitStatus::done);
-  }
-
-  if (!session.chooseMcu(inv.mcu)) return status(ExitStatus::badUsage);
-  for (const std::string& module : inv.clicks)
-    if (!session.click(module)) return status(ExitStatus::badUsage);
-  if (inv.command == Command::show) {
-    session.show();
-    return status(ExitStatus::done);
-  }
-  if (!session.build(inv.projectName)) return status(ExitStatus::failed);
-  if (inv.printPath && !printMadeFile(fs, startDirectory, projectFolder, *inv.printPath, out)) {
-    err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
-        << projectFolder << "'\n";
-    return status(ExitStatus::badUsage);
-  }
-  return status(ExitStatus::done);
+  run.session = &session;
+  return row.handler(run);
 }
 
 }  // namespace forgeline::cli

@@ -13,19 +13,13 @@ namespace forgeline::cli {
 
 namespace {
 
-struct CommandWord {
-  const char* name;
-  Command command;
-  const char* description;
-};
-
-constexpr CommandWord kCommands[] = {
-    {"list", Command::list, "one line per MCU, in button order: INDEX, CAPTION and FILE TITLE, tab-separated"},
-    {"show", Command::show, "the MCU frame and the module boxes after choosing MCU and clicking each M"},
-    {"build", Command::build, "choose MCU, click each M, type NAME and press Build"},
-    {"check", Command::check, "report the mistakes in the key files"},
-    {"help", Command::help, "print the help of forgeline-cli or of one command"},
-};
+// The rows that are command words.
+std::vector<CommandRow> commandWords() {
+  std::vector<CommandRow> words;
+  for (const CommandRow& row : commandTable())
+    if (*row.name != '\0') words.push_back(row);
+  return words;
+}
 
 constexpr const char* kDescription =
     "Creates CodeWarrior 6.3 projects from the MCU description files in KeyFiles,\n"
@@ -39,7 +33,7 @@ constexpr const char* kFooter =
 
 std::vector<std::string> commandNames(bool withHelp) {
   std::vector<std::string> names;
-  for (const CommandWord& word : kCommands)
+  for (const CommandRow& word : commandWords())
     if (withHelp || word.command != Command::help) names.push_back(word.name);
   return names;
 }
@@ -81,7 +75,7 @@ class Parser {
     app_.get_formatter()->label("Subcommands", "Commands");
     app_.get_formatter()->label("SUBCOMMAND", "COMMAND");
     app_.get_formatter()->label("REQUIRED", "");
-    for (const CommandWord& word : kCommands) addCommand(word);
+    for (const CommandRow& word : commandWords()) addCommand(word);
     // What CLI11 cannot place is refused below, word by word, with the
     // commands or options it may have meant.
     app_.allow_extras();
@@ -117,7 +111,7 @@ class Parser {
         return failure(unknownOption(extras.front(), *command, std::string(" for ") + command->get_name()));
       return failure("unexpected argument '" + extras.front() + "'");
     }
-    for (const CommandWord& word : kCommands)
+    for (const CommandRow& word : commandWords())
       if (command->get_name() == word.name) inv_.command = word.command;
     if (inv_.command == Command::help) return helpTopic();
     if (inv_.printPath && !inv_.dryRun) return failure("--print needs --dry-run");
@@ -134,7 +128,7 @@ class Parser {
   }
 
  private:
-  void addCommand(const CommandWord& word) {
+  void addCommand(const CommandRow& word) {
     CLI::App* command = app_.add_subcommand(word.name, word.description);
     command->footer(kFooter);
     command->allow_extras();
@@ -217,7 +211,7 @@ class Parser {
 
   ParsedArguments helpTopic() {
     if (!topic_) return helpFor(nullptr);
-    for (const CommandWord& word : kCommands)
+    for (const CommandRow& word : commandWords())
       if (*topic_ == word.name) return helpFor(app_.get_subcommand(word.name));
     return failure("unknown command '" + *topic_ + "'" + suggestionFor(*topic_, commandNames(true)));
   }

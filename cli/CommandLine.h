@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,26 @@
 namespace forgeline::cli {
 
 enum class Command { list, show, build, check, help, version };
+
+// What one run of a command works on; runCli sets it up as the command's
+// row asks.
+struct CommandRun;
+
+// What runCli sets up before a command's handler runs: nothing (help and
+// version touch no disk), the disk entered at every -C, or that and the
+// window's start-up scan of KeyFiles.
+enum class Needs { nothing, disk, startupScan };
+
+struct CommandRow {
+  const char* name;  // the command word; empty for --version, which is a flag
+  Command command;
+  Needs needs;
+  int (*handler)(CommandRun& run);  // returns the exit status
+  const char* description;          // its line in --help
+};
+
+// Every command, in the order --help lists them.
+std::span<const CommandRow> commandTable();
 
 struct Invocation {
   Command command = Command::help;
