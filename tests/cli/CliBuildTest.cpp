@@ -17,6 +17,7 @@
 #include "core/Clock.h"
 #include "core/DialogModel.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "generate/ProjectBuilder.h"
 #include "support/TestSupport.h"
 
@@ -46,19 +47,20 @@ std::vector<std::string> buildArgs(const Choices& c, const std::string& date) {
 std::vector<ShownMessage> buildLikeTheWindow(const std::string& root, const Choices& c, CalendarDate date) {
   RealFileSystem fs(root);
   DialogModel dialog("forgeline-cli");
-  auto state = std::make_unique<WizardState>();
-  initialiseWizard(*state, dialog, fs);
+  const FixedClock clock(date);
+  WizardSession session(dialog, fs, clock);
+  session.open();
+  const WizardState& state = session.state();
   int mcu = 0;
-  while (mcu < state->mcuCount && dialog.control(mcuButton(mcu)).caption != c.mcu) ++mcu;
-  loadMcuDescription(*state, dialog, fs, mcu, LoadMode::previewMode);
+  while (mcu < state.mcuCount && dialog.control(mcuButton(mcu)).caption != c.mcu) ++mcu;
+  session.chooseMcu(mcu);
   for (const std::string& click : c.clicks) {
     int box = 0;
-    while (box < state->moduleCount && state->moduleNames[static_cast<std::size_t>(box)] != click) ++box;
-    dialog.setMarked(moduleBox(box), !dialog.isMarked(moduleBox(box)));
-    toggleModule(*state, dialog, box);
+    while (box < state.moduleCount && state.moduleNames[static_cast<std::size_t>(box)] != click) ++box;
+    session.clickModule(box);
   }
-  dialog.setProjectNameText(c.name);
-  buildProject(*state, dialog, fs, FixedClock(date));
+  session.typeProjectName(c.name);
+  session.pressBuild();
   return dialog.messages();
 }
 

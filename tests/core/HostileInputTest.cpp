@@ -17,6 +17,7 @@
 #include "core/DialogModel.h"
 #include "check/KeyFileChecker.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "support/TestSupport.h"
 
 using namespace forgeline;
@@ -61,9 +62,11 @@ std::string runRow(const HostileRow& row, const std::string& root, std::map<std:
   FaultyFileSystem fs(real);
   for (const auto& [op, skip] : row.faults) fs.failOn(op, op == FsOp::listEntries ? "" : "MCU_A.txt", skip);
   DialogModel dialog;
+  FixedClock clock{{5, 12, 2026}};
   auto state = std::make_unique<WizardState>();
+  WizardSession session(dialog, fs, clock, state.get());
 
-  initialiseWizard(*state, dialog, fs);
+  session.open();
   std::string out;
   for (const ShownMessage& message : dialog.messages()) out += "msg=" + message.text + "|";
   if (dialog.ended()) return out + "ended";
@@ -74,13 +77,9 @@ std::string runRow(const HostileRow& row, const std::string& root, std::map<std:
     row.betweenScanAndClick(root);
     keyFiles = snapshotTree(root);
   }
-  loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
-  for (int i = 0; i < kMaxModules; ++i) {
-    const ControlState& box = dialog.control(moduleBox(i));
-    if (!box.visible || !box.enabled || box.marked) continue;
-    dialog.setMarked(moduleBox(i), true);
-    toggleModule(*state, dialog, i);
-  }
+  session.chooseMcu(0);
+  for (int i = 0; i < kMaxModules; ++i)
+    if (!dialog.control(moduleBox(i)).marked) session.clickModule(i);
   loadMcuDescription(*state, dialog, fs, state->selectedMcu, LoadMode::buildMode);
 
   for (int i = 0; i < kMaxModules; ++i)

@@ -14,6 +14,7 @@
 
 #include "core/DialogModel.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "generate/ProjectBuilder.h"
 #include "support/TestSupport.h"
 
@@ -62,16 +63,16 @@ struct Workshop {
     RealFileSystem real(main());
     FaultyFileSystem fs(real);
     DialogModel dialog;
-    auto state = std::make_unique<WizardState>();
-    initialiseWizard(*state, dialog, fs);
-    loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
-    dialog.setMarked(moduleBox(2), true);
-    toggleModule(*state, dialog, 2);
-    dialog.setProjectNameText(name);
+    const FixedClock clock({6, 12, 2024});
+    WizardSession session(dialog, fs, clock);
+    session.open();
+    session.chooseMcu(0);
+    session.clickModule(2);
+    session.typeProjectName(name);
     if (faults) faults(fs);
 
     const Tree before = snapshotTree(main());
-    buildProject(*state, dialog, fs, FixedClock({6, 12, 2024}));
+    session.pressBuild();
     EXPECT_EQ(real.currentDirectory(), main() + "/KeyFiles");
 
     std::string out;

@@ -10,6 +10,7 @@
 #include "ExpectedFiles.h"
 #include "core/DialogModel.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "generate/ProjectBuilder.h"
 #include "support/TestSupport.h"
 
@@ -36,17 +37,14 @@ struct Wizard {
                   const std::string& subfolder = {})
       : root(subfolder.empty() ? dir.path() : dir / subfolder), real((test::makeDirectory(root), root)), fs(real) {
     test::writeKeyFiles(root, mcuFiles, mcps);
-    initialiseWizard(*state, dialog, real);
+    session.open();
   }
 
-  void chooseMcu(int i) { loadMcuDescription(*state, dialog, real, i, LoadMode::previewMode); }
-  void tickModule(int i) {
-    dialog.setMarked(moduleBox(i), !dialog.isMarked(moduleBox(i)));
-    toggleModule(*state, dialog, i);
-  }
+  void chooseMcu(int i) { session.chooseMcu(i); }
+  void tickModule(int i) { session.clickModule(i); }
   void build(const std::string& name) {
-    dialog.setProjectNameText(name);
-    buildProject(*state, dialog, fs, clock);
+    session.typeProjectName(name);
+    session.pressBuild();
   }
   std::string keyFiles() const { return root + "/KeyFiles"; }
 
@@ -69,6 +67,7 @@ struct Wizard {
   DialogModel dialog{kAppName};
   std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
   FixedClock clock{{5, 12, 2026}};
+  WizardSession session{dialog, fs, clock, state.get()};
 };
 
 // DEMO08 chosen and ADC ticked (which forces ICS on): the road of one build.
