@@ -8,6 +8,7 @@
 
 #include "core/DialogModel.h"
 #include "core/Wizard.h"
+#include "session/WizardSession.h"
 #include "support/TestSupport.h"
 
 using namespace forgeline;
@@ -23,7 +24,8 @@ struct Opened {
 
 Opened openWizard(FileSystem& fs) {
   Opened o;
-  initialiseWizard(*o.state, o.dialog, fs);
+  const FixedClock clock{{5, 12, 2026}};
+  WizardSession(o.dialog, fs, clock, o.state.get()).open();
   for (int i = 0; i < kMaxMcus; ++i) {
     if (!o.dialog.control(mcuButton(i)).visible) continue;
     o.captions.push_back(o.dialog.control(mcuButton(i)).caption);
