@@ -44,7 +44,9 @@ void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Fin
       report.add(FindingKind::lookAlikeFileName, 0,
                  "the name matches \"MCU_*.txt\" but this is not a regular file, so the wizard skips it; make it "
                  "a file or rename it");
-    } else if (matchesMcuPattern(entry.name) && !meant.empty() && meant != entry.name) {
+    } else if (matchesMcuPattern(entry.name) && lowerCase(entry.name).ends_with(".txt.txt")) {
+      // A name that differs from the meant one in case alone is listed as
+      // it is where the disk ignores case (Windows): nothing to say then.
       report.add(FindingKind::lookAlikeFileName, 0,
                  "the name ends in \".txt\" twice: the wizard lists the file, but its MCU frame shows " +
                      quoted(entry.name) + "; rename it to " + meant);

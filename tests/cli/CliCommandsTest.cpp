@@ -187,7 +187,8 @@ TEST(CliUsage, DatesAreRealCalendarDates) {
 
 TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
   test::TempDir noKeyFiles, noMcuFiles;
-  test::writeKeyFiles(noMcuFiles.path(), {{"mcu_lower.txt", "MenuName=X\n"}});
+  // A near miss on every system (Windows would list "mcu_lower.txt").
+  test::writeKeyFiles(noMcuFiles.path(), {{"MCU-lower.txt", "MenuName=X\n"}});
   const std::vector<std::vector<std::string>> commands = {
       {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}};
   struct Case {
@@ -247,8 +248,8 @@ TEST(CliCheck, NamedFilesAndSarifFormat) {
 // Where the window would abort, check runs without its scan and reports the
 // cause as its own findings, with a summary.
 TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
-  test::TempDir empty, onlyLowerCase;
-  test::writeKeyFiles(onlyLowerCase.path(), {{"mcu_x.txt", "MenuName=X\n"}});
+  test::TempDir empty, nearMiss;
+  test::writeKeyFiles(nearMiss.path(), {{"MCU-x.txt", "MenuName=X\n"}});
   struct Case {
     const test::TempDir& dir;
     std::string out;
@@ -257,11 +258,11 @@ TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
        .out = "KeyFiles: error: there is no KeyFiles folder here: the wizard shows \"Could not find 'KeyFiles' "
               "directory. Will abort.\" and ends; run the check in the folder that holds KeyFiles\n"
               "1 error, 0 warnings in 0 files\n"},
-      {.dir = onlyLowerCase,
+      {.dir = nearMiss,
        .out = "KeyFiles: error: no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"Found no MCU files. "
               "Will abort.\" and ends; add at least one MCU_NAME.txt\n"
-              "KeyFiles/mcu_x.txt: warning: the name does not match \"MCU_*.txt\" exactly (case matters), so the "
-              "wizard never lists this file; rename it to MCU_x.txt\n"
+              "KeyFiles/MCU-x.txt: warning: the name does not match \"MCU_*.txt\" exactly (\"-\" where \"_\" "
+              "belongs), so the wizard never lists this file; rename it to MCU_x.txt\n"
               "1 error, 1 warning in 0 files\n"},
   };
   for (const Case& c : cases) {

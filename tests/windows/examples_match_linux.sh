@@ -14,15 +14,18 @@ cp -r "$examples" "$scratch/linux" && cp -r "$examples" "$scratch/windows"
 builds=()
 count=$(cd "$scratch/linux" && "$linux_cli" list | wc -l)
 for ((i = 0; i < count; i++)); do
-  clicks=$(cd "$scratch/linux" && "$linux_cli" show "#$i" | awk -F'\t' '$4 == "enabled" { printf " --click %s", $2 }')
-  builds+=("build #$i --name All-$i$clicks")
+  builds+=("build #$i --name Plain-$i")
+  for box in $(cd "$scratch/linux" && "$linux_cli" show "#$i" | awk -F'\t' '$4 == "enabled" { print $1 }'); do
+    builds+=("build #$i --click #$box --name Box-$i-$box")
+  done
 done
 builds+=("build S08-NOVA16 --click LED --name Blinky" "build S08-NOVA16 --click LED --name Grüße-温")
 
 for build in "${builds[@]}"; do
   read -ra words <<<"$build"
-  (cd "$scratch/linux" && "$linux_cli" "${words[@]}" --date 2026-12-05) >"$scratch/linux.out" 2>&1
-  (cd "$scratch/windows" && "$wine" "$windows_cli" "${words[@]}" --date 2026-12-05) >"$scratch/windows.out" 2>&1
+  (cd "$scratch/linux" && "$linux_cli" "${words[@]}" --date 2026-12-05 || echo "exit $?") >"$scratch/linux.out" 2>&1
+  (cd "$scratch/windows" && "$wine" "$windows_cli" "${words[@]}" --date 2026-12-05 || echo "exit $?") \
+    >"$scratch/windows.out" 2>&1
   cmp "$scratch/linux.out" "$scratch/windows.out" || { echo "FAIL: $build printed differently" >&2; exit 1; }
 done
 diff -r "$scratch/linux" "$scratch/windows"
