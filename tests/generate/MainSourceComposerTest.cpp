@@ -144,6 +144,9 @@ TEST(MainSourceComposer, HeaderLinesOnDisk) {
       {"100%", {9, 9, 2019}, "// 100%  9Sep19\r\n// ====\r\n"},
       {std::string(50, 'x'), {5, 12, 2026},
        "// " + std::string(50, 'x') + "  5Dec26\r\n// " + std::string(50, '=') + "\r\n"},
+      // A name longer than any the build passes: the underline stops at 186.
+      {std::string(200, 'x'), {5, 12, 2026},
+       "// " + std::string(200, 'x') + "  5Dec26\r\n// " + std::string(186, '=') + "\r\n"},
       {"Gr\xc3\xbc\xc3\x9f", {5, 12, 2026}, "// Gr\xc3\xbc\xc3\x9f  5Dec26\r\n// ====\r\n"},
       {"a\xff" "b", {5, 12, 2026}, "// a\xff" "b  5Dec26\r\n// ===\r\n"},
   };
