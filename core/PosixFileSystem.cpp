@@ -163,6 +163,37 @@ class PosixOutputFile : public OutputFile {
     return true;
   }
 
+  // Copies the rest of the open file `from` in, within the kernel where it
+  // can; false when anything could not be read or written.
+  bool copyFrom(int from) {
+    if (fd_ < 0) return false;
+#ifdef __linux__
+    for (bool copiedAny = false;;) {
+      const ssize_t n = ::copy_file_range(from, nullptr, fd_, nullptr, std::size_t{1} << 30, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) {
+        copiedAny = true;
+        continue;
+      }
+      // Done when it ends after some bytes. Nothing at all may also be a
+      // file whose size the kernel does not know (a /proc file), and an
+      // error may be a pair of files the kernel cannot copy between: the
+      // plain reading below then goes on from where this stopped, and
+      // tells a real end, or a real error, for itself.
+      if (n == 0 && copiedAny) return true;
+      break;
+    }
+#endif
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(from, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      if (n == 0) return true;
+      if (!write(std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
+    }
+  }
+
   bool close() override {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
@@ -257,7 +288,7 @@ struct RealFileSystem::Held {
   }
 
   // A new file that will become `absolute` when closed.
-  std::unique_ptr<OutputFile> create(const std::string& absolute) const {
+  std::unique_ptr<PosixOutputFile> create(const std::string& absolute) const {
     std::optional<Place> at = place(absolute);
     if (!at || at->name.empty() || at->name == "." || at->name == "..") return nullptr;
     Place temporary{at->folder, "." + at->name + ".part"};
@@ -372,17 +403,9 @@ bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
   if (source.empty() || destination.empty()) return false;
   const Descriptor in(keepIfRegular(held_->open(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC)));
   if (in.get() < 0) return false;
-  std::unique_ptr<OutputFile> out = held_->create(destination);
-  if (!out) return false;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    // A read error drops the copy: a short file must not take the name.
-    if (n < 0) return false;
-    if (n == 0) return out->close();
-    if (!out->write(std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
-  }
+  std::unique_ptr<PosixOutputFile> out = held_->create(destination);
+  // A failed copy drops the file: a short file must not take the name.
+  return out && out->copyFrom(in.get()) && out->close();
 }
 
 std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& path) {
