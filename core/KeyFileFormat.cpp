@@ -8,14 +8,17 @@
 
 namespace forgeline {
 
-LineReader::LineReader(InputFile& input) : input_(input) {}
+LineReader::LineReader(InputFile& input) : input_(&input) {}
+
+LineReader::LineReader(std::string_view bytes) : data_(bytes.data()), end_(bytes.size()), eof_(true) {}
 
 void LineReader::fill() {
+  if (input_ == nullptr) return;
   std::memmove(buffer_, buffer_ + pos_, end_ - pos_);
   end_ -= pos_;
   pos_ = 0;
   while (end_ <= kMaxPiece && !eof_) {
-    const std::size_t n = input_.read(buffer_ + end_, std::min(readSize_, sizeof buffer_ - end_));
+    const std::size_t n = input_->read(buffer_ + end_, std::min(readSize_, sizeof buffer_ - end_));
     readSize_ = std::min(2 * readSize_, sizeof buffer_);
     eof_ = n == 0;
     end_ += n;
@@ -26,7 +29,7 @@ bool LineReader::next(std::string_view& piece) {
   if (end_ - pos_ <= kMaxPiece) fill();
   piece = {};
   if (pos_ == end_) return false;
-  char* start = buffer_ + pos_;
+  const char* start = data_ + pos_;
   const std::size_t available = end_ - pos_;
   std::size_t size = std::min(available, kMaxPiece);
   std::size_t taken = size;
@@ -34,7 +37,12 @@ bool LineReader::next(std::string_view& piece) {
     const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - start);
     if (lf > 0 && start[lf - 1] == '\r') {
       // Text mode: a CR directly followed by LF reaches the reader as the LF.
-      start[lf - 1] = '\n';
+      // The buffer's own bytes are folded where they lie; bytes in memory
+      // are the caller's, so the piece is folded into the unused buffer.
+      char* folded = input_ != nullptr ? buffer_ + pos_ : buffer_;
+      if (folded != start) std::memcpy(folded, start, lf - 1);
+      folded[lf - 1] = '\n';
+      start = folded;
       size = lf;
       taken = lf + 1;
     } else if (lf < kMaxPiece) {

@@ -21,9 +21,15 @@ class LineReader {
   static constexpr std::size_t kMaxPiece = 99;
 
   explicit LineReader(InputFile& input);
-  // Points `piece` at the next piece, which lies in the reader's own buffer
-  // and stays valid until the next call; false (and `piece` empty) when
-  // nothing is left.
+  // Over bytes already in memory, which must outlive the reader: pieces are
+  // views into them, and only a piece that ends in CR LF is copied to fold
+  // the pair.
+  explicit LineReader(std::string_view bytes);
+  // Pieces may point into the reader itself.
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  // Points `piece` at the next piece, which stays valid until the next call;
+  // false (and `piece` empty) when nothing is left.
   bool next(std::string_view& piece);
   // The physical line (1-based) that the last piece returned belongs to.
   int lineNumber() const { return pieceLine_; }
@@ -35,12 +41,14 @@ class LineReader {
   // in the buffer (kMaxPiece + 1 bytes, as a CR LF pair shrinks to its LF),
   // or the file has ended.
   void fill();
-  InputFile& input_;
+  InputFile* input_ = nullptr;  // none when reading bytes in memory
   // The first read is small, as the catalogue scan needs only a file's first
   // lines; later reads double up to the whole buffer, so a big file takes
   // few system calls.
   std::size_t readSize_ = 4096;
   char buffer_[65536];
+  // What is being read: the buffer, or the bytes in memory.
+  const char* data_ = buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

@@ -29,12 +29,17 @@ class TrickleInput : public InputFile {
   std::size_t pos_ = 0;
 };
 
+// A step of 0 reads the bytes where they lie in memory.
+constexpr std::size_t kInMemory = 0;
+
 std::vector<std::string> readPieces(const std::string& bytes, std::size_t step = 4096) {
   TrickleInput input(bytes, step);
-  LineReader reader(input);
+  const std::string original = bytes;
+  LineReader reader = step == kInMemory ? LineReader(std::string_view(bytes)) : LineReader(input);
   std::vector<std::string> pieces;
   std::string_view piece;
   while (reader.next(piece)) pieces.emplace_back(piece);
+  EXPECT_EQ(bytes, original) << "the bytes read in memory changed";
   return pieces;
 }
 
@@ -68,6 +73,7 @@ TEST(LineReader, SplitsLikeAHundredByteTextModeBuffer) {
   for (const Case& c : cases) {
     EXPECT_EQ(readPieces(c.input), c.pieces) << "input: " << c.input;
     EXPECT_EQ(readPieces(c.input, 1), c.pieces) << "byte by byte: " << c.input;
+    EXPECT_EQ(readPieces(c.input, kInMemory), c.pieces) << "in memory: " << c.input;
   }
 }
 
@@ -112,4 +118,5 @@ TEST(LineReader, BigFileReadsAsIfByteByByte) {
   std::string_view piece;
   while (reader.next(piece)) pieces.emplace_back(piece);
   EXPECT_EQ(pieces, readPieces(bytes, 1));
+  EXPECT_EQ(readPieces(bytes, kInMemory), pieces);
 }
