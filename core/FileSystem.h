@@ -20,6 +20,11 @@ class InputFile {
   // Reads up to `size` bytes into `buffer`; returns how many arrived. 0 means
   // the end of the file, or a read error (both simply end the reading).
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // For a file that lies whole in memory: the bytes not read yet, which
+  // count as read from then on and stay valid as long as this object, so a
+  // reader can take them where they lie instead of copying them out.
+  // nullopt for any other file.
+  virtual std::optional<std::string_view> takeUnreadBytes() { return std::nullopt; }
 };
 
 // A file opened for writing: raw bytes, no translation.

@@ -5,10 +5,18 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 namespace forgeline {
 
-LineReader::LineReader(InputFile& input) : input_(&input) {}
+LineReader::LineReader(InputFile& input) : input_(&input) {
+  if (const std::optional<std::string_view> bytes = input.takeUnreadBytes()) {
+    input_ = nullptr;
+    data_ = bytes->data();
+    end_ = bytes->size();
+    eof_ = true;
+  }
+}
 
 LineReader::LineReader(std::string_view bytes) : data_(bytes.data()), end_(bytes.size()), eof_(true) {}
 

@@ -20,6 +20,7 @@ class LineReader {
  public:
   static constexpr std::size_t kMaxPiece = 99;
 
+  // A file that lies whole in memory is read like bytes in memory (below).
   explicit LineReader(InputFile& input);
   // Over bytes already in memory, which must outlive the reader: pieces are
   // views into them, and only a piece that ends in CR LF is copied to fold

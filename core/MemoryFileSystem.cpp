@@ -69,6 +69,12 @@ std::size_t MemoryInputFile::read(char* buffer, std::size_t size) {
   return n;
 }
 
+std::optional<std::string_view> MemoryInputFile::takeUnreadBytes() {
+  const std::string_view unread = bytes_.substr(pos_);
+  pos_ = bytes_.size();
+  return unread;
+}
+
 // The bytes gather here and replace the file when it is closed, as on disk;
 // a file dropped unclosed never appears.
 class MemoryOutputFile : public OutputFile {

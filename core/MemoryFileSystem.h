@@ -26,6 +26,7 @@ class MemoryInputFile : public InputFile {
   explicit MemoryInputFile(std::shared_ptr<const std::string> bytes)
       : owner_(std::move(bytes)), bytes_(*owner_) {}
   std::size_t read(char* buffer, std::size_t size) override;
+  std::optional<std::string_view> takeUnreadBytes() override;
 
  private:
   std::shared_ptr<const std::string> owner_;

@@ -120,3 +120,29 @@ TEST(LineReader, BigFileReadsAsIfByteByByte) {
   EXPECT_EQ(pieces, readPieces(bytes, 1));
   EXPECT_EQ(readPieces(bytes, kInMemory), pieces);
 }
+
+// Bytes in memory, given as such or as a file held in memory, are read where
+// they lie: only a piece whose CR LF is folded is a copy. A file read in part
+// before goes on from where it was.
+TEST(LineReader, BytesInMemoryAreReadWhereTheyLie) {
+  const std::string bytes = "one\ntwo\r\n" + x99 + "three";
+  struct Case {
+    const char* name;
+    std::size_t readBefore;  // bytes taken from the file before the reader starts
+  } cases[] = {{.name = "bytes", .readBefore = 0}, {.name = "file", .readBefore = 0}, {.name = "file read in part", .readBefore = 4}};
+  for (const Case& c : cases) {
+    MemoryInputFile file(bytes);
+    char skipped[4];
+    file.read(skipped, c.readBefore);
+    LineReader reader = c.name == std::string("bytes") ? LineReader(std::string_view(bytes)) : LineReader(file);
+    std::vector<std::pair<std::string, std::ptrdiff_t>> seen;  // each piece, and where it lies in `bytes` (-1: elsewhere)
+    std::string_view piece;
+    while (reader.next(piece)) {
+      const bool inside = piece.data() >= bytes.data() && piece.data() < bytes.data() + bytes.size();
+      seen.emplace_back(piece, inside ? piece.data() - bytes.data() : -1);
+    }
+    std::vector<std::pair<std::string, std::ptrdiff_t>> expected{{"two\n", -1}, {x99, 9}, {"three", 108}};
+    if (c.readBefore == 0) expected.insert(expected.begin(), {"one\n", 0});
+    EXPECT_EQ(seen, expected) << c.name;
+  }
+}
