@@ -38,7 +38,11 @@ bool isKeyDown(const MSG& message, WPARAM key) { return message.message == WM_KE
 }  // namespace
 
 ProjectWizardDialog::ProjectWizardDialog(FileSystem& fs, const Clock& clock)
-    : fs_(fs), clock_(clock), state_(std::make_unique<WizardState>()), port_(std::make_unique<Win32DialogPort>()) {
+    : fs_(fs),
+      clock_(clock),
+      state_(std::make_unique<WizardState>()),
+      port_(std::make_unique<Win32DialogPort>()),
+      session_(std::make_unique<WizardSession>(*port_, fs_, clock_, state_.get())) {
   largeIcon_ = loadIcon(SM_CXICON, SM_CYICON);
   smallIcon_ = loadIcon(SM_CXSMICON, SM_CYSMICON);
 }
@@ -140,7 +144,7 @@ void ProjectWizardDialog::initialise() {
   }
   ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
   ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  initialiseWizard(*state_, *port_, fs_);
+  session_->open();
   endIfRequested();
 }
 
@@ -148,13 +152,13 @@ void ProjectWizardDialog::onCommand(int id, int notification) {
   if (ended_ || notification != BN_CLICKED) return;
   if (id == IDCANCEL) return end();
   if (id == IDC_BUILD) {
-    buildProject(*state_, *port_, fs_, clock_);
+    session_->pressBuild();
   } else if (const std::optional<ControlId> clicked = clickableControl(id)) {
     // An auto button has already changed its own mark when the click arrives.
     if (clicked->group == ControlGroup::mcuButtons)
-      loadMcuDescription(*state_, *port_, fs_, clicked->index, LoadMode::previewMode);
+      session_->chooseMcu(clicked->index);
     else
-      toggleModule(*state_, *port_, clicked->index);
+      session_->moduleBoxFlipped(clicked->index);
   }
   endIfRequested();
 }

@@ -10,6 +10,7 @@
 #include "core/Clock.h"
 #include "core/FileSystem.h"
 #include "core/WizardState.h"
+#include "session/WizardSession.h"
 #include "win/Win32DialogPort.h"
 
 namespace forgeline {
@@ -63,6 +64,8 @@ class ProjectWizardDialog {
   // Heap-held: the section tables alone are a quarter of a megabyte.
   std::unique_ptr<WizardState> state_;
   std::unique_ptr<Win32DialogPort> port_;
+  // The wizard itself; this window only turns its clicks into the session's events.
+  std::unique_ptr<WizardSession> session_;
   HWND window_ = nullptr;
   HICON largeIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
