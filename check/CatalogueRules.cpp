@@ -38,20 +38,20 @@ std::string nearMissCause(std::string_view name) {
 
 void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Finding>& out) {
   for (const DirectoryEntry& entry : entries) {
-    FileReport report(out, std::string(kKeyFilesFolder) + "/" + entry.name);
+    const std::string shownAs = std::string(kKeyFilesFolder) + "/" + entry.name;
     const std::string meant = meantMcuFileName(entry.name);
     if (matchesMcuPattern(entry.name) && !entry.isRegularFile) {
-      report.add(FindingKind::lookAlikeFileName, 0,
+      addFinding(out, shownAs, FindingKind::lookAlikeFileName, 0,
                  "the name matches \"MCU_*.txt\" but this is not a regular file, so the wizard skips it; make it "
                  "a file or rename it");
     } else if (matchesMcuPattern(entry.name) && lowerCase(entry.name).ends_with(".txt.txt")) {
       // A name that differs from the meant one in case alone is listed as
       // it is where the disk ignores case (Windows): nothing to say then.
-      report.add(FindingKind::lookAlikeFileName, 0,
+      addFinding(out, shownAs, FindingKind::lookAlikeFileName, 0,
                  "the name ends in \".txt\" twice: the wizard lists the file, but its MCU frame shows " +
                      quoted(entry.name) + "; rename it to " + meant);
     } else if (!matchesMcuPattern(entry.name) && !meant.empty()) {
-      report.add(FindingKind::lookAlikeFileName, 0,
+      addFinding(out, shownAs, FindingKind::lookAlikeFileName, 0,
                  "the name does not match \"MCU_*.txt\" exactly (" + nearMissCause(entry.name) +
                      "), so the wizard never lists this file; rename it to " + meant);
     }
@@ -61,17 +61,16 @@ void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Fin
 void checkCatalogue(const std::vector<McuFile>& files, std::vector<Finding>& out) {
   std::map<std::string, const McuFile*> firstWithName;
   for (const McuFile& file : files) {
-    FileReport report(out, std::string(kKeyFilesFolder) + "/" + file.name);
+    const std::string shownAs = std::string(kKeyFilesFolder) + "/" + file.name;
     if (!file.listed)
-      report.add(FindingKind::tooManyMcuFiles, 0,
+      addFinding(out, shownAs, FindingKind::tooManyMcuFiles, 0,
                  "the wizard lists only the first " + std::to_string(kMaxMcus) +
                      " MCU files in byte order of their names and never offers this one; keep at most " +
                      std::to_string(kMaxMcus) + " MCU_*.txt files in KeyFiles");
-    const Piece* line = file.readable ? file.listedNameLine() : nullptr;
-    if (line == nullptr || !file.listed) continue;
+    if (!file.readable || file.listedNameLine == 0 || !file.listed) continue;
     auto [first, isNew] = firstWithName.emplace(file.listedName, &file);
     if (!isNew)
-      report.add(FindingKind::sameMenuName, line->line,
+      addFinding(out, shownAs, FindingKind::sameMenuName, file.listedNameLine,
                  "menu name " + quoted(file.listedName) + " is also the menu name of " + first->second->name +
                      ": the wizard shows two buttons with the same label and both builds copy the same .mcp; give "
                      "each MCU its own menu name");

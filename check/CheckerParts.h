@@ -1,7 +1,9 @@
-// What the checker's rule families share: the record of one MCU file as the
-// loader read it, the findings of one file, and the wording helpers.
+// What the checker's rule families share: the pieces of a load as they pass,
+// the little kept of each MCU file, the findings of one file, and the wording
+// helpers.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -20,7 +22,8 @@ inline constexpr std::size_t kMaxLineChars = 98;
 // "MenuName=" and the cut last character take the rest of a piece.
 inline constexpr std::size_t kMaxMenuNameChars = LineReader::kMaxPiece - 10;
 
-// What the loader made of a file, piece by piece.
+// What the loader made of a file, piece by piece; a rule sees one piece at a
+// time and keeps what it needs.
 enum class PieceUse { none, moduleLine, descriptionLine, codeLine, prmLine };
 
 struct Piece {
@@ -41,61 +44,108 @@ struct Piece {
   std::string headerValue() const { return std::string(classifyLine(text).headerValue); }
 };
 
+// What a check keeps of one MCU file once its own rules are done: what the
+// rules across files need, never the file's lines.
 struct McuFile {
   std::string name;
   std::string shownAs;  // how findings name the file, e.g. "KeyFiles/MCU_X.txt"
   bool readable = true;
   bool listed = false;     // among the files the catalogue offers
   std::string listedName;  // the caption of its button
-  std::vector<Piece> pieces;
-  std::unique_ptr<WizardState> state;  // after a build-mode load with every box marked
-  // Pieces of a build-mode load with one module ticked, for a module whose
-  // own section 6 outgrows its table.
-  std::map<int, std::vector<Piece>> tickedLoads;
+  std::string menuName;    // the menu name a build loads it with
+  bool hasMenuNameLine = false;
+  int listedNameLine = 0;  // the "MenuName=" line the catalogue takes; 0 for none
 
-  const Piece* moduleLineOf(int slot) const {
-    const Piece* found = nullptr;
-    for (const Piece& p : pieces)
-      if (p.use == PieceUse::moduleLine && p.module == slot) found = &p;
-    return found;
-  }
-  std::vector<const Piece*> headerLines(HeaderKey key) const {
-    std::vector<const Piece*> found;
-    for (const Piece& p : pieces)
-      if (p.header == key) found.push_back(&p);
-    return found;
-  }
-  // The "MenuName=" line the catalogue takes: the first whose value is not "???".
-  const Piece* listedNameLine() const {
-    for (const Piece* p : headerLines(HeaderKey::menuName))
-      if (p->headerValue() != kUnknownMenuName) return p;
-    return nullptr;
-  }
-  bool isRs08() const { return isRs08MenuName(state->menuName); }
+  bool isRs08() const { return isRs08MenuName(menuName); }
 };
 
-// Findings of one file.
+// What one build-mode load with every box marked leaves for the rules that
+// look at the file as a whole.
+struct LoadedFile {
+  LoadedFile(const McuFile& f, WizardState& s) : file(f), state(s) {}
+  const McuFile& file;
+  WizardState& state;
+  std::array<int, 5> headerLines{};  // how many lines of each HeaderKey
+  int firstMenuNameLine = 0;
+  int lastMenuNameLine = 0;
+  // The last module line the loader gave each box.
+  std::array<std::optional<Piece>, kMaxModules> moduleLines{};
+  std::optional<Piece> lastPiece;
+
+  int headerLineCount(HeaderKey key) const { return headerLines[static_cast<std::size_t>(key)]; }
+  const Piece* moduleLineOf(int slot) const {
+    const std::optional<Piece>& line = moduleLines[static_cast<std::size_t>(slot)];
+    return line ? &*line : nullptr;
+  }
+};
+
+// Where a rule's findings stand among others of the same line: rules report
+// in this order, whenever during the load they find something.
+enum class RuleOrder {
+  catalogue,
+  binaryContent,
+  longLines,
+  finalLineEnd,
+  menuName,
+  longMenuName,
+  requiredKeys,
+  revision,
+  headerInsideBlock,
+  prmBlocks,
+  moduleLines,
+  codeBeforeFirstModule,
+  byteOrderMark,
+  lookAlikeLines,
+  droppedLines,
+  moduleTable,
+  noInit,
+  mcuInit,
+  descriptions,
+  uses,
+  capacities,
+  tickedCapacities,
+  mcpTemplate,
+};
+
+// Findings of one file. Each kind lists at most kMaxListedFindingsOfAKind of
+// them and one more finding counts the rest, so a huge file gives a short
+// report.
 class FileReport {
  public:
-  FileReport(std::vector<Finding>& out, std::string file) : out_(out), file_(std::move(file)) {}
-  void add(FindingKind kind, int line, std::string text) {
-    out_.push_back({file_, line, severityOf(kind), std::move(text), kind});
-  }
+  explicit FileReport(std::string file) : file_(std::move(file)) {}
+  void add(RuleOrder order, FindingKind kind, int line, std::string text);
+  // Adds the counting findings and appends all, in line order, to `out`.
+  void moveInto(std::vector<Finding>& out);
 
  private:
-  std::vector<Finding>& out_;
+  struct Held {
+    RuleOrder order;
+    Finding finding;
+  };
+  struct Unlisted {
+    int count = 0;
+    int firstLine = 0;
+    int lastLine = 0;
+    RuleOrder order = RuleOrder::catalogue;
+  };
   std::string file_;
+  std::vector<Held> held_;
+  std::map<FindingKind, int> listed_;
+  std::map<FindingKind, Unlisted> unlisted_;
 };
 
+// A finding about the folder or across files; such findings are few.
+void addFinding(std::vector<Finding>& out, const std::string& file, FindingKind kind, int line, std::string text);
 
-// The pieces of one physical line: [first, first + count).
-struct LineSpan {
-  std::size_t first = 0;
-  std::size_t count = 0;
+// One rule family: follows a load piece by piece, keeping only what its
+// findings need, and reports the rest once the load is over. `p` lives only
+// for the call.
+class PieceRules {
+ public:
+  virtual ~PieceRules() = default;
+  virtual void see(const Piece& p, FileReport& report) { (void)p, (void)report; }
+  virtual void finish(const LoadedFile& loaded, FileReport& report) = 0;
 };
-
-std::vector<LineSpan> lineSpans(const std::vector<Piece>& pieces);
-std::size_t lineLength(const std::vector<Piece>& pieces, LineSpan span);
 
 // A module the wizard counts, with the module line that named it.
 struct Slot {
@@ -105,8 +155,7 @@ struct Slot {
   std::string uses;
 };
 
-
-std::vector<Slot> countedModules(const McuFile& file);
+std::vector<Slot> countedModules(const LoadedFile& loaded);
 
 // --- wording ------------------------------------------------------------------
 
@@ -128,15 +177,15 @@ std::string usesWord(std::string_view line);
 
 // --- the rule families, one file at a time -------------------------------------
 
-void checkLines(const McuFile& file, FileReport& report);          // length, last line end, binary bytes
-void checkHeaderKeys(const McuFile& file, FileReport& report);     // MenuName=, IncludeName=, ...
-void checkPrmBlocks(const McuFile& file, FileReport& report);      // PRMSTART ... PRMEND
-void checkModuleLines(const McuFile& file, FileReport& report);    // MODULE: lines, ENDMODULE, descriptions
-void checkModuleTable(const McuFile& file, const std::vector<Slot>& slots, FileReport& report);
-void checkUses(const McuFile& file, const std::vector<Slot>& slots, FileReport& report);
-void checkLookAlikeLines(const McuFile& file, FileReport& report);  // near misses, dropped code, byte-order mark
-void checkCapacities(const McuFile& file, FileReport& report);     // what the tables drop
-void checkMcpTemplate(FileSystem& inKeyFiles, const McuFile& file, FileReport& report);
+std::unique_ptr<PieceRules> lineRules();        // length, last line end, binary bytes
+std::unique_ptr<PieceRules> headerKeyRules();   // MenuName=, IncludeName=, ...
+std::unique_ptr<PieceRules> prmBlockRules();    // PRMSTART ... PRMEND
+std::unique_ptr<PieceRules> moduleLineRules();  // MODULE: lines, ENDMODULE, code before the first
+std::unique_ptr<PieceRules> lookAlikeRules();   // near misses, dropped code, byte-order mark
+std::unique_ptr<PieceRules> moduleTableRules(); // the counted modules, descriptions, uses
+std::unique_ptr<PieceRules> capacityRules();    // what the tables drop
+void checkUses(const LoadedFile& loaded, const std::vector<Slot>& slots, FileReport& report);
+void checkMcpTemplate(FileSystem& inKeyFiles, const LoadedFile& loaded, FileReport& report);
 
 // --- across files -------------------------------------------------------------
 

@@ -61,6 +61,7 @@ constexpr FindingKindInfo kFindingKinds[] = {
     {byteOrderMark, "byte-order-mark", W, "file starts with a byte-order mark"},
     {byteOrderMarkHidesLine, "byte-order-mark-hides-line", E, "byte-order mark hides the first line's key"},
     {initWithoutMcuInit, "init-without-mcu-init", W, "INIT defines no MCU_Init"},
+    {menuNameWithSeparator, "menu-name-with-separator", E, "menu name holding a separator or NUL"},
 };
 
 // One row per kind, in the enum's order, so a kind is its own row index and

@@ -4,9 +4,10 @@
 #include "check/KeyFileChecker.h"
 
 #include <algorithm>
-#include <map>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -19,34 +20,73 @@ namespace forgeline {
 
 int CheckReport::errors() const {
   int n = 0;
-  for (const Finding& f : findings) n += f.severity == Severity::error;
+  for (const Finding& f : findings) n += f.severity == Severity::error ? f.covers : 0;
   return n;
 }
 
 int CheckReport::warnings() const {
   int n = 0;
-  for (const Finding& f : findings) n += f.severity == Severity::warning;
+  for (const Finding& f : findings) n += f.severity == Severity::warning ? f.covers : 0;
   return n;
 }
 
 namespace checker {
 
+void FileReport::add(RuleOrder order, FindingKind kind, int line, std::string text) {
+  if (++listed_[kind] <= kMaxListedFindingsOfAKind) {
+    held_.push_back({order, {file_, line, severityOf(kind), std::move(text), kind}});
+    return;
+  }
+  Unlisted& rest = unlisted_[kind];
+  if (rest.count++ == 0) rest.firstLine = line, rest.order = order;
+  rest.lastLine = std::max(rest.lastLine, line);
+}
+
+void FileReport::moveInto(std::vector<Finding>& out) {
+  for (const auto& [kind, rest] : unlisted_) {
+    std::string text = std::to_string(rest.count) + " more " + oneOrMany(rest.count, "finding", "findings") +
+                       " of the kind \"" + findingKindInfo(kind).title + "\"";
+    if (rest.lastLine > rest.firstLine) text += " from this line to line " + std::to_string(rest.lastLine);
+    text += " " + std::string(oneOrMany(rest.count, "is", "are")) + " not listed one by one; fix the first " +
+            std::to_string(kMaxListedFindingsOfAKind) + " and check again";
+    held_.push_back({rest.order, {file_, rest.firstLine, severityOf(kind), std::move(text), kind, rest.count}});
+  }
+  std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
+    return std::tie(a.finding.line, a.order) < std::tie(b.finding.line, b.order);
+  });
+  for (Held& h : held_) out.push_back(std::move(h.finding));
+  held_.clear();
+}
+
+void addFinding(std::vector<Finding>& out, const std::string& file, FindingKind kind, int line, std::string text) {
+  out.push_back({file, line, severityOf(kind), std::move(text), kind});
+}
+
 namespace {
 
-// Listens to one load and keeps every piece with what the loader did to it.
-// Each event after onPiece is about the piece just announced.
-class LoadRecorder : public LoadObserver {
+// Listens to one load and hands each piece, with what the loader did to it,
+// to every rule family; it keeps no more than one piece. The loader announces
+// a piece and then what it does with it, so a piece is passed on when the
+// next one comes or the load ends.
+class PieceScanner : public LoadObserver {
  public:
-  std::vector<Piece> pieces;
+  PieceScanner(LoadedFile& loaded, McuFile& file, std::span<PieceRules* const> rules, FileReport& report)
+      : loaded_(loaded), file_(file), rules_(rules), report_(report) {}
 
   void onPiece(int lineNumber, bool continuation, std::string_view piece, const ClassifiedLine& line) override {
-    Piece p;
+    passOn();
+    Piece& p = current_;
     p.line = lineNumber;
     p.continuation = continuation;
-    p.text = std::string(piece);
+    p.text.assign(piece);
     p.kind = line.kind;
     p.header = line.header;
-    pieces.push_back(std::move(p));
+    p.use = PieceUse::none;
+    p.module = -1;
+    p.section = 0;
+    p.moduleName.clear();
+    p.dropped.reset();
+    holding_ = true;
   }
   void onModuleLine(int, int index, std::string_view name) override {
     currentModule_ = std::string(name);
@@ -59,15 +99,45 @@ class LoadRecorder : public LoadObserver {
     p.moduleName = currentModule_;
   }
   void onPrmLine(int) override { mark(PieceUse::prmLine, -1); }
-  void onDropped(DroppedKind kind, int, int) override { pieces.back().dropped = kind; }
+  void onDropped(DroppedKind kind, int, int) override { current_.dropped = kind; }
+
+  // After the load: the last piece goes out too.
+  void end() {
+    passOn();
+    if (seenAny_) loaded_.lastPiece = current_;
+  }
 
  private:
   Piece& mark(PieceUse use, int index) {
-    Piece& p = pieces.back();
-    p.use = use;
-    p.module = index;
-    return p;
+    current_.use = use;
+    current_.module = index;
+    return current_;
   }
+  void passOn() {
+    if (!holding_) return;
+    holding_ = false;
+    seenAny_ = true;
+    const Piece& p = current_;
+    if (p.header != HeaderKey::none) note(p);
+    if (p.use == PieceUse::moduleLine && p.module < kMaxModules)
+      loaded_.moduleLines[static_cast<std::size_t>(p.module)] = p;
+    for (PieceRules* rules : rules_) rules->see(p, report_);
+  }
+  void note(const Piece& p) {
+    ++loaded_.headerLines[static_cast<std::size_t>(p.header)];
+    if (p.header != HeaderKey::menuName) return;
+    if (loaded_.firstMenuNameLine == 0) loaded_.firstMenuNameLine = p.line;
+    loaded_.lastMenuNameLine = p.line;
+    if (file_.listedNameLine == 0 && p.headerValue() != kUnknownMenuName) file_.listedNameLine = p.line;
+  }
+
+  LoadedFile& loaded_;
+  McuFile& file_;
+  std::span<PieceRules* const> rules_;
+  FileReport& report_;
+  Piece current_;
+  bool holding_ = false;
+  bool seenAny_ = false;
   std::string currentModule_;
 };
 
@@ -75,68 +145,51 @@ void markEveryBox(DialogModel& dialog) {
   for (int i = 0; i < kMaxModules; ++i) dialog.setMarked(moduleBox(i), true);
 }
 
-std::vector<Piece> loadTicked(WizardState& state, DialogModel& dialog, FileSystem& fs, int slot) {
-  LoadRecorder recorder;
-  markEveryBox(dialog);
-  state.moduleChosen[static_cast<std::size_t>(slot)] = true;
-  loadMcuDescription(state, dialog, fs, 0, LoadMode::buildMode, &recorder);
-  state.moduleChosen[static_cast<std::size_t>(slot)] = false;
-  return std::move(recorder.pieces);
-}
-
-// Reads one file the way the wizard would: its menu name as the catalogue
-// reads it for the button's caption, a preview load as on a click, then a
-// build load with every module box marked, which collects the most any build
-// can.
-McuFile readMcuFile(FileSystem& inKeyFiles, const std::string& name, bool listed) {
+// Reads one file the way the wizard would, findings straight into `out`: its
+// menu name as the catalogue reads it for the button's caption, a preview
+// load as on a click, then a build load with every module box marked, which
+// collects the most any build can; the rule families follow that load.
+McuFile checkMcuFile(FileSystem& inKeyFiles, const std::string& name, std::string shownAs, bool listed,
+                     bool reachable, std::vector<Finding>& out) {
   McuFile file;
   file.name = name;
-  file.shownAs = std::string(kKeyFilesFolder) + "/" + name;
+  file.shownAs = std::move(shownAs);
   file.listed = listed;
-  file.state = std::make_unique<WizardState>();
-  std::unique_ptr<InputFile> input = inKeyFiles.openForReading(name);
+  FileReport report(file.shownAs);
+  std::unique_ptr<InputFile> input = reachable ? inKeyFiles.openForReading(name) : nullptr;
   file.readable = input != nullptr;
-  if (!file.readable) return file;
-  file.listedName = readMenuName(*input);
-  file.state->menuName = file.listedName;
-  file.state->mcuFileTitles[0] = fileTitle(name);
-  file.state->mcuCount = 1;
-  DialogModel dialog;
-  loadMcuDescription(*file.state, dialog, inKeyFiles, 0, LoadMode::previewMode);
-  markEveryBox(dialog);
-  LoadRecorder recorder;
-  loadMcuDescription(*file.state, dialog, inKeyFiles, 0, LoadMode::buildMode, &recorder);
-  file.pieces = std::move(recorder.pieces);
-
-  // Section 6 comes only from the one module the user ticks, so its table
-  // is tried one module at a time, for the modules that could outgrow it.
-  std::map<int, int> section6Lines;
-  for (const Piece& p : file.pieces)
-    if (p.use == PieceUse::codeLine && p.section == 6 && p.moduleName != kInitModuleName) ++section6Lines[p.module];
-  for (const auto& [slot, count] : section6Lines)
-    if (count > kMaxSectionLines && slot < file.state->moduleCount)
-      file.tickedLoads[slot] = loadTicked(*file.state, dialog, inKeyFiles, slot);
-  return file;
-}
-
-void checkMcuFile(FileSystem& inKeyFiles, const McuFile& file, std::vector<Finding>& out) {
-  FileReport report(out, file.shownAs);
   if (!file.readable) {
-    report.add(FindingKind::unreadableFile, 0,
+    report.add(RuleOrder::catalogue, FindingKind::unreadableFile, 0,
                "cannot be read: the wizard lists it as " + quoted(kUnknownMenuName) + " and loads nothing when it is chosen; make the file "
                "readable");
-    return;
+    report.moveInto(out);
+    return file;
   }
-  checkLines(file, report);
-  checkHeaderKeys(file, report);
-  checkPrmBlocks(file, report);
-  checkModuleLines(file, report);
-  checkLookAlikeLines(file, report);
-  const std::vector<Slot> slots = countedModules(file);
-  checkModuleTable(file, slots, report);
-  checkUses(file, slots, report);
-  checkCapacities(file, report);
-  checkMcpTemplate(inKeyFiles, file, report);
+  file.listedName = readMenuName(*input);
+  input.reset();
+  auto state = std::make_unique<WizardState>();
+  state->menuName = file.listedName;
+  state->mcuFileTitles[0] = fileTitle(name);
+  state->mcuCount = 1;
+  DialogModel dialog;
+  loadMcuDescription(*state, dialog, inKeyFiles, 0, LoadMode::previewMode);
+  markEveryBox(dialog);
+
+  const std::unique_ptr<PieceRules> families[] = {lineRules(),      headerKeyRules(),   prmBlockRules(), moduleLineRules(),
+                                                  lookAlikeRules(), moduleTableRules(), capacityRules()};
+  PieceRules* rules[std::size(families)];
+  for (std::size_t i = 0; i < std::size(families); ++i) rules[i] = families[i].get();
+  LoadedFile loaded{file, *state};
+  PieceScanner scanner(loaded, file, rules, report);
+  loadMcuDescription(*state, dialog, inKeyFiles, 0, LoadMode::buildMode, &scanner);
+  scanner.end();
+  file.menuName = state->menuName;
+  file.hasMenuNameLine = loaded.headerLineCount(HeaderKey::menuName) > 0;
+
+  for (PieceRules* r : rules) r->finish(loaded, report);
+  checkMcpTemplate(inKeyFiles, loaded, report);
+  report.moveInto(out);
+  return file;
 }
 
 // Enters a folder for the length of a check and always goes back.
@@ -167,10 +220,9 @@ CheckReport checkKeyFiles(FileSystem& fs) {
   CheckReport report;
   FolderVisit visit(fs, kKeyFilesFolder);
   if (!visit.entered()) {
-    FileReport(report.findings, kKeyFilesFolder)
-        .add(FindingKind::noKeyFiles, 0,
-             std::string("there is no KeyFiles folder here: the wizard shows \"") + kNoKeyFilesMessage +
-                 "\" and ends; run the check in the folder that holds KeyFiles");
+    addFinding(report.findings, kKeyFilesFolder, FindingKind::noKeyFiles, 0,
+               std::string("there is no KeyFiles folder here: the wizard shows \"") + kNoKeyFilesMessage +
+                   "\" and ends; run the check in the folder that holds KeyFiles");
     return report;
   }
 
@@ -178,20 +230,23 @@ CheckReport checkKeyFiles(FileSystem& fs) {
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   // The scan's own choice of files; it offers only the first kMaxMcus.
   const std::vector<std::string> names = mcuFileNames(entries);
+  // Each file is checked as it is read; only a short record of it stays for
+  // the rules across files.
+  std::vector<Finding> fileFindings;
   std::vector<McuFile> files;
   for (std::size_t i = 0; i < names.size(); ++i)
-    files.push_back(readMcuFile(fs, names[i], i < static_cast<std::size_t>(kMaxMcus)));
+    files.push_back(checkMcuFile(fs, names[i], std::string(kKeyFilesFolder) + "/" + names[i],
+                                 i < static_cast<std::size_t>(kMaxMcus), true, fileFindings));
   report.filesChecked = static_cast<int>(files.size());
 
   if (files.empty())
-    FileReport(report.findings, kKeyFilesFolder)
-        .add(FindingKind::noMcuFiles, 0,
-             std::string("no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"") + kNoMcuFilesMessage +
-                 "\" and ends; add at least one MCU_NAME.txt");
+    addFinding(report.findings, kKeyFilesFolder, FindingKind::noMcuFiles, 0,
+               std::string("no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"") + kNoMcuFilesMessage +
+                   "\" and ends; add at least one MCU_NAME.txt");
   checkLookAlikes(entries, report.findings);
   checkCatalogue(files, report.findings);
   checkSharedTemplates(fs, files, report.findings);
-  for (const McuFile& file : files) checkMcuFile(fs, file, report.findings);
+  std::move(fileFindings.begin(), fileFindings.end(), std::back_inserter(report.findings));
 
   std::stable_sort(report.findings.begin(), report.findings.end(), [](const Finding& a, const Finding& b) {
     return std::tie(a.file, a.line) < std::tie(b.file, b.line);
@@ -206,14 +261,7 @@ CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths)
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     FolderVisit visit(fs, folder);
-    McuFile file;
-    if (visit.entered()) file = readMcuFile(fs, path.substr(slash + 1), true);
-    file.readable = file.readable && visit.entered();
-    file.shownAs = path;
-    std::vector<Finding> findings;
-    checkMcuFile(fs, file, findings);
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
-    report.findings.insert(report.findings.end(), findings.begin(), findings.end());
+    checkMcuFile(fs, path.substr(slash + 1), path, true, visit.entered(), report.findings);
     ++report.filesChecked;
   }
   return report;

@@ -63,8 +63,9 @@ enum class FindingKind {
   byteOrderMark,
   byteOrderMarkHidesLine,
   initWithoutMcuInit,
+  menuNameWithSeparator,
 };
-inline constexpr FindingKind kLastFindingKind = FindingKind::initWithoutMcuInit;
+inline constexpr FindingKind kLastFindingKind = FindingKind::menuNameWithSeparator;
 
 struct FindingKindInfo {
   FindingKind kind;
@@ -83,10 +84,18 @@ struct Finding {
   Severity severity = Severity::error;
   std::string text;
   FindingKind kind = FindingKind::noKeyFiles;
+  // How many findings this one stands for: more than one where a file has so
+  // many of a kind that the rest are only counted.
+  int covers = 1;
 };
+
+// A file lists at most this many findings of one kind; one more finding then
+// counts the rest.
+inline constexpr int kMaxListedFindingsOfAKind = 100;
 
 struct CheckReport {
   std::vector<Finding> findings;  // in file order, then line order
+  // errors() and warnings() count every finding, also those only counted.
   int filesChecked = 0;
   int errors() const;
   int warnings() const;

@@ -3,6 +3,7 @@
 // takes, and a byte-order mark in front of the first line.
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "check/CheckerParts.h"
 
@@ -102,16 +103,16 @@ std::string headerKeyMiss(std::string_view line) {
 void checkLookAlikeLine(const Piece& p, FileReport& report) {
   const std::string_view line = p.withoutLineEnd();
   if (std::string cause = sectionHeaderMiss(line); !cause.empty()) {
-    report.add(FindingKind::lookAlikeSectionHeader, p.line,
+    report.add(RuleOrder::lookAlikeLines, FindingKind::lookAlikeSectionHeader, p.line,
                quoted(line) + " looks like a section header, but " + cause + ", so the wizard " + whatBecameOf(p) +
                    "; write \"1.\" to \"8.\" at the very start of the line");
   } else if (const Keyword* k = meantKeyword(line)) {
-    report.add(FindingKind::lookAlikeKeyword, p.line,
+    report.add(RuleOrder::lookAlikeLines, FindingKind::lookAlikeKeyword, p.line,
                quoted(line) + " looks like " + quoted(k->spelling) + " but is not spelt exactly so at the start of "
                "the line, so the wizard " + whatBecameOf(p) + "; write " + quoted(k->spelling) +
                    (k->kind == LineKind::moduleLine ? " followed by the name" : "") + " at the very start of the line");
   } else if (std::string meant = headerKeyMiss(line); !meant.empty() && p.use == PieceUse::none) {
-    report.add(FindingKind::lookAlikeHeaderKey, p.line,
+    report.add(RuleOrder::lookAlikeLines, FindingKind::lookAlikeHeaderKey, p.line,
                quoted(line) + " looks like a header key, but a key must begin the line spelt exactly so with \"=\" "
                "right after it, so the wizard ignores the line; write " + quoted(meant));
   }
@@ -129,57 +130,22 @@ void checkKeywordTail(const Piece& p, FileReport& report) {
     if (k.kind != p.kind || k.kind == LineKind::moduleLine) continue;
     const std::string_view rest = trimmed(p.withoutLineEnd().substr(k.spelling.size()));
     if (!rest.empty())
-      report.add(FindingKind::keywordWithExtraText, p.line,
+      report.add(RuleOrder::lookAlikeLines, FindingKind::keywordWithExtraText, p.line,
                  "the wizard takes this line as " + std::string(k.spelling) + " and ignores " + quoted(rest) +
                      " after it; leave " + std::string(k.spelling) + " alone on its line");
   }
 }
 
-// Code inside a module that stands after its module line, its description
-// or a PRM block and before any section header is read by no section.
-void checkDroppedLines(const McuFile& file, FileReport& report) {
-  bool inModule = false;
-  std::string module, after;
-  const Piece* first = nullptr;
-  int count = 0;
-  auto flush = [&] {
-    if (first != nullptr)
-      report.add(FindingKind::droppedCodeLines, first->line,
-                 "in " + moduleLabel(module) + ", " + thisAndMore(count) + oneOrMany(count, " follows ", " follow ") +
-                     after + " with no section header in between, so no section takes " +
-                     oneOrMany(count, "it", "them") + " and the wizard drops " + oneOrMany(count, "it", "them") +
-                     " from main.c; put the section header (\"1.\" to \"8.\") above " + oneOrMany(count, "it", "them"));
-    first = nullptr;
-    count = 0;
-  };
-  // A piece that starts in the middle of a line still acts as a line of its
-  // own, so it moves in and out of modules like any other.
-  for (const Piece& p : file.pieces) {
-    if (p.kind != LineKind::content || p.header != HeaderKey::none) flush();
-    if (p.kind == LineKind::moduleLine) inModule = true, module = p.moduleName, after = "its module line";
-    if (p.kind == LineKind::endLine) inModule = false;
-    if (p.kind == LineKind::descriptionLine) after = "its description line";
-    if (p.kind == LineKind::prmEnd) after = "a PRM block";
-    if (!inModule || !isPlainLine(p) || p.use != PieceUse::none || trimmed(p.withoutLineEnd()).empty()) continue;
-    if (isLookAlike(p.withoutLineEnd())) {
-      flush();
-      continue;
-    }
-    if (first == nullptr) first = &p;
-    ++count;
-  }
-  flush();
-}
-
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-void checkByteOrderMark(const McuFile& file, FileReport& report) {
-  if (file.pieces.empty() || !file.pieces.front().text.starts_with(kByteOrderMark)) return;
-  const std::string_view rest = std::string_view(file.pieces.front().text).substr(kByteOrderMark.size());
+// `first` is the file's first piece.
+void checkByteOrderMark(const Piece& first, FileReport& report) {
+  if (!first.text.starts_with(kByteOrderMark)) return;
+  const std::string_view rest = std::string_view(first.text).substr(kByteOrderMark.size());
   const ClassifiedLine meant = classifyLine(rest);
   const std::string advice = "save the file without a byte-order mark (in Notepad: UTF-8, not UTF-8 with BOM; or ANSI)";
   if (meant.header == HeaderKey::none && meant.kind == LineKind::content) {
-    report.add(FindingKind::byteOrderMark, 1,
+    report.add(RuleOrder::byteOrderMark, FindingKind::byteOrderMark, 1,
                "the file starts with a UTF-8 byte-order mark, three bytes the wizard reads as part of line 1; " + advice);
     return;
   }
@@ -187,20 +153,67 @@ void checkByteOrderMark(const McuFile& file, FileReport& report) {
   if (meant.header != HeaderKey::none) what = headerKeyText(meant.header);
   for (const Keyword& k : kKeywords)
     if (k.kind == meant.kind) what = k.spelling;
-  report.add(FindingKind::byteOrderMarkHidesLine, 1,
+  report.add(RuleOrder::byteOrderMark, FindingKind::byteOrderMarkHidesLine, 1,
              "the file starts with a UTF-8 byte-order mark, three bytes the wizard reads as part of line 1, so line 1 "
              "does not begin with " + quoted(what) + " and the wizard ignores it; " + advice);
 }
 
-}  // namespace
+// Code inside a module that stands after its module line, its description
+// or a PRM block and before any section header is read by no section.
+class DroppedLines {
+ public:
+  // A piece that starts in the middle of a line still acts as a line of its
+  // own, so it moves in and out of modules like any other.
+  void see(const Piece& p, FileReport& report) {
+    if (p.kind != LineKind::content || p.header != HeaderKey::none) flush(report);
+    if (p.kind == LineKind::moduleLine) inModule_ = true, module_ = p.moduleName, after_ = "its module line";
+    if (p.kind == LineKind::endLine) inModule_ = false;
+    if (p.kind == LineKind::descriptionLine) after_ = "its description line";
+    if (p.kind == LineKind::prmEnd) after_ = "a PRM block";
+    if (!inModule_ || !isPlainLine(p) || p.use != PieceUse::none || trimmed(p.withoutLineEnd()).empty()) return;
+    if (isLookAlike(p.withoutLineEnd())) {
+      flush(report);
+      return;
+    }
+    if (count_++ == 0) firstLine_ = p.line;
+  }
 
-void checkLookAlikeLines(const McuFile& file, FileReport& report) {
-  checkByteOrderMark(file, report);
-  for (const Piece& p : file.pieces) {
+  void flush(FileReport& report) {
+    const int count = count_;
+    if (count > 0)
+      report.add(RuleOrder::droppedLines, FindingKind::droppedCodeLines, firstLine_,
+                 "in " + moduleLabel(module_) + ", " + thisAndMore(count) + oneOrMany(count, " follows ", " follow ") +
+                     after_ + " with no section header in between, so no section takes " +
+                     oneOrMany(count, "it", "them") + " and the wizard drops " + oneOrMany(count, "it", "them") +
+                     " from main.c; put the section header (\"1.\" to \"8.\") above " + oneOrMany(count, "it", "them"));
+    count_ = 0;
+  }
+
+ private:
+  bool inModule_ = false;
+  std::string module_, after_;
+  int count_ = 0;  // plain lines dropped since the last flush
+  int firstLine_ = 0;
+};
+
+class LookAlikeRules : public PieceRules {
+ public:
+  void see(const Piece& p, FileReport& report) override {
+    if (first_) checkByteOrderMark(p, report);
+    first_ = false;
     if (isPlainLine(p)) checkLookAlikeLine(p, report);
     checkKeywordTail(p, report);
+    dropped_.see(p, report);
   }
-  checkDroppedLines(file, report);
-}
+  void finish(const LoadedFile&, FileReport& report) override { dropped_.flush(report); }
+
+ private:
+  bool first_ = true;
+  DroppedLines dropped_;
+};
+
+}  // namespace
+
+std::unique_ptr<PieceRules> lookAlikeRules() { return std::make_unique<LookAlikeRules>(); }
 
 }  // namespace forgeline::checker

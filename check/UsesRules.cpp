@@ -32,7 +32,7 @@ void checkUsesTexts(const std::vector<Slot>& slots, FileReport& report) {
     if (slot.uses.empty()) continue;
     const int line = slot.moduleLine->line;
     if (!slot.name.empty() && slot.uses.find(slot.name) != std::string::npos)
-      report.add(FindingKind::usesItself, line,
+      report.add(RuleOrder::uses, FindingKind::usesItself, line,
                  moduleLabel(slot.name) + " names itself in its uses text, so once ticked its box is disabled and "
                                           "cannot be unticked until the MCU is chosen again; take " +
                      slot.name + " out of its own uses text");
@@ -41,14 +41,14 @@ void checkUsesTexts(const std::vector<Slot>& slots, FileReport& report) {
       if (target.name.empty() || slot.uses.find(target.name) == std::string::npos) continue;
       namesAny = true;
       if (&target == &slot || !onlyInsideLongerNames(slot.uses, target.name)) continue;
-      report.add(FindingKind::usesMatchesInsideWord, line,
+      report.add(RuleOrder::uses, FindingKind::usesMatchesInsideWord, line,
                  "the uses text " + quoted(slot.uses) + " holds " + target.name + " only inside " +
                      quoted(enclosingName(slot.uses, target.name)) + ", yet marking " + moduleLabel(slot.name) +
                      " forces module " + target.name + " on as well; write whole module names and rename modules "
                      "whose name is part of another's");
     }
     if (!namesAny && usesWord(slot.moduleLine->text).empty())
-      report.add(FindingKind::usesNamesNoModule, line,
+      report.add(RuleOrder::uses, FindingKind::usesNamesNoModule, line,
                  "the uses text " + quoted(slot.uses) + " names no module of this file, so marking " +
                      moduleLabel(slot.name) + " forces nothing on; name the needed modules exactly as their "
                                               "MODULE: lines do");
@@ -57,8 +57,8 @@ void checkUsesTexts(const std::vector<Slot>& slots, FileReport& report) {
 
 // Ticks each module in turn through the wizard's own rules and compares the
 // boxes they mark with everything the uses texts lead to.
-void checkUsesOrder(const McuFile& file, const std::vector<Slot>& slots, FileReport& report) {
-  WizardState& state = *file.state;
+void checkUsesOrder(const LoadedFile& loaded, const std::vector<Slot>& slots, FileReport& report) {
+  WizardState& state = loaded.state;
   auto usesNames = [&](int source, int target) {
     return state.moduleUses[static_cast<std::size_t>(source)].find(state.moduleNames[static_cast<std::size_t>(target)]) !=
            std::string::npos;
@@ -84,8 +84,8 @@ void checkUsesOrder(const McuFile& file, const std::vector<Slot>& slots, FileRep
           continue;
         const std::string& r = state.moduleNames[static_cast<std::size_t>(target)];
         const std::string& q = state.moduleNames[static_cast<std::size_t>(source)];
-        const Piece* at = file.moduleLineOf(target);
-        report.add(FindingKind::dependencyMissed, at != nullptr ? at->line : 0,
+        const Piece* at = loaded.moduleLineOf(target);
+        report.add(RuleOrder::uses, FindingKind::dependencyMissed, at != nullptr ? at->line : 0,
                    "with " + ticked.name + " ticked, " + q + " is marked and uses " + r + ", but the box of " + r +
                        " comes before that of " + q + ", so the one-pass uses rule never marks " + r +
                        " and the build lacks its code; move module " + r + " below module " + q);
@@ -97,9 +97,9 @@ void checkUsesOrder(const McuFile& file, const std::vector<Slot>& slots, FileRep
 
 }  // namespace
 
-void checkUses(const McuFile& file, const std::vector<Slot>& slots, FileReport& report) {
+void checkUses(const LoadedFile& loaded, const std::vector<Slot>& slots, FileReport& report) {
   checkUsesTexts(slots, report);
-  checkUsesOrder(file, slots, report);
+  checkUsesOrder(loaded, slots, report);
 }
 
 }  // namespace forgeline::checker

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
@@ -280,6 +281,98 @@ TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
   EXPECT_EQ(formatSummary(report), "1 error, 0 warnings in 0 files");
 }
 
+// A menu name that holds a path never finds a template, whatever lies where
+// the path would lead: the build stops at Error 20, and the check says so
+// instead of looking for the template there.
+TEST(KeyFileChecker, AMenuNameHoldingAPathIsAnError) {
+  const Findings separator = {{F, 1, E, menuNameWithSeparator}};
+  const Findings nulAndSeparator = {{F, 1, E, binaryContent}, {F, 1, E, menuNameWithSeparator}};
+  struct Row {
+    std::string menuLine;
+    std::string shown;  // how the finding quotes the menu name
+    Findings expected;
+  } rows[] = {
+      {.menuLine = "MenuName=../x", .shown = "../x", .expected = separator},
+      {.menuLine = std::string("MenuName=../../x\0", 17), .shown = "../../x\\x00", .expected = nulAndSeparator},
+      {.menuLine = "MenuName=a\\b", .shown = "a\\b", .expected = separator},
+      {.menuLine = std::string("MenuName=DEMO08\0", 16), .shown = "DEMO08\\x00", .expected = nulAndSeparator},
+      {.menuLine = "MenuName=sub/DEMO08", .shown = "sub/DEMO08", .expected = separator},
+  };
+  for (const Row& row : rows) {
+    test::TempDir dir;
+    test::writeKeyFiles(dir.path(), {{"MCU_T.txt", row.menuLine + "\n" + kBase.substr(11)}}, {"DEMO08"});
+    // Where each name would lead, a template stands ready.
+    test::writeFile(dir / "x.mcp", "outside");
+    test::makeDirectory(dir / "KeyFiles/sub");
+    test::writeFile(dir / "KeyFiles/sub/DEMO08.mcp", "inside a folder");
+    RealFileSystem fs(dir.path());
+    const CheckReport report = checkKeyFiles(fs);
+    EXPECT_EQ(shape(report), row.expected) << row.shown << "\n" << listing(report);
+    if (report.findings.size() != row.expected.size()) continue;
+    EXPECT_EQ(formatFinding(report.findings.back()),
+              "KeyFiles/MCU_T.txt:1: error: the menu name \"" + row.shown +
+                  "\" holds a \"/\", a \"\\\" or a NUL byte, and a build never looks for a template by such a name: a "
+                  "build of this MCU stops with \"Error 20: Could not copy MCP file.\"; write the menu name without "
+                  "them");
+  }
+}
+
+// However many times a file repeats a mistake, it lists the first hundred of
+// a kind and one line that counts the rest; the summary counts them all.
+TEST(KeyFileChecker, ARepeatedMistakeIsListedAHundredTimesAndCounted) {
+  std::string badRevisions;
+  for (int i = 0; i < 250; ++i) badRevisions += "Revision=x\n";
+  struct Row {
+    std::string name;
+    std::string file;
+    int listed;       // findings of the kind before the counting line
+    int countLine;    // where the counting line stands; 0 when there is none
+    std::string countText;
+    std::string summary;
+  } rows[] = {
+      {.name = "100 are all listed", .file = kBase + badRevisions.substr(0, 1100), .listed = 100, .countLine = 0,
+       .countText = "", .summary = "0 errors, 100 warnings in 1 file"},
+      {.name = "250: 100 and a count", .file = kBase + badRevisions, .listed = 100, .countLine = 114,
+       .countText = "KeyFiles/MCU_T.txt:114: warning: 150 more findings of the kind \"Revision= value is not "
+                    "a number\" from this line to line 263 are not listed one by one; fix the first 100 and check again",
+       .summary = "0 errors, 250 warnings in 1 file"},
+      {.name = "101: 100 and one more", .file = kBase + badRevisions.substr(0, 1111), .listed = 100, .countLine = 114,
+       .countText = "KeyFiles/MCU_T.txt:114: warning: 1 more finding of the kind \"Revision= value is not a number\" "
+                    "is not listed one by one; fix the first 100 and check again",
+       .summary = "0 errors, 101 warnings in 1 file"},
+  };
+  for (const Row& row : rows) {
+    const CheckReport report = checkOne(row.file, {"T"}, false);
+    ASSERT_EQ(report.findings.size(), static_cast<std::size_t>(row.listed + (row.countLine > 0))) << row.name;
+    for (int i = 0; i < row.listed; ++i) {
+      EXPECT_EQ(report.findings[static_cast<std::size_t>(i)].line, 14 + i) << row.name;
+      EXPECT_EQ(report.findings[static_cast<std::size_t>(i)].covers, 1) << row.name;
+    }
+    if (row.countLine > 0) {
+      EXPECT_EQ(formatFinding(report.findings.back()), row.countText) << row.name;
+    }
+    EXPECT_EQ(formatSummary(report), row.summary) << row.name;
+  }
+}
+
+// A line of many pieces is described by its first ten; the message stays
+// short however long the line.
+TEST(KeyFileChecker, AVeryLongLineIsDescribedByItsFirstPieces) {
+  for (const std::size_t length : {989u, 990u, 100000u}) {
+    const CheckReport report = checkOne(kBase + std::string(length, 'x') + "\n", {"T"}, false);
+    ASSERT_EQ(shape(report), (Findings{{F, 14, E, longLine}})) << length << "\n" << listing(report);
+    const std::string& text = report.findings[0].text;
+    const std::size_t pieces = length / LineReader::kMaxPiece + 1;  // the line end comes last
+    EXPECT_TRUE(text.starts_with("line is " + std::to_string(length) + " characters long; the wizard reads it as " +
+                                 (pieces == 10 ? std::string("ten") : std::to_string(pieces)) + " lines"))
+        << text;
+    EXPECT_EQ(text.find("11th"), std::string::npos) << text;
+    EXPECT_LT(text.size(), 1000u) << length;
+    const std::string rest = pieces == 11 ? "one more piece after them" : std::to_string(pieces - 10) + " more pieces after them";
+    EXPECT_EQ(text.find(rest) != std::string::npos, pieces > 10) << text;
+  }
+}
+
 // The named files only, each named as given; one that cannot be read is an
 // error of its own.
 TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
@@ -465,7 +558,14 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
     std::map<std::pair<DroppedKind, int>, int> reportedDrops;
     std::set<int> reportedSplits;
     std::size_t droppedReported = 0;  // every dropped line is one, as a group or a look-alike line
+    // A file with more than a hundred of a kind lists the first hundred: then
+    // what is listed must still be true, but need not be all.
+    bool capped = false;
     for (const Finding& f : report.findings) {
+      if (f.covers > 1) {
+        capped = true;
+        continue;
+      }
       if (f.kind == droppedCodeLines || f.kind == lookAlikeSectionHeader || f.kind == lookAlikeKeyword) {
         const std::size_t more = f.text.find(" more ");
         const std::size_t count = more == std::string::npos ? 1 : std::stoul(f.text.substr(f.text.rfind(' ', more - 1) + 1)) + 1;
@@ -486,12 +586,18 @@ TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
       if (f.kind == noFinalLineEnd) { EXPECT_FALSE(bytes.ends_with('\n')) << context; }
     }
     EXPECT_EQ(reportedDrops, truth.firstDrop) << context;
-    EXPECT_EQ(droppedReported, truth.droppedCode.size()) << context << bytes;
-    droppedLines += static_cast<int>(truth.droppedCode.size());
     std::set<int> splitLines;
     for (auto [line, pieces] : truth.piecesOfLine)
       if (pieces > 1) splitLines.insert(line);
-    EXPECT_EQ(reportedSplits, splitLines) << context;
+    if (capped) {
+      EXPECT_LE(droppedReported, truth.droppedCode.size()) << context;
+      EXPECT_TRUE(std::includes(splitLines.begin(), splitLines.end(), reportedSplits.begin(), reportedSplits.end()))
+          << context;
+    } else {
+      EXPECT_EQ(droppedReported, truth.droppedCode.size()) << context << bytes;
+      EXPECT_EQ(reportedSplits, splitLines) << context;
+    }
+    droppedLines += static_cast<int>(truth.droppedCode.size());
     for (auto [line, length] : lengths) {
       EXPECT_EQ(length > 98, splitLines.contains(line)) << context << line;
     }

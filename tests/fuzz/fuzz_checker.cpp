@@ -2,6 +2,10 @@
 #include "FuzzSupport.h"
 #include "check/KeyFileChecker.h"
 
+#include <map>
+#include <string>
+#include <utility>
+
 using namespace forgeline;
 using namespace forgeline::fuzz;
 
@@ -14,12 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FORGELINE_FUZZ_CHECK(fs.snapshot() == keyFiles.before);
   FORGELINE_FUZZ_CHECK(fs.currentDirectory() == "/");
   FORGELINE_FUZZ_CHECK(report.filesChecked >= 0 && report.filesChecked <= static_cast<int>(keyFiles.mcuFiles.size()));
-  FORGELINE_FUZZ_CHECK(report.errors() + report.warnings() == static_cast<int>(report.findings.size()));
+  // Every finding counts once, a line that sums up unlisted ones for them all,
+  // and no file lists more of one kind than the cap and that line.
+  int covered = 0;
+  std::map<std::pair<std::string, FindingKind>, int> perKind;
   for (const Finding& finding : report.findings) {
+    covered += finding.covers;
+    FORGELINE_FUZZ_CHECK(finding.covers >= 1);
+    FORGELINE_FUZZ_CHECK(++perKind[{finding.file, finding.kind}] <= kMaxListedFindingsOfAKind + 1);
     FORGELINE_FUZZ_CHECK(finding.line >= 0);
     FORGELINE_FUZZ_CHECK(finding.file.starts_with("KeyFiles"));
     FORGELINE_FUZZ_CHECK(!formatFinding(finding).empty());
   }
+  FORGELINE_FUZZ_CHECK(report.errors() + report.warnings() == covered);
   (void)formatSummary(report);
   return 0;
 }
