@@ -138,6 +138,8 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
       {"the same chain in box order is fine",
        kBase + module("MODULE:P uses Q") + module("MODULE:Q uses R") + module("MODULE:R"), {}},
       {"module uses itself", kBase + module("MODULE:ADC uses ADC"), {{F, 14, W, usesItself}}},
+      {"module uses itself among others", kBase + module("MODULE:ICS") + module("MODULE:ADC uses ICS ADC"),
+       {{F, 19, W, usesItself}}},
       {"duplicate module names", kBase + module("MODULE:ADC") + module("MODULE:ADC"), {{F, 19, W, duplicateModule}}},
       {"two INIT modules", kBase + kInit, {{F, 14, W, duplicateInit}}},
       {"no INIT module", kHead + module("MODULE:ADC"), {{F, 0, W, noInit}}},
