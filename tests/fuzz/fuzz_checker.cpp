@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const Finding& finding : report.findings) {
     covered += finding.covers;
     FORGELINE_FUZZ_CHECK(finding.covers >= 1);
-    FORGELINE_FUZZ_CHECK(++perKind[{finding.file, finding.kind}] <= kMaxListedFindingsOfAKind + 1);
+    FORGELINE_FUZZ_CHECK(++perKind[std::make_pair(finding.file, finding.kind)] <= kMaxListedFindingsOfAKind + 1);
     FORGELINE_FUZZ_CHECK(finding.line >= 0);
     FORGELINE_FUZZ_CHECK(finding.file.starts_with("KeyFiles"));
     FORGELINE_FUZZ_CHECK(!formatFinding(finding).empty());
