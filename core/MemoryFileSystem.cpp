@@ -20,38 +20,60 @@ std::vector<std::string> splitPath(std::string_view path) {
   return parts;
 }
 
+bool startsWithDrive(std::string_view path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// How long the root of an absolute path is: "/", or a drive root such as
+// "C:/" as Windows spells one; 0 for a relative path.
+std::size_t rootLength(std::string_view path, bool drives) {
+  if (drives && startsWithDrive(path) && path.size() >= 3 && path[2] == '/') return 3;
+  return !path.empty() && path.front() == '/' ? 1 : 0;
+}
+
+// The root an absolute path held here starts with ("/" or "C:/").
+std::string rootOf(const std::string& absolute) {
+  return rootLength(absolute, true) == 3 ? absolute.substr(0, 3) : "/";
+}
+
 std::string joinPath(const std::string& directory, const std::string& name) {
-  return directory == "/" ? "/" + name : directory + "/" + name;
+  return !directory.empty() && directory.back() == '/' ? directory + name : directory + "/" + name;
 }
 
 // Every folder path held here is logical (no "." or ".."), as the disk keeps
-// its own, so its parent is simply the path without its last part.
+// its own, so its parent is simply the path without its last part; a root
+// is its own parent.
 std::string parentOf(const std::string& absolute) {
   std::size_t slash = absolute.find_last_of('/');
-  if (slash == std::string::npos || slash == 0) return "/";
+  if (slash == std::string::npos || slash < rootLength(absolute, true)) return rootOf(absolute);
   return absolute.substr(0, slash);
 }
 
 std::string lastPart(const std::string& absolute) { return absolute.substr(absolute.find_last_of('/') + 1); }
 
 // "." and ".." taken by spelling alone; only for putting things in place.
-std::string lexicallyAbsolute(const std::string& cwd, const std::string& path) {
+std::string lexicallyAbsolute(const std::string& cwd, const std::string& path, bool drives) {
+  const std::size_t root = rootLength(path, drives);
+  std::string result = root == 3 ? path.substr(0, 3) : rootOf(cwd);
+  const std::string below = root != 0 ? path.substr(root) : cwd.substr(std::min(result.size(), cwd.size())) + "/" + path;
   std::vector<std::string> parts;
-  for (std::string& part : splitPath(!path.empty() && path.front() == '/' ? path : cwd + "/" + path)) {
+  for (std::string& part : splitPath(below)) {
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
     } else if (part != ".") {
       parts.push_back(std::move(part));
     }
   }
-  std::string result;
-  for (const std::string& part : parts) result += "/" + part;
-  return result.empty() ? "/" : result;
+  for (std::size_t i = 0; i < parts.size(); ++i) result += (i != 0 ? "/" : "") + parts[i];
+  return result;
 }
 
 }  // namespace
 
 std::string relativePath(const std::string& base, const std::string& absolute) {
+  // No way leads from one drive to another: the path is shown whole.
+  if (rootOf(base) != rootOf(absolute)) return absolute;
   const std::vector<std::string> from = splitPath(base);
   const std::vector<std::string> to = splitPath(absolute);
   std::size_t common = 0;
@@ -102,19 +124,23 @@ class MemoryOutputFile : public OutputFile {
   bool closed_ = false;
 };
 
-MemoryFileSystem::MemoryFileSystem() : cwd_("/") { directories_.insert("/"); }
+MemoryFileSystem::MemoryFileSystem(const std::string& root)
+    : cwd_(rootOf(root)), drives_(rootLength(root, true) == 3) {
+  directories_.insert(cwd_);
+}
 
-MemoryFileSystem::MemoryFileSystem(FileSystem& disk) : disk_(&disk), cwd_(disk.currentDirectory().value_or("")) {}
+MemoryFileSystem::MemoryFileSystem(FileSystem& disk)
+    : disk_(&disk), cwd_(disk.currentDirectory().value_or("")), drives_(rootLength(cwd_, true) == 3) {}
 
 MemoryFileSystem::~MemoryFileSystem() = default;
 
 void MemoryFileSystem::addDirectory(const std::string& path) {
-  for (std::string at = lexicallyAbsolute(cwd_, path); kindOf(at) == EntryKind::none; at = parentOf(at))
+  for (std::string at = lexicallyAbsolute(cwd_, path, drives_); kindOf(at) == EntryKind::none; at = parentOf(at))
     directories_.insert(at);
 }
 
 void MemoryFileSystem::addFile(const std::string& path, std::string bytes) {
-  const std::string absolute = lexicallyAbsolute(cwd_, path);
+  const std::string absolute = lexicallyAbsolute(cwd_, path, drives_);
   addDirectory(parentOf(absolute));
   files_[absolute] = {std::make_shared<std::string>(std::move(bytes)), {}};
 }
@@ -130,10 +156,26 @@ bool MemoryFileSystem::heldInMemory(const std::string& absolute) const {
   return !disk_ || directories_.contains(absolute);
 }
 
+std::optional<std::string> MemoryFileSystem::startOf(const std::string& path) const {
+  const std::size_t root = rootLength(path, drives_);
+  if (root == 3) {
+    // Another drive is there when it holds something in memory or on disk.
+    std::string drive = path.substr(0, 3);
+    if (directories_.contains(drive) || (disk_ && disk_->changeDirectory(drive))) return drive;
+    return std::nullopt;
+  }
+  if (!drives_) return root != 0 ? "/" : cwd_;
+  // As Windows has it: "/" alone is the working drive's root, "C:name" is
+  // relative to a folder of that drive's own and never reached.
+  if (cwd_.empty() || startsWithDrive(path)) return std::nullopt;
+  return root != 0 ? rootOf(cwd_) : cwd_;
+}
+
 std::optional<std::string> MemoryFileSystem::resolveDirectory(const std::string& path) const {
-  std::string at = !path.empty() && path.front() == '/' ? "/" : cwd_;
-  if (at.empty()) return std::nullopt;
-  for (const std::string& part : splitPath(path)) {
+  std::optional<std::string> start = startOf(path);
+  if (!start || start->empty()) return std::nullopt;
+  std::string at = std::move(*start);
+  for (const std::string& part : splitPath(std::string_view(path).substr(rootLength(path, drives_)))) {
     if (part == ".") continue;
     if (part == "..") {
       at = parentOf(at);
@@ -157,8 +199,10 @@ std::optional<std::string> MemoryFileSystem::resolveDirectory(const std::string&
 std::optional<std::string> MemoryFileSystem::locate(const std::string& path) const {
   std::size_t slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return std::nullopt;
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  if (name.empty() || !startOf(path)) return std::nullopt;
+  std::string folder = slash == std::string::npos ? "."
+                       : slash < rootLength(path, drives_) ? path.substr(0, slash + 1)
+                                                          : path.substr(0, slash);
   std::optional<std::string> directory = resolveDirectory(folder);
   if (!directory) return std::nullopt;
   if (name == ".") return *directory;
@@ -169,7 +213,7 @@ std::optional<std::string> MemoryFileSystem::locate(const std::string& path) con
 MemoryFileSystem::EntryKind MemoryFileSystem::kindOf(const std::string& absolute) const {
   if (directories_.contains(absolute)) return EntryKind::directory;
   if (files_.contains(absolute)) return EntryKind::file;
-  if (absolute == "/" && disk_) return EntryKind::directory;
+  if (absolute == parentOf(absolute) && disk_) return EntryKind::directory;
   const std::string parent = parentOf(absolute);
   if (heldInMemory(parent) || !disk_->changeDirectory(parent)) return EntryKind::none;
   const std::string name = lastPart(absolute);
@@ -197,7 +241,7 @@ bool MemoryFileSystem::changeDirectory(const std::string& path) {
 std::vector<DirectoryEntry> MemoryFileSystem::listEntries() const {
   std::vector<DirectoryEntry> entries;
   if (cwd_.empty()) return entries;
-  auto inCwd = [this](const std::string& path) { return path != "/" && parentOf(path) == cwd_; };
+  auto inCwd = [this](const std::string& path) { return path != parentOf(path) && parentOf(path) == cwd_; };
   if (!heldInMemory(cwd_) && disk_->changeDirectory(cwd_)) {
     for (DirectoryEntry& entry : disk_->listEntries()) {
       const std::string path = joinPath(cwd_, entry.name);

@@ -36,14 +36,17 @@ class MemoryInputFile : public InputFile {
 
 class MemoryFileSystem : public FileSystem {
  public:
-  // Alone: an empty tree, "/" its root and working directory. Over `disk`:
+  // Alone: an empty tree whose root and working directory is `root`: "/",
+  // or a drive root such as "C:/", which makes the paths the ones Windows
+  // knows (any "X:/" starts at a root, "/" at the working drive's). Over `disk`:
   // everything the disk holds can be read and entered, but what is created,
   // written or copied stays in memory, and the disk is never changed (its
   // own working directory is moved about to look at folders). The working
   // directory starts as the disk's, and folders are entered the way the disk
   // enters them (logically, as a shell's cd does: ".." takes away the last
-  // name).
-  MemoryFileSystem();
+  // name). Paths are taken as that disk takes them: drive roots count when
+  // its working directory starts with one.
+  explicit MemoryFileSystem(const std::string& root = "/");
   explicit MemoryFileSystem(FileSystem& disk);
   ~MemoryFileSystem() override;
   MemoryFileSystem(const MemoryFileSystem&) = delete;
@@ -87,6 +90,9 @@ class MemoryFileSystem : public FileSystem {
   };
   enum class EntryKind { none, file, directory, other };
 
+  // The folder `path` starts from: a root, or the working directory for a
+  // relative path; nullopt for a path the disk would refuse to resolve.
+  std::optional<std::string> startOf(const std::string& path) const;
   std::optional<std::string> resolveDirectory(const std::string& path) const;
   EntryKind kindOf(const std::string& absolute) const;
   // A folder made in memory, or lying inside one: the disk knows nothing of it.
@@ -94,12 +100,14 @@ class MemoryFileSystem : public FileSystem {
 
   FileSystem* disk_ = nullptr;
   std::string cwd_;  // absolute; empty when the disk could not tell its own
+  bool drives_ = false;  // "C:/"-style roots, as on Windows
   std::set<std::string> directories_;
   std::map<std::string, File> files_;
 };
 
 // `absolute` as seen from the folder `base` (both absolute, no "." or ".."):
-// ".." steps up, "/"-separated, "." for `base` itself.
+// ".." steps up, "/"-separated, "." for `base` itself; whole when the two
+// lie on different drives.
 std::string relativePath(const std::string& base, const std::string& absolute);
 
 }  // namespace forgeline

@@ -123,3 +123,56 @@ TEST(RecordingFileSystem, ACopyIsRememberedNotRead) {
   copy->read(&first, 1);
   EXPECT_EQ(first, 'm');
 }
+
+// Windows spells a path from a drive root ("C:/Users/x"), and the working
+// directory may be that root itself. The dry run over such a disk finds its
+// way as over "/" and refuses what Windows refuses: a path relative to a
+// drive's own folder ("C:P") and a drive that is not there.
+TEST(RecordingFileSystem, FindsItsWayFromADriveRoot) {
+  struct Case {
+    const char* root;   // the disk's drive
+    const char* start;  // its working directory
+    std::vector<std::string> report;
+  } cases[] = {
+      {.root = "C:/",
+       .start = "C:/",
+       .report = {"mkdir P", "copy Keys/burner.bbl -> P/burner.bbl", "copy Keys/burner.bbl -> P/again.bbl",
+                  "write P/main.c (5 bytes)"}},
+      {.root = "C:/",
+       .start = "C:/Users/x",
+       .report = {"mkdir P", "copy ../../Keys/burner.bbl -> P/burner.bbl",
+                  "copy ../../Keys/burner.bbl -> P/again.bbl", "write P/main.c (5 bytes)"}},
+      {.root = "z:/",
+       .start = "z:/Users",
+       .report = {"mkdir P", "copy ../Keys/burner.bbl -> P/burner.bbl", "copy ../Keys/burner.bbl -> P/again.bbl",
+                  "write P/main.c (5 bytes)"}},
+  };
+  for (const Case& c : cases) {
+    const std::string drive = c.root;
+    MemoryFileSystem disk(drive);
+    disk.addFile(drive + "Keys/burner.bbl", "burner\r\n");
+    disk.addDirectory(c.start);
+    ASSERT_TRUE(disk.changeDirectory(c.start)) << c.start;
+    const auto before = disk.snapshot();
+    std::vector<std::string> report;
+    RecordingFileSystem fs(disk, [&](const std::string& line) { report.push_back(line); });
+
+    EXPECT_TRUE(fs.createDirectory("P")) << c.start;
+    EXPECT_TRUE(fs.changeDirectory("P")) << c.start;
+    EXPECT_TRUE(fs.copyFile(drive + "Keys/burner.bbl", "burner.bbl")) << c.start;
+    EXPECT_TRUE(fs.copyFile("/Keys/burner.bbl", std::string(c.start) + "/P/again.bbl")) << c.start;
+    auto main = fs.openForWriting("main.c");
+    EXPECT_TRUE(main && main->write("int\r\n") && main->close()) << c.start;
+    EXPECT_EQ(readWholeFile(fs, "again.bbl"), "burner\r\n") << c.start;
+    EXPECT_FALSE(fs.createDirectory(drive.substr(0, 2) + "Q")) << c.start;
+    EXPECT_FALSE(fs.changeDirectory(drive == "C:/" ? "D:/" : "C:/")) << c.start;
+    ASSERT_TRUE(fs.changeDirectory("../../../..")) << c.start;
+    EXPECT_EQ(fs.currentDirectory(), drive) << c.start;
+    std::vector<std::string> names;
+    for (const DirectoryEntry& e : fs.listEntries()) names.push_back(e.name + (e.isDirectory ? "/" : ""));
+    std::sort(names.begin(), names.end());
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "Keys/") != names.end()) << c.start;
+    EXPECT_EQ(report, c.report) << c.start;
+    EXPECT_EQ(disk.snapshot(), before) << c.start;
+  }
+}
