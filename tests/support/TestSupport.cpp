@@ -1,8 +1,12 @@
 #include "support/TestSupport.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +33,61 @@ std::string textOf(const fs::path& path) {
   std::u8string text = path.generic_u8string();
   return std::string(reinterpret_cast<const char*>(text.data()), text.size());
 }
+
+#ifdef _WIN32
+// mingw's std::filesystem does not walk a folder past 260 characters (it
+// quietly lists the working folder instead), so on Windows the tree is
+// walked with the wide API and the "\\?\" prefix, which has no such limit.
+std::wstring longPath(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');  // never more UTF-16 units than bytes
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return L"\\\\?\\" + wide;
+}
+
+std::string utf8Of(const wchar_t* wide) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(n > 1 ? static_cast<std::size_t>(n) : 1, '\0');
+  if (n > 1) ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), n, nullptr, nullptr);
+  text.pop_back();
+  return text;
+}
+
+std::string readLongFile(const std::string& path) {
+  HANDLE file = ::CreateFileW(longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got != 0) bytes.append(buffer, got);
+  ::CloseHandle(file);
+  return bytes;
+}
+
+void walkLong(const std::string& folder, const std::string& relative, std::map<std::string, std::string>& tree) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW((longPath(folder) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot list " + folder);
+  do {
+    const std::string name = utf8Of(found.cFileName);
+    if (name == "." || name == "..") continue;
+    const std::string path = folder + "/" + name;
+    const std::string key = relative.empty() ? name : relative + "/" + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      tree[key] = "<link>" + textOf(fs::read_symlink(pathOf(path)));
+    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[key] = "<dir>";
+      walkLong(path, key, tree);
+    } else {
+      tree[key] = readLongFile(path);
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+#endif
 
 }  // namespace
 
@@ -86,6 +145,14 @@ void makeFifo(const std::string& path) {
 
 std::map<std::string, std::string> snapshotTree(const std::string& root) {
   std::map<std::string, std::string> tree;
+#ifdef _WIN32
+  if (root.size() >= 3 && root[1] == ':' && root[2] == '/') {
+    std::string folder = root;
+    while (folder.size() > 3 && folder.back() == '/') folder.pop_back();
+    walkLong(folder, "", tree);
+    return tree;
+  }
+#endif
   for (auto it = fs::recursive_directory_iterator(pathOf(root)); it != fs::recursive_directory_iterator(); ++it) {
     // Lexically: fs::relative would follow a link and name its target.
     std::string relative = textOf(it->path().lexically_relative(pathOf(root)));
