@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,19 +23,27 @@ std::string keyFile(const std::vector<std::pair<std::string, std::string>>& modu
   return text;
 }
 
+// One click, on a module box or else on an MCU button, then the boxes as
+// WizardHarness::boxes() shows them and the count of ticked modules. A click
+// the window could not make is refused and changes nothing.
 struct Step {
-  int click;
-  std::string boxes;  // after the click, see WizardHarness::boxes()
-  int chosenCount;
+  int click = -1;
+  std::string boxes;
+  int chosenCount = 0;
+  std::optional<int> mcu = std::nullopt;
+  ClickOutcome outcome = ClickOutcome::done;
 };
 
 void play(const std::vector<std::pair<std::string, std::string>>& modules, const std::vector<Step>& steps) {
   WizardHarness w({{"MCU_SEL.txt", keyFile(modules)}});
   w.clickMcu(0);
   for (const Step& step : steps) {
-    w.clickModule(step.click);
-    EXPECT_EQ(w.boxes(), step.boxes) << "after clicking box " << step.click;
-    EXPECT_EQ(w.state->chosenCount, step.chosenCount) << "after clicking box " << step.click;
+    const std::string what = step.mcu ? "MCU button " + std::to_string(*step.mcu) : "box " + std::to_string(step.click);
+    const ClickOutcome outcome = step.mcu ? (w.session.chooseMcu(*step.mcu) ? ClickOutcome::done : ClickOutcome::noSuchBox)
+                                          : w.session.clickModule(step.click);
+    EXPECT_EQ(outcome, step.outcome) << "clicking " << what;
+    EXPECT_EQ(w.boxes(), step.boxes) << "after clicking " << what;
+    EXPECT_EQ(w.state->chosenCount, step.chosenCount) << "after clicking " << what;
   }
 }
 
@@ -58,14 +67,25 @@ TEST(ModuleSelection, TickedModuleForcedByAnotherKeepsItsOwnTick) {
 }
 
 TEST(ModuleSelection, SelfUseLocksTheBoxUntilTheMcuIsChosenAgain) {
-  WizardHarness w({{"MCU_SEL.txt", keyFile({{"SELF", "SELF"}, {"B", ""}})}});
-  w.clickMcu(0);
-  w.clickModule(0);
-  EXPECT_EQ(w.boxes(), "xd -e");
-  w.clickModule(1);
-  EXPECT_EQ(w.boxes(), "xd xe");
-  w.clickMcu(0);
-  EXPECT_EQ(w.boxes(), "-e -e");
+  play({{"SELF", "SELF"}, {"B", ""}},
+       {{.click = 0, .boxes = "xd -e", .chosenCount = 1},
+        {.click = 0, .boxes = "xd -e", .chosenCount = 1, .outcome = ClickOutcome::disabled},
+        {.click = 1, .boxes = "xd xe", .chosenCount = 2},
+        {.boxes = "-e -e", .chosenCount = 0, .mcu = 0}});
+}
+
+// The window offers no click on a hidden box, a disabled one or an MCU
+// button past the last shown, and the session takes none.
+TEST(ModuleSelection, ClicksTheWindowCannotMakeAreRefused) {
+  const std::string ticked = "xd xd xe";
+  play({{"INIT", ""}, {"ICS", ""}, {"ADC", "ICS"}},
+       {{.click = 2, .boxes = ticked, .chosenCount = 1},
+        {.click = 0, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::disabled},
+        {.click = 1, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::disabled},
+        {.click = 3, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::hidden},
+        {.click = kMaxModules, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::noSuchBox},
+        {.boxes = ticked, .chosenCount = 1, .mcu = 1, .outcome = ClickOutcome::noSuchBox},
+        {.boxes = ticked, .chosenCount = 1, .mcu = -1, .outcome = ClickOutcome::noSuchBox}});
 }
 
 TEST(ModuleSelection, EmptyNameIsForcedByAnyMarkedBox) {
@@ -95,9 +115,6 @@ TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
 }
 
 TEST(ModuleSelection, InitUsesTakeEffectOnlyFromTheFirstClick) {
-  WizardHarness w({{"MCU_SEL.txt", keyFile({{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}})}});
-  w.clickMcu(0);
-  EXPECT_EQ(w.boxes(), "xd -e -e");
-  w.clickModule(1);
-  EXPECT_EQ(w.boxes(), "xd xe xd");
+  play({{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}},
+       {{.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0}, {.click = 1, .boxes = "xd xe xd", .chosenCount = 1}});
 }
