@@ -187,8 +187,10 @@ TEST(CliUsage, DatesAreRealCalendarDates) {
 
 TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
   test::TempDir noKeyFiles, noMcuFiles;
-  // A near miss on every system (Windows would list "mcu_lower.txt").
-  test::writeKeyFiles(noMcuFiles.path(), {{"MCU-lower.txt", "MenuName=X\n"}});
+  // Near misses on every system (Windows would list "mcu_lower.txt"): a
+  // dash, a longer extension, a folder.
+  test::writeKeyFiles(noMcuFiles.path(), {{"MCU-lower.txt", "MenuName=X\n"}, {"MCU_x.txt~", "MenuName=X\n"}});
+  test::makeDirectory(noMcuFiles / "KeyFiles/MCU_dir.txt");
   const std::vector<std::vector<std::string>> commands = {
       {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}};
   struct Case {

@@ -12,10 +12,11 @@
 #include "core/Wizard.h"
 #include "session/WizardSession.h"
 #include "generate/ProjectBuilder.h"
-#include "support/TestSupport.h"
+#include "support/WizardHarness.h"
 
 using namespace forgeline;
 using test::FsOp;
+using test::WizardHarness;
 
 namespace {
 
@@ -30,52 +31,19 @@ ShownMessage refusedNameWarning() {
           MessageIcon::warning};
 }
 
-// A wizard opened on a temporary KeyFiles and driven the way the window
-// drives it; the build goes through a file system that fails on cue.
-struct Wizard {
-  explicit Wizard(const std::map<std::string, std::string>& mcuFiles, const std::vector<std::string>& mcps,
-                  const std::string& subfolder = {})
-      : root(subfolder.empty() ? dir.path() : dir / subfolder), real((test::makeDirectory(root), root)), fs(real) {
-    test::writeKeyFiles(root, mcuFiles, mcps);
-    session.open();
-  }
-
-  void chooseMcu(int i) { session.chooseMcu(i); }
-  void tickModule(int i) { session.clickModule(i); }
-  void build(const std::string& name) {
-    session.typeProjectName(name);
-    session.pressBuild();
-  }
-  std::string keyFiles() const { return root + "/KeyFiles"; }
-
-  // Everything under the main folder but KeyFiles.
-  std::map<std::string, std::string> project() const {
-    std::map<std::string, std::string> tree = test::snapshotTree(root);
-    std::erase_if(tree, [](const auto& entry) { return entry.first.starts_with("KeyFiles"); });
-    return tree;
-  }
-  std::vector<std::string> projectPaths() const {
-    std::vector<std::string> paths;
-    for (const auto& [path, bytes] : project()) paths.push_back(path);
-    return paths;
-  }
-
-  test::TempDir dir;
-  std::string root;
-  RealFileSystem real;
-  test::FaultyFileSystem fs;
-  DialogModel dialog{kAppName};
-  std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
-  FixedClock clock{{5, 12, 2026}};
-  WizardSession session{dialog, fs, clock, state.get()};
-};
+// Everything under the main folder but KeyFiles.
+std::map<std::string, std::string> projectTree(const WizardHarness& wizard) {
+  std::map<std::string, std::string> tree = test::snapshotTree(wizard.root);
+  std::erase_if(tree, [](const auto& entry) { return entry.first.starts_with("KeyFiles"); });
+  return tree;
+}
 
 // DEMO08 chosen and ADC ticked (which forces ICS on): the road of one build.
-std::unique_ptr<Wizard> demoWizard(const std::string& subfolder = {}) {
-  auto wizard = std::make_unique<Wizard>(std::map<std::string, std::string>{{"MCU_DEMO08.txt", test::kDemo08}},
-                                         std::vector<std::string>{"DEMO08"}, subfolder);
-  wizard->chooseMcu(0);
-  wizard->tickModule(2);
+std::unique_ptr<WizardHarness> demoWizard(const std::string& subfolder = {}) {
+  auto wizard = std::make_unique<WizardHarness>(std::map<std::string, std::string>{{"MCU_DEMO08.txt", test::kDemo08}},
+                                                std::vector<std::string>{"DEMO08"}, subfolder);
+  wizard->clickMcu(0);
+  wizard->clickModule(2);
   return wizard;
 }
 
@@ -144,8 +112,8 @@ TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
   EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
   EXPECT_TRUE(wizard->dialog.ended());
   EXPECT_FALSE(wizard->state->buildFailed);
-  EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles());
-  EXPECT_EQ(wizard->project(), (std::map<std::string, std::string>(kDemoTree.begin(), kDemoTree.end())));
+  EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles());
+  EXPECT_EQ(projectTree(*wizard), (std::map<std::string, std::string>(kDemoTree.begin(), kDemoTree.end())));
   EXPECT_EQ(test::snapshotTree(wizard->keyFiles()), keyFilesBefore);
 }
 
@@ -228,24 +196,32 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     auto wizard = demoWizard();
     const std::string label = c.messages[0] + " " + c.lastOperation;
     for (const Fault& fault : c.faults)
-      wizard->fs.failOn(fault.op, fault.path == kKeyFiles ? wizard->keyFiles() : fault.path, fault.skip);
+      wizard->faulty.failOn(fault.op, fault.path == kKeyFiles ? wizard->keyFiles() : fault.path, fault.skip);
     if (!c.missingTemplate.empty()) std::filesystem::remove(wizard->keyFiles() + "/" + c.missingTemplate);
     if (!c.inKeyFiles.empty()) test::makeDirectory(wizard->keyFiles() + "/" + c.inKeyFiles);
+    auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
     wizard->build("Blinky");
+    // No key file changes; a project folder made in KeyFiles stays empty.
+    auto keyFilesAfter = test::snapshotTree(wizard->keyFiles());
+    keyFilesBefore.erase("Blinky");
+    keyFilesAfter.erase("Blinky");
+    EXPECT_EQ(keyFilesAfter, keyFilesBefore) << label;
 
     std::vector<ShownMessage> shown;
     for (const std::string& m : c.messages) shown.push_back(m == kFolderExists ? folderExistsWarning() : plain(m));
     EXPECT_EQ(wizard->dialog.messages(), shown) << label;
     EXPECT_EQ(wizard->dialog.ended(), c.ended) << label;
     EXPECT_EQ(wizard->state->buildFailed, c.failed) << label;
-    EXPECT_EQ(wizard->projectPaths(), demoPathsThrough(c.lastMade)) << label;
+    std::vector<std::string> made;
+    for (const auto& [path, bytes] : projectTree(*wizard)) made.push_back(path);
+    EXPECT_EQ(made, demoPathsThrough(c.lastMade)) << label;
     EXPECT_EQ(test::exists(wizard->keyFiles() + "/Blinky"), c.lastMade.empty()) << label;
     if (c.lastOperation.empty()) {
-      EXPECT_NE(wizard->real.currentDirectory(), wizard->keyFiles()) << label;
+      EXPECT_NE(wizard->fs.currentDirectory(), wizard->keyFiles()) << label;
       continue;
     }
-    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << label;
-    const auto& log = wizard->fs.log();
+    EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles()) << label;
+    const auto& log = wizard->faulty.log();
     ASSERT_GE(log.size(), 2u) << label;
     EXPECT_EQ(log[log.size() - 2], c.lastOperation) << label;
     EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << label;
@@ -267,11 +243,11 @@ TEST(ProjectBuilder, RefusedOrTakenNameHasItsWarningAndCreatesNothing) {
     const ShownMessage warning = name == "Blinky" ? folderExistsWarning() : refusedNameWarning();
     EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{warning}) << name;
     EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended()) << name;
-    EXPECT_EQ(wizard->real.currentDirectory(), wizard->keyFiles()) << name;
+    EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles()) << name;
     EXPECT_EQ(test::snapshotTree(wizard->root), before) << name;
     // A refused name never reaches the disk, so nothing can land beside the
     // main folder either; only an ordinary name is tried and found taken.
-    for (const std::string& entry : wizard->fs.log()) {
+    for (const std::string& entry : wizard->faulty.log()) {
       if (entry.starts_with("mkdir")) {
         EXPECT_EQ(entry, "mkdir Blinky") << name;
       }
@@ -302,8 +278,8 @@ TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
                {"R", "", false, bareIni}};
   for (const Case& c : cases) {
     const std::string device = c.device.empty() ? "" : "CURRENTDEVICE=" + c.device + "\n";
-    Wizard wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\n" + device + "MODULE:INIT\nENDMODULE\n"}}, {c.menuName});
-    wizard.chooseMcu(0);
+    WizardHarness wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\n" + device + "MODULE:INIT\nENDMODULE\n"}}, {c.menuName});
+    wizard.clickMcu(0);
     wizard.build("P");
     ASSERT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.menuName;
     const std::string p = wizard.root + "/P/", prefix = c.rs08 ? "RS08_" : "";
@@ -324,7 +300,7 @@ TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
     EXPECT_EQ(test::readFile(p + "P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
     if (!c.rs08) continue;
     wizard.dialog.clearMessages();
-    wizard.fs.failOn(FsOp::copyFile, "StartRS08.c");
+    wizard.faulty.failOn(FsOp::copyFile, "StartRS08.c");
     wizard.build("Q");
     EXPECT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain("Error 16a: Could not copy 'StartRS08.c'.")});
     EXPECT_TRUE(test::exists(wizard.root + "/Q/Sources/main.c"));
@@ -352,26 +328,10 @@ TEST(ProjectBuilder, MainBodyFollowsTheTicksCountedAtBuildTime) {
   };
   for (const Case& c : cases) {
     auto wizard = demoWizard();
-    if (c.chooseAgain) wizard->chooseMcu(0);
+    if (c.chooseAgain) wizard->clickMcu(0);
     if (c.staleCount >= 0) wizard->state->chosenCount = c.staleCount;
     wizard->build("P");
     ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
     EXPECT_EQ(test::readFile(wizard->root + "/P/Sources/main.c"), c.mainSource) << c.name;
-  }
-}
-
-TEST(ProjectBuilder, LongNameIsCutToFiftyCharacters) {
-  std::string umlauts;
-  for (int i = 0; i < 60; ++i) umlauts += "\xc3\xbc";
-  for (const std::string& typed : {std::string(60, 'n'), umlauts}) {
-    const std::string cut = typed == umlauts ? umlauts.substr(0, 100) : std::string(50, 'n');
-    auto wizard = demoWizard();
-    wizard->build(typed);
-    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
-    EXPECT_EQ(wizard->state->projectName, cut);
-    EXPECT_EQ(wizard->dialog.projectNameText(), typed);
-    EXPECT_TRUE(test::exists(wizard->root + "/" + cut + "/" + cut + ".mcp"));
-    const std::string mainSource = test::readFile(wizard->root + "/" + cut + "/Sources/main.c");
-    EXPECT_TRUE(mainSource.starts_with("// " + cut + "  5Dec26\r\n// " + std::string(50, '=') + "\r\n"));
   }
 }

@@ -60,7 +60,7 @@ TEST(ProjectName, OnlyANameThatStaysInsideTheMainFolderIsUsable) {
       {"a*b", false},   {"a\tb", false},  {"a\x1f", false}, {"a\x7f", true},  {"x.", false},   {"x ", false},
       {" x", true},     {".x", true},     {"CON", false},   {"con", false},   {"Con.txt", false}, {"NUL", false},
       {"AUX.a.b", false}, {"PRN", false}, {"COM1", false},  {"COM9", false},  {"LPT1", false},  {"lpt9.c", false},
-      {"CON .txt", false}, {"COM0", true}, {"COM10", true}, {"LPT", true},    {"CONX", true},   {"XCON", true},
+      {"...", false},   {" ", false},     {"CON .txt", false}, {"COM0", true}, {"COM10", true}, {"LPT", true},    {"CONX", true},   {"XCON", true},
   };
   for (const Case& c : cases) EXPECT_EQ(isUsableProjectName(c.name), c.usable) << c.name;
 }

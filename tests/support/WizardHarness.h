@@ -1,8 +1,8 @@
 // A wizard session opened on a temporary KeyFiles, driven the way the window
-// drives it: clicks on MCU buttons and module boxes.
+// drives it: clicks on MCU buttons and module boxes, a name typed and Build
+// pressed. The session works through a file system that fails on cue.
 #pragma once
 
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,16 +16,30 @@
 namespace forgeline::test {
 
 struct WizardHarness {
-  explicit WizardHarness(std::initializer_list<std::pair<const std::string, std::string>> mcuFiles,
-                         const std::vector<std::string>& mcpMenuNames = {})
-      : fs(dir.path()) {
-    writeKeyFiles(dir.path(), mcuFiles, mcpMenuNames);
+  explicit WizardHarness(const std::map<std::string, std::string>& mcuFiles,
+                         const std::vector<std::string>& mcpMenuNames = {}, const std::string& subfolder = {})
+      : root(subfolder.empty() ? dir.path() : dir / subfolder), fs((makeDirectory(root), root)) {
+    writeKeyFiles(root, mcuFiles, mcpMenuNames);
     session.open();
   }
 
   void clickMcu(int i) { session.chooseMcu(i); }
   void clickModule(int i) { session.clickModule(i); }
+  void build(const std::string& name) {
+    session.typeProjectName(name);
+    session.pressBuild();
+  }
+  std::string keyFiles() const { return root + "/KeyFiles"; }
   void loadForBuild() { loadMcuDescription(*state, dialog, fs, state->selectedMcu, LoadMode::buildMode); }
+
+  // The captions of the shown MCU buttons in order, or the file titles behind them.
+  std::vector<std::string> mcus(bool titles = false) const {
+    std::vector<std::string> out;
+    for (int i = 0; i < kMaxMcus; ++i)
+      if (dialog.control(mcuButton(i)).visible)
+        out.push_back(titles ? state->mcuFileTitles[static_cast<std::size_t>(i)] : dialog.control(mcuButton(i)).caption);
+    return out;
+  }
 
   bool marked(int i) const { return dialog.control(moduleBox(i)).marked; }
   bool enabled(int i) const { return dialog.control(moduleBox(i)).enabled; }
@@ -43,11 +57,13 @@ struct WizardHarness {
   }
 
   TempDir dir;
+  std::string root;
   RealFileSystem fs;
+  FaultyFileSystem faulty{fs};
   DialogModel dialog;
   FixedClock clock{CalendarDate{5, 12, 2026}};
   std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
-  WizardSession session{dialog, fs, clock, state.get()};
+  WizardSession session{dialog, faulty, clock, state.get()};
 };
 
 }  // namespace forgeline::test
