@@ -273,16 +273,6 @@ TEST(KeyFileChecker, FilesPastTheFiftiethAreNeverListed) {
   EXPECT_EQ(report.filesChecked, 52);
 }
 
-TEST(KeyFileChecker, NoKeyFilesOrNoMcuFilesIsOneError) {
-  test::TempDir dir;
-  RealFileSystem fs(dir.path());
-  EXPECT_EQ(shape(checkKeyFiles(fs)), (Findings{{"KeyFiles", 0, E, noKeyFiles}}));
-  test::writeKeyFiles(dir.path(), {});
-  CheckReport report = checkKeyFiles(fs);
-  EXPECT_EQ(shape(report), (Findings{{"KeyFiles", 0, E, noMcuFiles}})) << listing(report);
-  EXPECT_EQ(formatSummary(report), "1 error, 0 warnings in 0 files");
-}
-
 // A menu name that holds a path never finds a template, whatever lies where
 // the path would lead: the build stops at Error 20, and the check says so
 // instead of looking for the template there.

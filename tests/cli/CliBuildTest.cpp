@@ -224,11 +224,8 @@ TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
     std::string err;
   } cases[] = {
       {"folder exists", [](const std::string& root) { test::makeDirectory(root + "/Project01"); }, exists},
-      {"file of that name", [](const std::string& root) { test::writeFile(root + "/Project01", "x"); }, exists},
       {"no burner.bbl", [](const std::string& root) { std::remove((root + "/KeyFiles/burner.bbl").c_str()); },
        "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
-      {"no Start08.c", [](const std::string& root) { std::remove((root + "/KeyFiles/Start08.c").c_str()); },
-       "forgeline-cli: Error 16b: Could not copy 'Start08.c'.\n"},
       {"no .mcp", [](const std::string& root) { std::remove((root + "/KeyFiles/DEMO08.mcp").c_str()); },
        "forgeline-cli: Error 20: Could not copy MCP file.\n"},
   };

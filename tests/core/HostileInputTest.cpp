@@ -36,12 +36,6 @@ std::string showList(const std::vector<std::string>& items) {
   return out;
 }
 
-std::string repeat(const std::string& text, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += text;
-  return out;
-}
-
 struct HostileRow {
   const char* name;
   std::function<void(const std::string& root)> setUp;

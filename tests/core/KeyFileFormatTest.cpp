@@ -90,17 +90,17 @@ TEST(KeyFileFormat, RevisionReadsLikeAtoiButSaturates) {
 }
 
 TEST(KeyFileFormat, McuFilePatternIsExactAndIgnoresCaseOnlyWhenTold) {
-  EXPECT_TRUE(matchesMcuPattern("MCU_DEMO08.txt"));
-  EXPECT_TRUE(matchesMcuPattern("MCU_.txt"));
-  EXPECT_TRUE(matchesMcuPattern("MCU_a.b.txt"));
-  EXPECT_FALSE(matchesMcuPattern("mcu_x.txt", false));
-  EXPECT_FALSE(matchesMcuPattern("MCU_X.TXT", false));
-  // Windows' wildcard ignores case.
-  EXPECT_TRUE(matchesMcuPattern("mcu_x.txt", true));
-  EXPECT_TRUE(matchesMcuPattern("Mcu_X.TxT", true));
-  EXPECT_FALSE(matchesMcuPattern("mcu.txt", true));
-  EXPECT_FALSE(matchesMcuPattern("MCU_X.txt~", true));
-  EXPECT_FALSE(matchesMcuPattern("MCU_X.txt~"));
-  EXPECT_FALSE(matchesMcuPattern("MCU.txt"));
+  struct Case {
+    std::string name;
+    bool exact, ignoringCase;  // matches as given; matches the way Windows' wildcard does
+  } cases[] = {
+      {"MCU_DEMO08.txt", true, true}, {"MCU_.txt", true, true},    {"MCU_a.b.txt", true, true},
+      {"mcu_x.txt", false, true},     {"Mcu_X.TxT", false, true},  {"MCU_X.TXT", false, true},
+      {"mcu.txt", false, false},      {"MCU_X.txt~", false, false}, {"MCU.txt", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(matchesMcuPattern(c.name, false), c.exact) << c.name;
+    EXPECT_EQ(matchesMcuPattern(c.name, true), c.ignoringCase) << c.name;
+  }
   EXPECT_EQ(fileTitle("MCU_a.b.txt"), "MCU_a.b");
 }

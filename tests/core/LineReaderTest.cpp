@@ -77,33 +77,6 @@ TEST(LineReader, SplitsLikeAHundredByteTextModeBuffer) {
   }
 }
 
-TEST(LineReader, LongLinePiecesRejoinIntoTheOriginalLine) {
-  const std::string line = std::string(97, 'a') + "8. not a header but looks like one;";
-  std::string joined;
-  for (const std::string& piece : readPieces(line + "\r\n")) joined += piece;
-  EXPECT_EQ(joined, line + "\n");
-}
-
-TEST(LineReader, SecondPieceOfALongLineIsClassifiedOnItsOwn) {
-  const std::string line = std::string(99, ' ') + "8. tail\n";
-  std::vector<std::string> pieces = readPieces(line);
-  ASSERT_EQ(pieces.size(), 2u);
-  ClassifiedLine tail = classifyLine(pieces[1]);
-  EXPECT_EQ(tail.kind, LineKind::sectionHeader);
-  EXPECT_EQ(tail.section, 8);
-}
-
-TEST(LineReader, ReportsThePhysicalLineOfEachPiece) {
-  const std::string bytes = "one\n" + std::string(150, 'x') + "\nthree";
-  MemoryInputFile input(bytes);
-  LineReader reader(input);
-  std::string_view piece;
-  std::vector<std::pair<int, bool>> seen;
-  while (reader.next(piece)) seen.emplace_back(reader.lineNumber(), reader.pieceIsContinuation());
-  std::vector<std::pair<int, bool>> expected{{1, false}, {2, false}, {2, true}, {3, false}};
-  EXPECT_EQ(seen, expected);
-}
-
 // Big files arrive in growing reads; wherever a read ends, the pieces must be
 // those of a byte-by-byte reading.
 TEST(LineReader, BigFileReadsAsIfByteByByte) {

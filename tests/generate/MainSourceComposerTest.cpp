@@ -17,53 +17,6 @@ using namespace forgeline;
 
 namespace {
 
-// The worked example: the only main.c spelled out whole, which also vouches
-// for the skeleton that expected::mainSource puts around the other cases.
-const std::string kBlinky =
-    "// Blinky  5Dec26\r\n"
-    "// ======\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// INCLUDES ///////////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "#include \"derivative.h\"\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// DEFINES ////////////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// GLOBAL CONSTANTS ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// GLOBAL VARIABLES ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "unsigned char counter;\r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// FUNCTION HEADERS ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// *** MAIN ***********************************************************                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "void main(void)                                                                            \r\n"
-    "{                                                                                          \r\n"
-    "  counter = 0;\r\n"
-    "  for (;;) { counter++; }\r\n"
-    "}                                                                                          \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "// ********************************************************************                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// FUNCTION BODIES ////////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n"
-    "                                                                                           \r\n"
-    "                                                                                           \r\n"
-    "// INTERRUPT BODIES ///////////////////////////////////////////////////                    \r\n"
-    "//---------------------------------------------------------------------                    \r\n";
-
 using StoredLines = std::vector<std::pair<int, std::string>>;  // section, line as the loader keeps it
 
 // Writes main.c into a fresh folder and reads it back as it is on disk.
@@ -83,14 +36,6 @@ std::string writtenMainSource(const std::string& name, int chosenCount, const st
 }
 
 }  // namespace
-
-TEST(MainSourceComposer, BlinkyIsTheWorkedExample) {
-  const StoredLines lines{{1, "#include \"derivative.h\"\n"},
-                          {4, "unsigned char counter;\n"},
-                          {6, "  counter = 0;\n"},
-                          {6, "  for (;;) { counter++; }\n"}};
-  EXPECT_EQ(writtenMainSource("Blinky", 1, {"  never written;\n"}, lines), kBlinky);
-}
 
 // The body of main is INIT's lines with nothing ticked, the ticked module's
 // section 6 with one, and the fixed empty loop with two or more; the other

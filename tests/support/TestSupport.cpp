@@ -208,6 +208,12 @@ std::string printable(std::string_view bytes) {
   return out;
 }
 
+std::string repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 const char* const kDemo08 =
     "Demo description of a made-up MCU\n"
     "MenuName=DEMO08\n"

@@ -61,6 +61,9 @@ std::string changesOutside(const std::map<std::string, std::string>& before,
 // equal bytes as "c*N", so that even a megabyte line fits in a message.
 std::string printable(std::string_view bytes);
 
+// `text` `times` times over.
+std::string repeat(const std::string& text, int times);
+
 // The DEMO08 description file of the format's worked example, LF line ends.
 extern const char* const kDemo08;
 
