@@ -121,11 +121,9 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
 
 #else
 
-CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
-                        StandardOutput output) {
+pid_t startCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                      const std::string& outPath, const std::string& errPath, StandardOutput output) {
   const std::string program = cliProgramPath();
-  TempDir capture;
-  const std::string outPath = capture / "out", errPath = capture / "err";
   std::vector<std::string> argvStrings{program};
   argvStrings.insert(argvStrings.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -145,11 +143,22 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+int waitForProgram(pid_t pid) {
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0) {
   }
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+}
+
+CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                        StandardOutput output) {
+  TempDir capture;
+  const std::string outPath = capture / "out", errPath = capture / "err";
   CliResult result;
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  result.status = waitForProgram(startCliProgram(args, workingDirectory, outPath, errPath, output));
   if (output == StandardOutput::captured) result.out = readFile(outPath);
   result.err = readFile(errPath);
   return result;

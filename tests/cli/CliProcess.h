@@ -2,6 +2,8 @@
 // CI job does, and collects what it printed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +26,15 @@ enum class StandardOutput { captured, full, closed };
 // Runs the program with `args` (without its own name) in `workingDirectory`.
 CliResult runCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
                         StandardOutput output = StandardOutput::captured);
+
+#ifndef _WIN32
+// The same without waiting, standard output and error going to the files
+// named: the process id, and its exit status as in CliResult once it ends.
+pid_t startCliProgram(const std::vector<std::string>& args, const std::string& workingDirectory,
+                    const std::string& outPath, const std::string& errPath,
+                    StandardOutput output = StandardOutput::captured);
+int waitForProgram(pid_t pid);
+#endif
 
 // "a b c" for failure messages.
 std::string describe(const std::vector<std::string>& args);

@@ -18,7 +18,6 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -65,27 +64,8 @@ bool isWholeTemplate(const std::string& path, off_t size) {
 }
 
 pid_t startBuild(const std::string& mainFolder, const std::string& name) {
-  const std::string program = cliProgramPath();
-  std::vector<std::string> words{program, "-C", mainFolder, "build", "DEMO08", "--name", name, "--date", "2024-12-06"};
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-int waitFor(pid_t pid) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-  }
-  return status;
+  return startCliProgram({"-C", mainFolder, "build", "DEMO08", "--name", name, "--date", "2024-12-06"}, "/",
+                         "/dev/null", "/dev/null");
 }
 
 }  // namespace
@@ -103,7 +83,7 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   const auto started = std::chrono::steady_clock::now();
   // Every round uses the same name (main.c carries it) in a fresh folder.
   const std::string name = "P", project = main + "/P";
-  ASSERT_EQ(waitFor(startBuild(main, name)), 0);
+  ASSERT_EQ(waitForProgram(startBuild(main, name)), 0);
   const auto wholeBuild = std::chrono::steady_clock::now() - started;
   ASSERT_TRUE(isWholeTemplate(project + "/P.mcp", size));
   std::map<std::string, std::string> whole = snapshotTree(project);
@@ -120,7 +100,7 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
     const pid_t pid = startBuild(main, name);
     ::usleep(static_cast<useconds_t>(moment(random)));
     ::kill(pid, signal);
-    waitFor(pid);
+    waitForProgram(pid);
 
     if (!exists(project)) continue;
     for (const auto& [path, content] : snapshotTree(project)) {
