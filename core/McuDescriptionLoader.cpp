@@ -31,6 +31,7 @@ class McuDescriptionLoader {
     state_.moduleCount = 0;
     state_.initLineCount = 0;
     for (std::string& uses : state_.moduleUses) uses.clear();
+    state_.usedByKnown = false;
     for (std::string& description : state_.moduleDescriptions) description.clear();
   }
 

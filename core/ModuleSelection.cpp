@@ -1,4 +1,4 @@
-#include <array>
+#include <bitset>
 #include <string>
 
 #include "core/Wizard.h"
@@ -23,7 +23,7 @@ void toggleModule(WizardState& state, DialogPort& dialog, int index) {
   // the only thing that touches the boxes until it returns, so the marks it
   // sets are kept here too and read back from this copy, which the window
   // would otherwise be asked for 2,500 times a click.
-  std::array<bool, kMaxModules> marked{};
+  std::bitset<kMaxModules> marked;
   for (int k = 0; k < state.moduleCount; ++k) {
     const auto slot = static_cast<std::size_t>(k);
     const bool isInit = state.moduleNames[slot] == kInitModuleName;
@@ -32,23 +32,28 @@ void toggleModule(WizardState& state, DialogPort& dialog, int index) {
     dialog.setMarked(moduleBox(k), marked[slot]);
   }
 
-  // One pass, target outside and source inside, reading each source's mark
-  // at the moment of the test: a target forced on early in the pass counts as
-  // a source for later targets, but a target is never looked at again after
+  if (!state.usedByKnown) {
+    for (int k = 0; k < state.moduleCount; ++k) {
+      const auto target = static_cast<std::size_t>(k);
+      state.usedBy[target].reset();
+      for (int m = 0; m < state.moduleCount; ++m) {
+        const auto source = static_cast<std::size_t>(m);
+        state.usedBy[target][source] = state.moduleUses[source].find(state.moduleNames[target]) != std::string::npos;
+      }
+    }
+    state.usedByKnown = true;
+  }
+
+  // One pass, in box order, each target taking the marks of its sources as
+  // they stand at its turn: a target forced on early in the pass counts as a
+  // source for later targets, but a target is never looked at again after
   // its own turn. Key-file authors order their modules with this in mind.
   for (int k = 0; k < state.moduleCount; ++k) {
     const auto target = static_cast<std::size_t>(k);
-    const std::string& name = state.moduleNames[target];
-    for (int m = 0; m < state.moduleCount; ++m) {
-      const auto source = static_cast<std::size_t>(m);
-      if (marked[source] && state.moduleUses[source].find(name) != std::string::npos) {
-        marked[target] = true;
-        dialog.setMarked(moduleBox(k), true);
-        dialog.setEnabled(moduleBox(k), false);
-        // Further sources would only force the same box on again.
-        break;
-      }
-    }
+    if ((marked & state.usedBy[target]).none()) continue;
+    marked[target] = true;
+    dialog.setMarked(moduleBox(k), true);
+    dialog.setEnabled(moduleBox(k), false);
   }
 
   state.chosenCount = countChosenModules(state);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,12 @@ struct WizardState {
   std::array<std::string, kMaxModules> moduleUses{};
   std::array<std::string, kMaxModules> moduleDescriptions{};
   std::array<bool, kMaxModules> moduleChosen{};
+  // usedBy[k]: the modules whose uses text contains module k's name. The
+  // texts change only with a load, which clears usedByKnown; the first click
+  // after it works the table out, so that later clicks search no text (a
+  // click would otherwise search up to 2,500 pairs).
+  std::array<std::bitset<kMaxModules>, kMaxModules> usedBy{};
+  bool usedByKnown = false;
   int chosenCount = 0;
 
   // Section s (1..8) lives at index s - 1; use section()/sectionCount().

@@ -118,3 +118,17 @@ TEST(ModuleSelection, InitUsesTakeEffectOnlyFromTheFirstClick) {
   play({{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}},
        {{.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0}, {.click = 1, .boxes = "xd xe xd", .chosenCount = 1}});
 }
+
+TEST(ModuleSelection, AnotherMcuBringsItsOwnUses) {
+  // The uses of the MCU clicked before must not force a box of the next one.
+  WizardHarness w({{"MCU_A.txt", keyFile({{"P", "Q"}, {"Q", ""}})}, {"MCU_B.txt", keyFile({{"P", ""}, {"Q", ""}})}});
+  w.clickMcu(0);
+  w.clickModule(0);
+  EXPECT_EQ(w.boxes(), "xe xd");
+  w.clickMcu(1);
+  w.clickModule(0);
+  EXPECT_EQ(w.boxes(), "xe -e");
+  w.clickMcu(0);
+  w.clickModule(0);
+  EXPECT_EQ(w.boxes(), "xe xd");
+}
