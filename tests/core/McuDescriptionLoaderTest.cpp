@@ -18,7 +18,7 @@ std::vector<std::string> lines(const auto& table, int count) {
 }  // namespace
 
 TEST(McuDescriptionLoader, Demo08PreviewLoad) {
-  WizardHarness w({{"MCU_DEMO08.txt", test::kDemo08}});
+  WizardHarness w({{"MCU_DEMO08.txt", std::string(test::kDemo08)}});
   w.clickMcu(0);
   const WizardState& s = *w.state;
   EXPECT_EQ(s.menuName, "DEMO08");
@@ -42,7 +42,7 @@ TEST(McuDescriptionLoader, Demo08PreviewLoad) {
 }
 
 TEST(McuDescriptionLoader, MissingKeysKeepThePreviousMcusValues) {
-  WizardHarness w({{"MCU_A.txt", test::kDemo08}, {"MCU_B.txt", "MenuName=B\nMODULE:X\n9. x\nENDMODULE\n"}});
+  WizardHarness w({{"MCU_A.txt", std::string(test::kDemo08)}, {"MCU_B.txt", "MenuName=B\nMODULE:X\n9. x\nENDMODULE\n"}});
   w.clickMcu(0);  // B sorts before DEMO08
   ASSERT_EQ(w.state->menuName, "B");
   EXPECT_EQ(w.state->includeName, "<???.h>");
@@ -98,7 +98,7 @@ TEST(McuDescriptionLoader, StructureOddities) {
 }
 
 TEST(McuDescriptionLoader, UnreadableFileShowsNoBoxesAndKeepsRevision) {
-  WizardHarness w({{"MCU_A.txt", test::kDemo08}});
+  WizardHarness w({{"MCU_A.txt", std::string(test::kDemo08)}});
   w.clickMcu(0);
   test::FaultyFileSystem faulty(w.fs);
   faulty.failOn(test::FsOp::openForReading);
