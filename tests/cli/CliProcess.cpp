@@ -18,7 +18,8 @@
 
 namespace forgeline::test {
 
-std::string cliProgramPath() {
+// $FORGELINE_BINARY_DIR/cli/forgeline-cli
+static std::string cliProgramPath() {
   const char* binaryDir = std::getenv("FORGELINE_BINARY_DIR");
   if (binaryDir == nullptr) throw std::runtime_error("FORGELINE_BINARY_DIR is not set; run the tests through ctest");
 #ifdef _WIN32

@@ -16,9 +16,6 @@ struct CliResult {
   std::string err;
 };
 
-// $FORGELINE_BINARY_DIR/cli/forgeline-cli
-std::string cliProgramPath();
-
 // Where the program's standard output goes: a file read back into `out`,
 // the full device, or nowhere (the descriptor closed, as ">&-" does).
 enum class StandardOutput { captured, full, closed };
@@ -44,6 +41,5 @@ std::vector<std::string> linesOf(const std::string& text);
 
 // Key files with two MCUs (DEMO08 and the RS08 part RS08KA2) and every template.
 void writeTwoMcuKeyFiles(const std::string& root);
-extern const char* const kRs08Ka2;
 
 }  // namespace forgeline::test

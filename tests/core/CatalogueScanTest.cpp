@@ -26,6 +26,7 @@ TEST(CatalogueScan, SortsByMenuNameByteWiseAndTitlesMoveAlong) {
   EXPECT_EQ(w.mcus(true), (std::vector<std::string>{"MCU_3", "MCU_2", "MCU_1"}));
   EXPECT_EQ(w.state->mcuCount, 3);
   EXPECT_FALSE(w.dialog.ended());
+  EXPECT_FALSE(WizardHarness({{"MCU_A.txt", menu("A")}}).dialog.control(kBuildButton).enabled) << "until an MCU is chosen";
 }
 
 TEST(CatalogueScan, EqualMenuNamesCanChangeOrderThroughAThirdEntry) {
@@ -79,13 +80,4 @@ TEST(CatalogueScan, KeepsOnlyTheFirstFiftyFilesInByteOrder) {
   EXPECT_EQ(w.mcus(true).size(), 50u);
   EXPECT_EQ(w.mcus(true).back(), "MCU_00");
   EXPECT_EQ(w.mcus(true).front(), "MCU_49");
-}
-
-TEST(CatalogueScan, OpeningSetsTitleAndDefaults) {
-  WizardHarness w({{"MCU_A.txt", menu("A")}});
-  EXPECT_EQ(w.dialog.control(kWindow).caption, "Forgeline for 8-bit MCUs   - rev15");
-  EXPECT_EQ(w.dialog.projectNameText(), "Project01");
-  EXPECT_FALSE(w.dialog.control(kBuildButton).enabled);
-  EXPECT_EQ(w.state->includeName, "<???.h>");
-  EXPECT_EQ(w.state->menuName, "A") << "the last file read stays in menuName";
 }
