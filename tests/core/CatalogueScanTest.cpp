@@ -75,7 +75,7 @@ TEST(CatalogueScan, KeepsOnlyTheFirstFiftyFilesInByteOrder) {
     std::snprintf(menuName, sizeof menuName, "M%d", 99 - i);
     files[name] = menu(menuName);
   }
-  WizardHarness w(files);
+  WizardHarness w(files, {}, {});
   ASSERT_EQ(w.state->mcuCount, 50);
   EXPECT_EQ(w.mcus(true).size(), 50u);
   EXPECT_EQ(w.mcus(true).back(), "MCU_00");

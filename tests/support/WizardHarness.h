@@ -3,6 +3,7 @@
 // pressed. The session works through a file system that fails on cue.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,8 +17,12 @@
 namespace forgeline::test {
 
 struct WizardHarness {
-  explicit WizardHarness(const std::map<std::string, std::string>& mcuFiles,
-                         const std::vector<std::string>& mcpMenuNames = {}, const std::string& subfolder = {})
+  explicit WizardHarness(std::initializer_list<std::pair<const std::string, std::string>> mcuFiles,
+                         const std::vector<std::string>& mcpMenuNames = {})
+      : WizardHarness(std::map<std::string, std::string>(mcuFiles), mcpMenuNames, {}) {}
+  // KeyFiles in `subfolder` of the temporary folder, when it is not empty.
+  WizardHarness(const std::map<std::string, std::string>& mcuFiles, const std::vector<std::string>& mcpMenuNames,
+                const std::string& subfolder)
       : root(subfolder.empty() ? dir.path() : dir / subfolder), fs((makeDirectory(root), root)) {
     writeKeyFiles(root, mcuFiles, mcpMenuNames);
     session.open();
