@@ -127,15 +127,21 @@ void LoaderBuildFull(benchmark::State& bench) {
 }
 BENCHMARK(LoaderBuildFull);
 
-// One click among 50 modules: the rules recompute every box against every
-// other box's uses text.
+// One click among 50 modules: the rules recompute every box. Each round
+// ticks a box and unticks it again, so every click is taken (a box the one
+// before it forces on would refuse its click), and each click counts as an item.
 void ToggleModule50(benchmark::State& bench) {
   Wizard wizard;
   int m = 1;
   for (auto _ : bench) {
-    wizard.session.clickModule(m);
+    if (wizard.session.clickModule(m) != ClickOutcome::done || wizard.session.clickModule(m) != ClickOutcome::done) {
+      bench.SkipWithError("a click was refused");
+      break;
+    }
     m = m == kMaxModules - 1 ? 1 : m + 1;
   }
+  // Clicks as items: a named counter would break the CSV the bench script reads.
+  bench.SetItemsProcessed(2 * static_cast<std::int64_t>(bench.iterations()));
 }
 BENCHMARK(ToggleModule50);
 
