@@ -1,468 +1,235 @@
-// The window driven as a user drives it: clicks and keys on the real
-// widgets, found by their object names, on a KeyFiles folder of its own.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QGroupBox>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtMath>
+// The Qt window driven as a user drives it: clicks and keys on the real
+// widgets, found by their object names, through the scenarios both windows
+// share, then what only this window has: its layout, elided captions.
 #include <QtTest>
-#include <map>
+#include <QtWidgets>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/ProjectWizardDialog.h"
-#include "core/Clock.h"
-#include "core/FileSystem.h"
-#include "core/Wizard.h"
-#include "support/TestSupport.h"
+#include "window/WindowScenarios.h"
 
 using namespace forgeline;
-using forgeline::test::TempDir;
+using namespace forgeline::test;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Forgeline for 8-bit MCUs   - rev15");
-
-QString shownAs(const QString& caption, MessageIcon icon, const QString& text) {
-  return caption + "|" + QString::number(int(icon)) + "|" + text;
-}
-
-// DEMO08 under another menu name.
-std::string demoNamed(const std::string& menuName) {
-  std::string text = forgeline::test::kDemo08;
-  const std::string key = "MenuName=DEMO08";
-  text.replace(text.find(key), key.size(), "MenuName=" + menuName);
-  return text;
-}
+Box boxOf(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
 
 // A dialog on a fresh folder, with message boxes recorded instead of shown.
-struct Wizard {
-  explicit Wizard(const std::map<std::string, std::string>& mcuFiles = {{"MCU_DEMO08.txt", forgeline::test::kDemo08}},
-                  bool withKeyFiles = true) {
-    if (withKeyFiles) forgeline::test::writeKeyFiles(dir.path(), mcuFiles, {"DEMO08"});
-    dialog = std::make_unique<ProjectWizardDialog>(fs, clock);
+struct QtWindow : WindowFixture {
+  static constexpr const char* kProgram = "ProjectWizardDialogTest";
+
+  explicit QtWindow(const std::map<std::string, std::string>& mcuFiles = kDemoOnly, bool withKeyFiles = true)
+      : WindowFixture(mcuFiles, withKeyFiles), dialog(std::make_unique<ProjectWizardDialog>(fs, clock)),
+        finished(dialog.get(), &QDialog::finished) {
     dialog->port().setMessageHandler([this](const QString& text, const QString& caption, MessageIcon icon) {
-      messages << shownAs(caption, icon, text);
-      shownDuringMessage.push_back(dialog->isVisible());
+      const char* icons[] = {"none", "warning", "error"};
+      record(caption.toStdString(), icons[int(icon)], text.toStdString(), dialog->isVisible());
     });
   }
 
   // Opens and shows it as the modal run would, without blocking.
   void open() {
-    QVERIFY(dialog->initialise());
+    ASSERT_TRUE(dialog->initialise());
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+  }
+  // A run that gave up before showing the window never finished it either.
+  std::string run() {
+    return dialog->run() != QDialog::Rejected ? "accepted" : finished.isEmpty() ? "cancel" : "cancel, finished";
+  }
+  std::string ending() const {
+    if (finished.isEmpty()) return "";
+    return finished.count() == 1 && finished.at(0).at(0).toInt() == QDialog::Rejected ? "cancel" : "other";
   }
 
-  template <typename T>
+  template <typename T = QWidget>
   T* find(const QString& name) const {
     T* widget = dialog->findChild<T*>(name);
     if (!widget) qFatal("no widget %s", qPrintable(name));
     return widget;
   }
-  QRadioButton* mcuButton(int i) const { return find<QRadioButton>(QStringLiteral("mcuButton%1").arg(i)); }
-  QCheckBox* moduleBox(int i) const { return find<QCheckBox>(QStringLiteral("moduleBox%1").arg(i)); }
-  QPushButton* buildButton() const { return find<QPushButton>(QStringLiteral("buildButton")); }
-  QLineEdit* nameBox() const { return find<QLineEdit>(QStringLiteral("projectNameBox")); }
-  QGroupBox* mcuGroup() const { return find<QGroupBox>(QStringLiteral("mcuGroup")); }
+  QWidget* widget(ControlId c) const {
+    const char* names[] = {"", "mcuButton%1", "moduleBox%1", "buildButton", "mcuGroup", "projectNameBox"};
+    if (c.group == ControlGroup::window) return dialog.get();
+    const QString name = QString::fromLatin1(names[int(c.group)]);
+    return find(name.contains('%') ? name.arg(c.index) : name);
+  }
+  static QString caption(const QWidget* w) {
+    if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text() + (b->isChecked() ? "[x]" : "");
+    if (auto* g = qobject_cast<const QGroupBox*>(w)) return g->title();
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    return w->windowTitle();
+  }
+  std::string look(ControlId c) const {
+    const QWidget* w = widget(c);
+    return w->isVisible() ? (caption(w) + (w->isEnabled() ? "" : "#")).toStdString() : "";
+  }
+  bool extrasShown() const {
+    bool any = find(QStringLiteral("okButton"))->isVisible() || find(QStringLiteral("cancelButton"))->isVisible();
+    for (int i = 0; i < 25; ++i) any = any || find(QStringLiteral("twrpiBox%1").arg(i))->isVisible();
+    return any;
+  }
+  bool hasIcon() const { return !dialog->windowIcon().pixmap(32).isNull(); }
+  // Every control's look, to tell that nothing changed.
+  std::vector<std::string> controlStates() const {
+    std::vector<std::string> states;
+    for (const QWidget* w : dialog->findChildren<QWidget*>())
+      states.push_back((w->objectName() + (w->isVisibleTo(dialog.get()) ? " shown " : " hidden ") +
+                        (w->isEnabled() ? "enabled " : "disabled ") + caption(w))
+                           .toStdString());
+    return states;
+  }
 
-  void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2)); }
-
-  // The shown buttons of a kind as "text[x]", "#" for disabled ones.
-  QString shown(const char* kind, int count) const {
-    QStringList list;
-    for (int i = 0; i < count; ++i) {
-      auto* b = find<QAbstractButton>(QStringLiteral("%1%2").arg(kind).arg(i));
-      if (b->isVisible()) list << b->text() + (b->isChecked() ? "[x]" : "[ ]") + (b->isEnabled() ? "" : "#");
+  void click(ControlId c) {
+    QWidget* button = widget(c);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
+  }
+  void type(const std::string& text) { find<QLineEdit>(QStringLiteral("projectNameBox"))->setText(QString::fromStdString(text)); }
+  // What About showed, if the key opened it.
+  std::string press(ControlId focus, Key key) {
+    if (key == Key::close) {
+      EXPECT_TRUE(dialog->close());
+      return "";
     }
-    return list.join(' ');
+    widget(focus)->setFocus();
+    if (key == Key::f1 || key == Key::aboutEntry) return about(key == Key::aboutEntry);
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape};
+    QTest::keyClick(widget(focus), keys[int(key)]);
+    return "";
   }
-  QString mcus() const { return shown("mcuButton", kMaxMcus); }
-  QString modules() const { return shown("moduleBox", kMaxModules); }
 
-  TempDir dir;
-  RealFileSystem fs{dir.path()};
-  FixedClock clock{{24, 12, 2024}};
+  // Opens the context menu; `inMenu` runs while it is open.
+  void contextMenu(const std::function<void(QMenu&)>& inMenu) {
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu) inMenu(*menu);
+      if (menu && menu->isVisible()) menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dialog->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(dialog.get(), &event);
+  }
+  std::string aboutEntry() {
+    std::string entries;
+    contextMenu([&](QMenu& menu) {
+      for (QAction* action : menu.actions()) entries += (entries.empty() ? "" : "|") + action->text().toStdString();
+    });
+    return entries;
+  }
+  std::string about(bool fromMenu) {
+    std::string seen;
+    const auto readWhenOpen = [&] {
+      QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || box == dialog.get()) return;
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("okButton"));
+        seen = (box->windowTitle() + "|" + box->findChild<QLabel*>(QStringLiteral("aboutText"))->text() + "|" +
+                (ok->isDefault() ? "default" : "") + "|" +
+                (box->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull() ? "" : "icon"))
+                   .toStdString();
+        QTest::mouseClick(ok, Qt::LeftButton);
+      });
+    };
+    if (!fromMenu) {
+      readWhenOpen();
+      QTest::keyClick(dialog.get(), Qt::Key_F1);
+    }
+    if (fromMenu) contextMenu([&](QMenu& menu) {
+        readWhenOpen();
+        menu.setActiveAction(menu.actions().value(0));
+        QTest::keyClick(&menu, Qt::Key_Return);
+      });
+    return seen;
+  }
+
+  Box place(ControlId c) const { return boxOf(widget(c)->geometry()); }
+  std::vector<Box> frames() const {
+    std::vector<Box> boxes;
+    for (const QGroupBox* frame : dialog->findChildren<QGroupBox*>()) boxes.push_back(boxOf(frame->geometry()));
+    return boxes;
+  }
+  int lineHeight() const { return QFontMetrics(QGuiApplication::font(), dialog.get()).height(); }
+  Box noteAt(Note note) const {
+    const QPoint at = note == Note::description ? dialog->descriptionAt() : dialog->warningAt();
+    return {at.x(), at.y(), at.x(), at.y()};
+  }
+  Pixels picture() const {
+    const QImage image = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Pixels pixels{image.width(), image.height(), image.devicePixelRatio(), {}};
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) pixels.rgb.push_back(image.pixel(x, y) & 0xFFFFFF);
+    return pixels;
+  }
+  const WizardState& state() const { return dialog->state(); }
+
   std::unique_ptr<ProjectWizardDialog> dialog;
-  QStringList messages;  // each as "caption|icon|text"
-  std::vector<bool> shownDuringMessage;
+  QSignalSpy finished;
 };
-
-// Every control's look, to tell that nothing changed.
-QStringList controlStates(const QDialog& dialog) {
-  QStringList states;
-  for (const QWidget* w : dialog.findChildren<QWidget*>()) {
-    QString state = w->objectName() + (w->isVisibleTo(&dialog) ? " shown" : " hidden") +
-                    (w->isEnabled() ? " enabled" : " disabled");
-    if (auto* b = qobject_cast<const QAbstractButton*>(w)) state += " " + b->text() + (b->isChecked() ? " [x]" : " [ ]");
-    if (auto* g = qobject_cast<const QGroupBox*>(w)) state += " " + g->title();
-    if (auto* e = qobject_cast<const QLineEdit*>(w)) state += " " + e->text();
-    states << state;
-  }
-  return states;
-}
-
-// The bounding box of the pure-red pixels inside `area` of the picture, both
-// in the window's own coordinates: a screen of more dots per inch makes the
-// picture larger than the window by its pixel ratio.
-QRect redPixels(const QImage& image, const QRect& area) {
-  const qreal ratio = image.devicePixelRatio();
-  const QRect scanned(QPoint(qFloor(area.left() * ratio), qFloor(area.top() * ratio)),
-                      QPoint(qCeil((area.right() + 1) * ratio) - 1, qCeil((area.bottom() + 1) * ratio) - 1));
-  QRect found;
-  for (int y = scanned.top(); y <= scanned.bottom() && y < image.height(); ++y)
-    for (int x = scanned.left(); x <= scanned.right() && x < image.width(); ++x)
-      if (const QRgb p = image.pixel(x, y); qRed(p) >= 200 && qGreen(p) <= 60 && qBlue(p) <= 60)
-        found |= QRect(x, y, 1, 1);
-  if (found.isNull()) return found;
-  return QRect(QPoint(qFloor(found.left() / ratio), qFloor(found.top() / ratio)),
-               QPoint(qFloor(found.right() / ratio), qFloor(found.bottom() / ratio)));
-}
 
 }  // namespace
 
-class ProjectWizardDialogTest : public QObject {
-  Q_OBJECT
+namespace forgeline::test {
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowScenarios, QtWindow);
+}
 
- private slots:
-  void opensWithTheCatalogueInMenuNameOrder() {
-    // A key-file text that is not UTF-8 is code page 1252.
-    Wizard w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")},
-              {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")}});
-    w.open();
-    QCOMPARE(w.dialog->windowTitle(), kTitle);
-    QVERIFY(!w.dialog->windowIcon().pixmap(32).isNull());
-    QCOMPARE(w.mcus(), QString::fromUtf8("ALPHA[ ] Caf\u00e9[ ] MID[ ] ZETA[ ]"));
-    QCOMPARE(w.modules(), QString());
-    QCOMPARE(w.shown("twrpiBox", 25), QString());
-    QVERIFY(!w.buildButton()->isEnabled());
-    QCOMPARE(w.buildButton()->text(), QStringLiteral("Build CW6.3 Project"));
-    QCOMPARE(w.nameBox()->text(), QStringLiteral("Project01"));
-    QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU"));
-    QVERIFY(!w.find<QPushButton>(QStringLiteral("okButton"))->isVisible());
-    QVERIFY(!w.find<QPushButton>(QStringLiteral("cancelButton"))->isVisible());
-    QVERIFY(w.messages.isEmpty());
+// Every control inside its frame, no two overlapping, the name box below its
+// frame's caption and border whatever the style, the notes at their pixels.
+TEST(QtWizardDialog, ControlsSitInsideTheirFrames) {
+  QtWindow w;
+  w.open();
+  const auto frame = [&](const char* name) { return w.find<QGroupBox>(QString::fromLatin1(name)); };
+  for (int i = 0; i < kMaxMcus; ++i) {
+    const QRect mcu = w.widget(mcuButton(i))->geometry(), box = w.widget(moduleBox(i))->geometry();
+    EXPECT_TRUE(frame("mcuGroup")->geometry().contains(mcu) && frame("modulesGroup")->geometry().contains(box)) << i;
+    EXPECT_TRUE(i == 0 || !(w.widget(mcuButton(i - 1))->geometry().intersects(mcu) ||
+                            w.widget(moduleBox(i - 1))->geometry().intersects(box)))
+        << i;
+  }
+  for (int i = 0; i < 25; ++i)
+    EXPECT_TRUE(frame("twrpiGroup")->geometry().contains(w.find(QStringLiteral("twrpiBox%1").arg(i))->geometry()));
+  const QRect insideNameFrame =
+      frame("projectNameGroup")->contentsRect().translated(frame("projectNameGroup")->geometry().topLeft());
+  EXPECT_TRUE(insideNameFrame.contains(w.widget(kProjectNameBox)->geometry())) << insideNameFrame.top();
+  EXPECT_TRUE(w.dialog->rect().contains(frame("twrpiGroup")->geometry()));
+  EXPECT_EQ(w.dialog->descriptionAt(), QPoint(20, 60));
+  EXPECT_EQ(w.dialog->warningAt(), QPoint(20, 80));
+}
 
-    // Every control inside its frame, no two overlapping, and the red notes
-    // between the project-name row and the frames.
-    const QRect modulesFrame = w.find<QGroupBox>(QStringLiteral("modulesGroup"))->geometry();
-    const QRect twrpiFrame = w.find<QGroupBox>(QStringLiteral("twrpiGroup"))->geometry();
-    const QRect nameFrame = w.find<QGroupBox>(QStringLiteral("projectNameGroup"))->geometry();
-    for (int i = 0; i < kMaxMcus; ++i) {
-      const QRect mcu = w.mcuButton(i)->geometry(), box = w.moduleBox(i)->geometry();
-      QVERIFY2(w.mcuGroup()->geometry().contains(mcu) && modulesFrame.contains(box), qPrintable(QString::number(i)));
-      QVERIFY2(
-          i == 0 || !(w.mcuButton(i - 1)->geometry().intersects(mcu) || w.moduleBox(i - 1)->geometry().intersects(box)),
-          qPrintable(QString::number(i)));
-    }
-    for (int i = 0; i < 25; ++i)
-      QVERIFY(twrpiFrame.contains(w.find<QCheckBox>(QStringLiteral("twrpiBox%1").arg(i))->geometry()));
-    // The name box below the frame's caption and border, whatever the style.
-    const QRect insideNameFrame = w.find<QGroupBox>(QStringLiteral("projectNameGroup"))
-                                      ->contentsRect()
-                                      .translated(nameFrame.topLeft());
-    QVERIFY2(insideNameFrame.contains(w.nameBox()->geometry()), qPrintable(QStringLiteral("%1 %2").arg(
-        insideNameFrame.top()).arg(w.nameBox()->geometry().top())));
-    QVERIFY(w.dialog->rect().contains(twrpiFrame));
-    // The notes: at their pixels, under the name row, one under the other,
-    // above the frames.
-    const int lineHeight = QFontMetrics(QGuiApplication::font(), w.dialog.get()).height();
-    const QPoint description = w.dialog->descriptionAt(), warning = w.dialog->warningAt();
-    QCOMPARE(QList<QPoint>({description, warning}), QList<QPoint>({{20, 60}, {20, 80}}));
-    QVERIFY(description.y() > std::max(nameFrame.bottom(), w.buildButton()->geometry().bottom()));
-    QVERIFY(warning.y() >= description.y() + lineHeight);
-    QVERIFY2(w.mcuGroup()->geometry().top() > warning.y() + lineHeight,
-             qPrintable(QStringLiteral("%1 %2").arg(w.mcuGroup()->geometry().top()).arg(warning.y() + lineHeight)));
+// Captions too long for their control: every control keeps its laid-out
+// size, its tooltip and accessible name carry the whole caption, and a cut
+// caption is drawn with an ellipsis, never cut mid-letter.
+TEST(QtWizardDialog, LongCaptionsAreReadWholeInTooltipsAndAccessibleNames) {
+  const std::string menuName = "S08-A-MENU-NAME-FAR-TOO-LONG-FOR-ITS-BUTTON", moduleName = "ANALOGUE_TO_DIGITAL_CONVERTER";
+  std::string text = demoNamed(menuName);
+  text.replace(text.find("MODULE:ADC"), 10, "MODULE:" + moduleName);
+  QtWindow w({{"MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt", text}});
+  w.open();
+  const ControlId controls[] = {mcuButton(0), moduleBox(1), moduleBox(2), kMcuGroup};
+  QList<QSize> sizes;
+  for (ControlId control : controls) sizes << w.widget(control)->size();
+  w.click(mcuButton(0));
+  const std::string captions[] = {menuName, "ICS", moduleName, "MCU (MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt Revision=7)"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(w.look(controls[i]), captions[i] + (i == 0 ? "[x]" : ""));
+    EXPECT_EQ(w.widget(controls[i])->toolTip().toStdString(), captions[i]);
+    EXPECT_EQ(w.widget(controls[i])->accessibleName().toStdString(), captions[i]);
+    EXPECT_EQ(w.widget(controls[i])->size(), sizes[i]);
   }
 
-  // The same MCU as written on Linux and as written on Windows long ago: a
-  // micro sign in its menu name and in a module's description.
-  void keyFileTextsShowAsUtf8OrElseCodePage1252() {
-    QList<QImage> looks;
-    for (const std::string micro : {"\xC2\xB5", "\xB5"}) {
-      std::string text = demoNamed("S08-" + micro);
-      const std::string description = "Reads analogue channel 0 in the main loop";
-      text.replace(text.find(description), description.size(), "Samples every 100 " + micro + "s");
-      Wizard w({{"MCU_DEMO08.txt", text}});
-      w.open();
-      w.click(w.mcuButton(0));
-      w.click(w.moduleBox(2));
-      QCOMPARE(w.mcus(), QString::fromUtf8("S08-\u00b5[x]"));
-      QCOMPARE(w.dialog->state().descriptionText, "Samples every 100 " + micro + "s");
-      looks << w.dialog->grab().toImage();
-    }
-    QVERIFY(looks[0] == looks[1]);
+  // Beside a plain box of the same place and caption: a short caption is
+  // drawn just the same, a long one differently (cut with an ellipsis).
+  for (const auto& [box, cut] : {std::pair{1, false}, std::pair{2, true}}) {
+    auto* shownBox = qobject_cast<QCheckBox*>(w.widget(moduleBox(box)));
+    QCheckBox plain(shownBox->text(), w.dialog.get());
+    plain.setGeometry(shownBox->geometry());
+    plain.show();
+    EXPECT_EQ(plain.grab().toImage() != shownBox->grab().toImage(), cut);
   }
+}
 
-  // Captions too long for their control: every control keeps its laid-out
-  // size, its tooltip and accessible name carry the whole caption, and a cut
-  // caption is drawn with an ellipsis, never cut mid-letter.
-  void longCaptionsAreReadWholeInTooltipsAndAccessibleNames() {
-    const QString menuName = QStringLiteral("S08-A-MENU-NAME-FAR-TOO-LONG-FOR-ITS-BUTTON");
-    const QString moduleName = QStringLiteral("ANALOGUE_TO_DIGITAL_CONVERTER");
-    std::string text = demoNamed(menuName.toStdString());
-    text.replace(text.find("MODULE:ADC"), 10, "MODULE:" + moduleName.toStdString());
-    Wizard w({{"MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt", text}});
-    w.open();
-    const QList<QWidget*> controls{w.mcuButton(0), w.moduleBox(1), w.moduleBox(2), w.mcuGroup()};
-    QList<QSize> sizes;
-    for (QWidget* control : controls) sizes << control->size();
-    w.click(w.mcuButton(0));
-
-    const QStringList captions{menuName, QStringLiteral("ICS"), moduleName,
-                               QStringLiteral("MCU (MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt Revision=7)")};
-    for (int i = 0; i < controls.size(); ++i) {
-      QWidget* control = controls[i];
-      auto* button = qobject_cast<QAbstractButton*>(control);
-      QCOMPARE(button ? button->text() : w.mcuGroup()->title(), captions[i]);
-      QCOMPARE(control->toolTip(), captions[i]);
-      QCOMPARE(control->accessibleName(), captions[i]);
-      QCOMPARE(control->size(), sizes[i]);
-    }
-
-    // Beside a plain box of the same place and caption: a short caption is
-    // drawn just the same, a long one differently (cut with an ellipsis).
-    for (const auto& [box, cut] : {std::pair{w.moduleBox(1), false}, std::pair{w.moduleBox(2), true}}) {
-      QCheckBox plain(box->text(), w.dialog.get());
-      plain.setGeometry(box->geometry());
-      plain.show();
-      QCOMPARE(plain.grab().toImage() != box->grab().toImage(), cut);
-    }
-  }
-
-  void abortsBeforeTheWindowIsShown_data() {
-    QTest::addColumn<bool>("withKeyFiles");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no KeyFiles") << false << "Could not find 'KeyFiles' directory. Will abort.";
-    QTest::newRow("no MCU files") << true << "Found no MCU files. Will abort.";
-  }
-  void abortsBeforeTheWindowIsShown() {
-    QFETCH(bool, withKeyFiles);
-    QFETCH(QString, message);
-    Wizard w({}, withKeyFiles);
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    QCOMPARE(w.dialog->run(), int(QDialog::Rejected));
-    QCOMPARE(w.messages, QStringList{shownAs(kTitle, MessageIcon::error, message)});
-    QCOMPARE(w.shownDuringMessage, std::vector<bool>{false});
-    QVERIFY(!w.dialog->isVisible());
-    QCOMPARE(finished.count(), 0);
-  }
-
-  void anMcuClickShowsItsModulesAndTicksApplyTheRules() {
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
-    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[x]"));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
-    QCOMPARE(w.mcuGroup()->title(), QStringLiteral("MCU (MCU_DEMO08.txt Revision=7)"));
-    QVERIFY(w.buildButton()->isEnabled());
-    QVERIFY(w.messages.isEmpty());
-
-    // ADC uses ICS: ticking it forces ICS on and locks it.
-    w.click(w.moduleBox(2));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x]# ADC[x]"));
-    QCOMPARE(w.dialog->state().chosenCount, 1);
-    QCOMPARE(w.dialog->state().descriptionText, std::string("Reads analogue channel 0 in the main loop"));
-    // A click on the locked box is not a click at all.
-    w.click(w.moduleBox(1));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x]# ADC[x]"));
-    QCOMPARE(w.dialog->state().chosenCount, 1);
-    w.click(w.moduleBox(2));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
-    QCOMPARE(w.dialog->state().chosenCount, 0);
-
-    // A second click on the selected MCU loads it again, ticks cleared.
-    w.click(w.moduleBox(1));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[x] ADC[ ]"));
-    w.click(w.mcuButton(0));
-    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[x]"));
-    QCOMPARE(w.modules(), QStringLiteral("INIT[x]# ICS[ ] ADC[ ]"));
-    QVERIFY(!w.dialog->state().moduleChosen[1]);
-  }
-
-  void redNotesAreDrawnWhereTheyBelong_data() {
-    QTest::addColumn<QList<int>>("ticks");
-    QTest::addColumn<bool>("description");
-    QTest::addColumn<bool>("warning");
-    QTest::newRow("nothing ticked") << QList<int>{} << false << false;
-    QTest::newRow("one module") << QList<int>{1} << true << false;
-    QTest::newRow("two modules") << QList<int>{1, 2} << true << true;
-    QTest::newRow("two, then one unticked") << QList<int>{1, 2, 2} << false << false;
-  }
-  void redNotesAreDrawnWhereTheyBelong() {
-    QFETCH(QList<int>, ticks);
-    QFETCH(bool, description);
-    QFETCH(bool, warning);
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
-    for (int box : ticks) w.click(w.moduleBox(box));
-
-    const QImage image = w.dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const int lineHeight = QFontMetrics(QGuiApplication::font(), w.dialog.get()).height();
-    const QPoint descriptionAt = w.dialog->descriptionAt(), warningAt = w.dialog->warningAt();
-    const QRect descriptionRow(0, descriptionAt.y(), image.width(), lineHeight);
-    const QRect warningRow(0, warningAt.y(), image.width(), lineHeight);
-    const QRect inDescription = redPixels(image, descriptionRow);
-    const QRect inWarning = redPixels(image, warningRow);
-    QCOMPARE(!inDescription.isNull(), description);
-    QCOMPARE(!inWarning.isNull(), warning);
-    // Each text begins at its x and fills the top of its row: its corner, not
-    // its baseline, is at the given point.
-    for (const auto& [row, text] : {std::pair{descriptionRow, inDescription}, std::pair{warningRow, inWarning}}) {
-      if (text.isNull()) continue;
-      QVERIFY2(text.left() >= descriptionAt.x() && text.left() < descriptionAt.x() + 4,
-               qPrintable(QString::number(text.left())));
-      QVERIFY2(text.top() < row.top() + lineHeight / 2, qPrintable(QString::number(text.top())));
-    }
-    QCOMPARE(redPixels(image, image.rect()), inDescription.united(inWarning));
-    // No red on any frame.
-    for (const QGroupBox* frame : w.dialog->findChildren<QGroupBox*>())
-      QVERIFY2(!frame->geometry().intersects(inDescription.united(inWarning)), qPrintable(frame->objectName()));
-  }
-
-  // A newly chosen MCU starts with nothing ticked, so neither red line of
-  // the MCU before stays on screen.
-  void choosingAnotherMcuClearsBothRedLines() {
-    Wizard w({{"MCU_DEMO08.txt", forgeline::test::kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
-    w.open();
-    const auto red = [&] {
-      const QImage image = w.dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
-      return redPixels(image, QRect(QPoint(0, 0), w.dialog->size()));
-    };
-    w.click(w.mcuButton(0));
-    w.click(w.moduleBox(1));
-    w.click(w.moduleBox(2));
-    QVERIFY(red().height() > QFontMetrics(QGuiApplication::font(), w.dialog.get()).height());
-    w.click(w.mcuButton(1));
-    QCOMPARE(w.mcus(), QStringLiteral("DEMO08[ ] OTHER[x]"));
-    QCOMPARE(red(), QRect());
-  }
-
-  void buildCreatesTheProjectAndEndsTheDialog() {
-    Wizard w;
-    w.open();
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    w.click(w.mcuButton(0));
-    w.click(w.moduleBox(2));
-    // Typed letters of any script reach the disk and main.c as typed.
-    w.nameBox()->setText(QString::fromUtf8("Blinky-\xC3\xA9\xE6\xB8\xA9"));
-    w.click(w.buildButton());
-    const std::string name = "Blinky-\xC3\xA9\xE6\xB8\xA9";
-    QVERIFY(forgeline::test::exists(w.dir / (name + "/" + name + ".mcp")));
-    QVERIFY(forgeline::test::readFile(w.dir / (name + "/Sources/main.c")).starts_with("// " + name + " 24Dec24\r\n"));
-    QCOMPARE(w.messages,
-             QStringList{shownAs("ProjectWizardDialogTest", MessageIcon::none,
-                                 "CodeWarrior 6.3 Project created successfully. Will now exit GUI.")});
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
-    QVERIFY(!w.dialog->isVisible());
-  }
-
-  void aFailingBuildLeavesTheDialogOpenWithEveryChoice() {
-    Wizard w;
-    forgeline::test::makeDirectory(w.dir / "Project01");
-    w.open();
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    w.click(w.mcuButton(0));
-    w.click(w.moduleBox(1));
-    w.click(w.moduleBox(2));
-    const QStringList before = controlStates(*w.dialog);
-    w.click(w.buildButton());
-    QCOMPARE(w.messages, QStringList{shownAs(kTitle, MessageIcon::warning,
-                                                    "That project folder exists already. Please try a different "
-                                                    "project name.")});
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(w.dialog->isVisible());
-    QCOMPARE(controlStates(*w.dialog), before);
-    QCOMPARE(w.dialog->state().chosenCount, 2);
-  }
-
-  // Enter neither builds nor closes; Esc and the close button end with
-  // Cancel. None creates anything.
-  void keysAndCloseNeverBuild_data() {
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");  // 0: the close button
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Return in the name box") << "projectNameBox" << int(Qt::Key_Return) << false;
-    QTest::newRow("Enter in the name box") << "projectNameBox" << int(Qt::Key_Enter) << false;
-    QTest::newRow("Return on Build") << "buildButton" << int(Qt::Key_Return) << false;
-    QTest::newRow("Return on a module") << "moduleBox1" << int(Qt::Key_Return) << false;
-    QTest::newRow("Esc") << "projectNameBox" << int(Qt::Key_Escape) << true;
-    QTest::newRow("close button") << "projectNameBox" << 0 << true;
-  }
-  void keysAndCloseNeverBuild() {
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(bool, closes);
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
-    w.click(w.moduleBox(1));
-    const auto tree = forgeline::test::snapshotTree(w.dir.path());
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    QWidget* target = w.find<QWidget>(focus);
-    target->setFocus();
-    if (key == 0) QVERIFY(w.dialog->close());
-    if (key != 0) QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(finished.count(), closes ? 1 : 0);
-    if (closes) QCOMPARE(finished[0][0].toInt(), int(QDialog::Rejected));
-    QCOMPARE(w.dialog->isVisible(), !closes);
-    QVERIFY(w.messages.isEmpty());
-    QVERIFY(forgeline::test::snapshotTree(w.dir.path()) == tree);
-  }
-
-  void aboutOnF1ReturnsWithEveryControlUnchanged() {
-    Wizard w;
-    w.open();
-    w.click(w.mcuButton(0));
-    w.click(w.moduleBox(2));
-    w.nameBox()->setText(QStringLiteral("Keep"));
-    const QStringList before = controlStates(*w.dialog);
-    QString about;  // title|text|whether OK is the default button|whether the icon shows
-    QTimer::singleShot(0, [&] {
-      QWidget* box = QApplication::activeModalWidget();
-      QVERIFY(box && box != w.dialog.get());
-      auto* ok = box->findChild<QPushButton*>(QStringLiteral("okButton"));
-      about = box->windowTitle() + "|" + box->findChild<QLabel*>(QStringLiteral("aboutText"))->text() + "|" +
-              (ok->isDefault() ? "default" : "") + "|" +
-              (box->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull() ? "" : "icon");
-      QTest::mouseClick(ok, Qt::LeftButton);
-    });
-    QSignalSpy finished(w.dialog.get(), &QDialog::finished);
-    QTest::keyClick(w.dialog.get(), Qt::Key_F1);
-    QCOMPARE(about, QStringLiteral("About Forgeline MFC|Forgeline MFC Version 1.0|default|icon"));
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(w.dialog->isVisible());
-    QCOMPARE(controlStates(*w.dialog), before);
-    QCOMPARE(w.dialog->state().chosenCount, 1);
-  }
-
-  void theContextMenuOffersAbout() {
-    Wizard w;
-    w.open();
-    QStringList entries;
-    QTimer::singleShot(0, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      QVERIFY(menu);
-      for (QAction* action : menu->actions()) entries << action->text();
-      menu->close();
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w.dialog->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(w.dialog.get(), &event);
-    QCOMPARE(entries, QStringList{"&About Forgeline MFC..."});
-  }
-};
-
-QTEST_MAIN(ProjectWizardDialogTest)
-#include "ProjectWizardDialogTest.moc"
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

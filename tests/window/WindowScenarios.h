@@ -1,0 +1,328 @@
+// What a user does with the wizard's window, written once for both windows.
+// Each window's test instantiates the suite with a driver of its window:
+//   INSTANTIATE_TYPED_TEST_SUITE_P(Name, WindowScenarios, Driver);
+// A driver is a WindowFixture that opens, runs and ends its window, clicks,
+// types and presses keys on the controls the logic addresses (ControlId),
+// reads them back (look: "" when hidden, else the caption, "[x]" when
+// ticked, "#" when disabled), opens About, and reads places and pixels in
+// the window's client coordinates (noteAt: a note's top-left corner as an
+// empty box).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "core/DialogPort.h"
+#include "core/FileSystem.h"
+#include "core/WizardState.h"
+#include "support/TestSupport.h"
+
+namespace forgeline::test {
+
+inline const std::string kWindowTitle = "Forgeline for 8-bit MCUs   - rev15";
+
+// DEMO08 under another menu name.
+inline std::string demoNamed(const std::string& menuName) {
+  std::string text = kDemo08;
+  text.replace(text.find("MenuName=DEMO08"), 15, "MenuName=" + menuName);
+  return text;
+}
+inline const std::map<std::string, std::string> kDemoOnly{{"MCU_DEMO08.txt", kDemo08}};
+
+// A rectangle, right and bottom excluded; empty when it holds no pixel.
+struct Box {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool empty() const { return right <= left || bottom <= top; }
+  bool intersects(const Box& o) const {
+    return !empty() && !o.empty() && left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+  }
+  Box united(const Box& o) const {
+    if (empty() || o.empty()) return empty() ? o : *this;
+    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
+  }
+  friend bool operator==(const Box&, const Box&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "(" << b.left << "," << b.top << ")-(" << b.right << "," << b.bottom << ")";
+  }
+};
+
+// The window as drawn, 0xRRGGBB per pixel; a screen of more dots per inch
+// draws `ratio` pixels for each of the window's own.
+struct Pixels {
+  int width = 0, height = 0;
+  double ratio = 1;
+  std::vector<std::uint32_t> rgb;
+
+  Box whole() const { return {0, 0, int(width / ratio), int(height / ratio)}; }
+  // The bounding box of the red pixels inside `area`, the edges of smoothed
+  // letters included.
+  Box redIn(const Box& area) const {
+    Box found;
+    for (int y = std::max(int(area.top * ratio), 0); y < std::min(int(area.bottom * ratio), height); ++y)
+      for (int x = std::max(int(area.left * ratio), 0); x < std::min(int(area.right * ratio), width); ++x) {
+        const std::uint32_t p = rgb[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+        const int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF, blue = p & 0xFF;
+        if (red >= 200 && red - green >= 80 && red - blue >= 80) found = found.united({x, y, x + 1, y + 1});
+      }
+    if (found.empty()) return found;
+    return {int(found.left / ratio), int(found.top / ratio), int((found.right - 1) / ratio) + 1,
+            int((found.bottom - 1) / ratio) + 1};
+  }
+};
+
+enum class Note { description, warning };
+// The keys, the title bar's close button and the menu entry that opens About.
+enum class Key { enter, keypadEnter, escape, f1, close, aboutEntry };
+
+// A KeyFiles folder of its own, a fixed date, and the message boxes recorded
+// instead of shown, as "caption|icon|text" (icon: none, warning, error, else
+// the box's own style), each with whether the window was visible under it.
+struct WindowFixture {
+  WindowFixture(const std::map<std::string, std::string>& mcuFiles, bool withKeyFiles) {
+    if (withKeyFiles) writeKeyFiles(dir.path(), mcuFiles, {"DEMO08"});
+  }
+  void record(const std::string& caption, const std::string& icon, const std::string& text, bool windowShown) {
+    messages.push_back(caption + "|" + icon + "|" + text);
+    shownDuringMessage.push_back(windowShown);
+  }
+
+  TempDir dir;
+  RealFileSystem fs{dir.path()};
+  FixedClock clock{{24, 12, 2024}};
+  std::vector<std::string> messages;
+  std::vector<bool> shownDuringMessage;
+};
+
+// The looks of a group's shown buttons, space-separated.
+template <typename Driver>
+std::string shown(const Driver& w, ControlId (*control)(int)) {
+  std::string list;
+  static_assert(kMaxMcus == kMaxModules);
+  for (int i = 0; i < kMaxMcus; ++i)
+    if (const std::string look = w.look(control(i)); !look.empty()) list += (list.empty() ? "" : " ") + look;
+  return list;
+}
+
+template <typename Driver>
+class WindowScenarios : public ::testing::Test {};
+TYPED_TEST_SUITE_P(WindowScenarios);
+
+// Key-file texts are UTF-8 when they are valid UTF-8, else code page 1252.
+TYPED_TEST_P(WindowScenarios, OpensWithTheCatalogueInMenuNameOrder) {
+  TypeParam w({{"MCU_one.txt", demoNamed("ZETA")}, {"MCU_two.txt", demoNamed("ALPHA")},
+               {"MCU_three.txt", demoNamed("MID")}, {"MCU_cafe.txt", demoNamed("Caf\xE9")},
+               {"MCU_nino.txt", demoNamed("Ni\xC3\xB1o")}});
+  w.open();
+  EXPECT_EQ(w.look(kWindow), kWindowTitle);
+  EXPECT_TRUE(w.hasIcon());
+  EXPECT_EQ(shown(w, mcuButton), "ALPHA Caf\xC3\xA9 MID Ni\xC3\xB1o ZETA");
+  EXPECT_EQ(shown(w, moduleBox), "");
+  EXPECT_FALSE(w.extrasShown());  // TWRPI boxes, OK, Cancel
+  EXPECT_EQ(w.look(kBuildButton), "Build CW6.3 Project#");
+  EXPECT_EQ(w.look(kProjectNameBox), "Project01");
+  EXPECT_EQ(w.look(kMcuGroup), "MCU");
+  EXPECT_TRUE(w.messages.empty());
+
+  // The red notes sit one under the other between the project-name row and
+  // the frames below it, whatever a character comes to in pixels.
+  const Box description = w.noteAt(Note::description), warning = w.noteAt(Note::warning);
+  const int line = w.lineHeight();
+  EXPECT_GE(description.top, std::max(w.place(kProjectNameBox).bottom, w.place(kBuildButton).bottom));
+  EXPECT_GE(warning.top, description.top + line);
+  EXPECT_GT(w.place(kMcuGroup).top, warning.top + line);
+  for (const Box& frame : w.frames())
+    EXPECT_TRUE(frame.bottom <= description.top || frame.top > warning.top + line) << frame;
+  EXPECT_EQ(w.aboutEntry(), "&About Forgeline MFC...");
+}
+
+// The same MCU as written on Linux and as written on Windows long ago: a
+// micro sign in its menu name and in a module's description look the same.
+TYPED_TEST_P(WindowScenarios, KeyFileTextsShowAsUtf8OrElseCodePage1252) {
+  std::vector<std::vector<std::uint32_t>> looks;
+  for (const std::string micro : {"\xC2\xB5", "\xB5"}) {
+    std::string text = demoNamed("S08-" + micro);
+    const std::string description = "Reads analogue channel 0 in the main loop";
+    text.replace(text.find(description), description.size(), "Samples every 100 " + micro + "s");
+    TypeParam w({{"MCU_DEMO08.txt", text}});
+    w.open();
+    w.click(mcuButton(0));
+    w.click(moduleBox(2));
+    EXPECT_EQ(shown(w, mcuButton), "S08-\xC2\xB5[x]");
+    EXPECT_EQ(w.state().descriptionText, "Samples every 100 " + micro + "s");
+    looks.push_back(w.picture().rgb);
+  }
+  EXPECT_TRUE(looks[0] == looks[1]);
+}
+
+TYPED_TEST_P(WindowScenarios, AbortsBeforeTheWindowIsShown) {
+  for (const auto& [withKeyFiles, message] :
+       {std::pair{false, "Could not find 'KeyFiles' directory. Will abort."},
+        std::pair{true, "Found no MCU files. Will abort."}}) {
+    TypeParam w({}, withKeyFiles);
+    EXPECT_EQ(w.run(), "cancel") << message;
+    EXPECT_EQ(w.messages, std::vector<std::string>{kWindowTitle + "|error|" + message});
+    EXPECT_EQ(w.shownDuringMessage, std::vector<bool>{false}) << message;
+    EXPECT_EQ(w.look(kWindow), "") << message;
+  }
+}
+
+// ADC uses ICS: ticking it forces ICS on and locks it, and a click on a
+// locked box is no click. A second click on the selected MCU loads it
+// again, ticks cleared.
+TYPED_TEST_P(WindowScenarios, AnMcuClickShowsItsModulesAndTicksApplyTheRules) {
+  TypeParam w;
+  w.open();
+  const struct {
+    ControlId click;
+    const char* modules;
+    int chosen;
+  } steps[] = {
+      {mcuButton(0), "INIT[x]# ICS ADC", 0},        {moduleBox(2), "INIT[x]# ICS[x]# ADC[x]", 1},
+      {moduleBox(1), "INIT[x]# ICS[x]# ADC[x]", 1}, {moduleBox(2), "INIT[x]# ICS ADC", 0},
+      {moduleBox(1), "INIT[x]# ICS[x] ADC", 1},     {mcuButton(0), "INIT[x]# ICS ADC", 0},
+  };
+  for (const auto& step : steps) {
+    w.click(step.click);
+    EXPECT_EQ(shown(w, moduleBox), step.modules) << "step " << &step - steps;
+    EXPECT_EQ(w.state().chosenCount, step.chosen) << "step " << &step - steps;
+    if (&step == &steps[1]) {
+      EXPECT_EQ(w.state().descriptionText, "Reads analogue channel 0 in the main loop");
+    }
+  }
+  EXPECT_FALSE(w.state().moduleChosen[1]);
+  EXPECT_EQ(shown(w, mcuButton), "DEMO08[x]");
+  EXPECT_EQ(w.look(kMcuGroup), "MCU (MCU_DEMO08.txt Revision=7)");
+  EXPECT_EQ(w.look(kBuildButton), "Build CW6.3 Project");
+  EXPECT_TRUE(w.messages.empty());
+}
+
+// Each row clicks on a window with two MCUs. A newly chosen MCU starts with
+// nothing ticked, so neither red line of the MCU before stays on screen.
+TYPED_TEST_P(WindowScenarios, RedNotesAreDrawnWhereTheyBelong) {
+  struct Case {
+    std::vector<ControlId> clicks;
+    bool description;
+    bool warning;
+  } cases[] = {
+      {.clicks = {mcuButton(0)}, .description = false, .warning = false},
+      {.clicks = {mcuButton(0), moduleBox(1)}, .description = true, .warning = false},
+      {.clicks = {mcuButton(0), moduleBox(1), moduleBox(2)}, .description = true, .warning = true},
+      {.clicks = {mcuButton(0), moduleBox(1), moduleBox(2), moduleBox(2)}, .description = false, .warning = false},
+      {.clicks = {mcuButton(0), moduleBox(1), moduleBox(2), mcuButton(1)}, .description = false, .warning = false},
+  };
+  for (const Case& c : cases) {
+    TypeParam w({{"MCU_DEMO08.txt", kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
+    w.open();
+    for (ControlId control : c.clicks) w.click(control);
+    const std::string row = "row of " + std::to_string(c.clicks.size()) + " clicks";
+    EXPECT_EQ(shown(w, mcuButton), c.clicks.back() == mcuButton(1) ? "DEMO08 OTHER[x]" : "DEMO08[x] OTHER") << row;
+
+    const Pixels picture = w.picture();
+    const int line = w.lineHeight(), width = picture.whole().right;
+    const Box description = w.noteAt(Note::description), warning = w.noteAt(Note::warning);
+    const Box inDescription = picture.redIn({0, description.top, width, description.top + line});
+    const Box inWarning = picture.redIn({0, warning.top, width, warning.top + line});
+    EXPECT_EQ(!inDescription.empty(), c.description) << row;
+    EXPECT_EQ(!inWarning.empty(), c.warning) << row;
+    // Each text begins at its point and fills the top of its row: its
+    // corner, not its baseline, is there.
+    for (const auto& [at, text] : {std::pair{description, inDescription}, std::pair{warning, inWarning}}) {
+      if (text.empty()) continue;
+      EXPECT_TRUE(text.left >= at.left && text.left < at.left + 4) << row << " " << text << " at " << at;
+      EXPECT_TRUE(text.top >= at.top && text.top < at.top + line / 2) << row << " " << text << " at " << at;
+    }
+    // No red anywhere else, none on a frame.
+    EXPECT_EQ(picture.redIn(picture.whole()), inDescription.united(inWarning)) << row;
+    for (const Box& frame : w.frames()) EXPECT_FALSE(frame.intersects(inDescription.united(inWarning))) << frame;
+  }
+}
+
+TYPED_TEST_P(WindowScenarios, BuildCreatesTheProjectAndEndsTheDialog) {
+  TypeParam w;
+  w.open();
+  w.click(mcuButton(0));
+  w.click(moduleBox(2));
+  // Typed letters of any script reach the disk and main.c as typed.
+  const std::string name = "Blinky-\xC3\xA9\xE6\xB8\xA9";
+  w.type(name);
+  w.click(kBuildButton);
+  RealFileSystem disk(w.dir.path());
+  EXPECT_TRUE(readWholeFile(disk, name + "/" + name + ".mcp"));
+  EXPECT_TRUE(readWholeFile(disk, name + "/Sources/main.c").value_or("").starts_with("// " + name + " 24Dec24\r\n"));
+  EXPECT_EQ(w.messages, std::vector<std::string>{std::string(TypeParam::kProgram) +
+                                                 "|none|CodeWarrior 6.3 Project created successfully. Will now "
+                                                 "exit GUI."});
+  EXPECT_EQ(w.ending(), "cancel");
+  EXPECT_EQ(w.look(kWindow), "");
+}
+
+TYPED_TEST_P(WindowScenarios, AFailingBuildLeavesTheDialogOpenWithEveryChoice) {
+  TypeParam w;
+  makeDirectory(w.dir / "Project01");
+  w.open();
+  for (ControlId control : {mcuButton(0), moduleBox(1), moduleBox(2)}) w.click(control);
+  const std::vector<std::string> before = w.controlStates();
+  w.click(kBuildButton);
+  EXPECT_EQ(w.messages, std::vector<std::string>{kWindowTitle +
+                                                 "|warning|That project folder exists already. Please try a "
+                                                 "different project name."});
+  EXPECT_EQ(w.ending(), "");
+  EXPECT_EQ(w.look(kWindow), kWindowTitle);
+  EXPECT_EQ(w.controlStates(), before);
+  EXPECT_EQ(w.state().chosenCount, 2);
+}
+
+// Enter neither builds nor closes; F1 and the menu's entry open About and
+// return to the wizard as it was; Esc and the close button end with Cancel.
+// None creates anything.
+TYPED_TEST_P(WindowScenarios, KeysAndCloseNeverBuild) {
+  const std::string about = "About Forgeline MFC|Forgeline MFC Version 1.0|default|icon";
+  struct Case {
+    ControlId focus;
+    Key key;
+    bool closes;
+    std::string about = "";
+  } cases[] = {
+      {.focus = kProjectNameBox, .key = Key::enter, .closes = false},
+      {.focus = kProjectNameBox, .key = Key::keypadEnter, .closes = false},
+      {.focus = kBuildButton, .key = Key::enter, .closes = false},
+      {.focus = moduleBox(1), .key = Key::enter, .closes = false},
+      {.focus = kProjectNameBox, .key = Key::f1, .closes = false, .about = about},
+      {.focus = kProjectNameBox, .key = Key::aboutEntry, .closes = false, .about = about},
+      {.focus = kProjectNameBox, .key = Key::escape, .closes = true},
+      {.focus = kProjectNameBox, .key = Key::close, .closes = true},
+  };
+  for (const Case& c : cases) {
+    TypeParam w;
+    w.open();
+    for (ControlId control : {mcuButton(0), moduleBox(2)}) w.click(control);
+    w.type("Keep");
+    const std::vector<std::string> before = w.controlStates();
+    const auto tree = snapshotTree(w.dir.path());
+    const std::string row = "key " + std::to_string(int(c.key)) + " on " + std::to_string(int(c.focus.group));
+    EXPECT_EQ(w.press(c.focus, c.key), c.about) << row;
+    EXPECT_EQ(w.ending(), c.closes ? "cancel" : "") << row;
+    EXPECT_EQ(w.look(kWindow), c.closes ? "" : kWindowTitle) << row;
+    if (!c.closes) {
+      EXPECT_EQ(w.controlStates(), before) << row;
+    }
+    EXPECT_EQ(w.state().chosenCount, 1) << row;
+    EXPECT_TRUE(w.messages.empty()) << row;
+    EXPECT_TRUE(snapshotTree(w.dir.path()) == tree) << row;
+  }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(WindowScenarios, OpensWithTheCatalogueInMenuNameOrder,
+                            KeyFileTextsShowAsUtf8OrElseCodePage1252, AbortsBeforeTheWindowIsShown,
+                            AnMcuClickShowsItsModulesAndTicksApplyTheRules, RedNotesAreDrawnWhereTheyBelong,
+                            BuildCreatesTheProjectAndEndsTheDialog, AFailingBuildLeavesTheDialogOpenWithEveryChoice,
+                            KeysAndCloseNeverBuild);
+
+}  // namespace forgeline::test
