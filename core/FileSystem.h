@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,19 +12,6 @@
 #include <vector>
 
 namespace forgeline {
-
-// What tells one version of a file from another without reading it: which
-// file it is, its size and when it was last written or changed. A file
-// written again gets another identity, unless it keeps its size and both
-// writes fall in the same tick of the file system's clock.
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t file = 0;
-  std::uint64_t size = 0;
-  std::int64_t modified = 0;  // nanoseconds
-  std::int64_t changed = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
 
 // A file opened for reading: raw bytes, no translation.
 class InputFile {
@@ -39,8 +25,6 @@ class InputFile {
   // reader can take them where they lie instead of copying them out.
   // nullopt for any other file.
   virtual std::optional<std::string_view> takeUnreadBytes() { return std::nullopt; }
-  // The identity of the file as it stands now; nullopt when it cannot be told.
-  virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
 };
 
 // A file opened for writing: raw bytes, no translation.

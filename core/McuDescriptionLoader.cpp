@@ -1,7 +1,4 @@
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -169,7 +166,7 @@ class McuDescriptionLoader {
         report(DroppedKind::initLine, m);
         return;
       }
-      state_.initLines[static_cast<std::size_t>(state_.initLineCount++)] = keepCodeLine();
+      state_.initLines[static_cast<std::size_t>(state_.initLineCount++)] = state_.codeLineText.keep(state_.currentLine);
       return;
     }
     if (s == 6 && !state_.moduleChosen[static_cast<std::size_t>(m)]) return;
@@ -178,18 +175,7 @@ class McuDescriptionLoader {
       report(DroppedKind::sectionLine, s);
       return;
     }
-    state_.section(s)[static_cast<std::size_t>(count++)] = keepCodeLine();
-  }
-
-  // A line lying in the kept key file is left where it is: those bytes
-  // change only with a preview, which empties the tables first.
-  std::string_view keepCodeLine() {
-    const std::string_view line = state_.currentLine;
-    const std::string_view kept = state_.keptKeyFile;
-    const std::less<const char*> before;
-    if (!before(line.data(), kept.data()) && !before(kept.data() + kept.size(), line.data() + line.size()))
-      return line;
-    return state_.codeLineText.keep(line);
+    state_.section(s)[static_cast<std::size_t>(count++)] = state_.codeLineText.keep(state_.currentLine);
   }
 
   void report(DroppedKind kind, int index) {
@@ -206,28 +192,6 @@ class McuDescriptionLoader {
   int lineNumber_ = 0;
 };
 
-// Makes each CR LF in `bytes` the LF alone, as the line reader would, and
-// returns the new length: the reader then finds no pair left to fold, so
-// every line it hands out lies in `bytes` and needs no copy. A pair after
-// another CR stays as it is: folded, it would leave a CR LF that the reader
-// folds again, so it is left for the reader to fold once.
-std::size_t foldLineEnds(char* bytes, std::size_t size) {
-  std::size_t from = 0;
-  std::size_t to = 0;
-  while (from < size) {
-    const void* cr = std::memchr(bytes + from, '\r', size - from);
-    const std::size_t at = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes) : size;
-    // bytes[at - 1] is still the file's: only bytes before `to` are rewritten,
-    // and those are the file's own for as long as nothing was dropped.
-    const bool pair = at + 1 < size && bytes[at + 1] == '\n' && (at == 0 || bytes[at - 1] != '\r');
-    const std::size_t end = pair ? at : std::min(at + 1, size);  // a lone CR stays
-    std::memmove(bytes + to, bytes + from, end - from);
-    to += end - from;
-    from = pair ? at + 1 : end;
-  }
-  return to;
-}
-
 }  // namespace
 
 void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, int mcuIndex, LoadMode mode,
@@ -235,38 +199,7 @@ void loadMcuDescription(WizardState& state, DialogPort& dialog, FileSystem& fs, 
   if (mcuIndex < 0 || mcuIndex >= kMaxMcus) return;
   std::unique_ptr<InputFile> file =
       fs.openForReading(state.mcuFileTitles[static_cast<std::size_t>(mcuIndex)] + ".txt");
-  const std::optional<FileIdentity> identity = file ? file->identity() : std::nullopt;
-  // The build reads what the preview kept, unless the file has changed
-  // since: choosing the MCU and pressing Build can lie minutes apart.
-  if (mode == LoadMode::buildMode && identity && identity == state.keptKeyFileIdentity) {
-    loadMcuDescription(state, dialog, state.keptKeyFile, mcuIndex, mode, observer);
-    return;
-  }
-  if (mode == LoadMode::buildMode) {
-    loadMcuDescription(state, dialog, file.get(), mcuIndex, mode, observer);
-    return;
-  }
-  state.keptKeyFile = {};
-  state.keptKeyFileBytes.reset();
-  state.keptKeyFileIdentity.reset();
-  if (!identity || identity->size > kMaxKeptKeyFileBytes) {
-    loadMcuDescription(state, dialog, file.get(), mcuIndex, mode, observer);
-    return;
-  }
-  // The file as long as it was when opened; what it grew by meanwhile is a
-  // later version, which the build then reads.
-  const auto size = static_cast<std::size_t>(identity->size);
-  state.keptKeyFileBytes = std::make_unique_for_overwrite<char[]>(size);
-  std::size_t got = 0;
-  while (got < size) {
-    const std::size_t n = file->read(state.keptKeyFileBytes.get() + got, size - got);
-    if (n == 0) break;
-    got += n;
-  }
-  // Kept for the build only when nothing wrote to the file while it was read.
-  if (got == size && file->identity() == identity) state.keptKeyFileIdentity = identity;
-  state.keptKeyFile = std::string_view(state.keptKeyFileBytes.get(), foldLineEnds(state.keptKeyFileBytes.get(), got));
-  loadMcuDescription(state, dialog, state.keptKeyFile, mcuIndex, mode, observer);
+  loadMcuDescription(state, dialog, file.get(), mcuIndex, mode, observer);
 }
 
 void loadMcuDescription(WizardState& state, DialogPort& dialog, InputFile* file, int mcuIndex, LoadMode mode,

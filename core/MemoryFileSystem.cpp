@@ -112,7 +112,7 @@ class MemoryOutputFile : public OutputFile {
     if (closed_) return false;
     closed_ = true;
     const std::size_t size = bytes_.size();
-    owner_.files_[path_] = {std::make_shared<std::string>(std::move(bytes_)), {}, ++owner_.lastVersion_};
+    owner_.files_[path_] = {std::make_shared<std::string>(std::move(bytes_)), {}};
     owner_.wrote(path_, size);
     return true;
   }
@@ -142,7 +142,7 @@ void MemoryFileSystem::addDirectory(const std::string& path) {
 void MemoryFileSystem::addFile(const std::string& path, std::string bytes) {
   const std::string absolute = lexicallyAbsolute(cwd_, path, drives_);
   addDirectory(parentOf(absolute));
-  files_[absolute] = {std::make_shared<std::string>(std::move(bytes)), {}, ++lastVersion_};
+  files_[absolute] = {std::make_shared<std::string>(std::move(bytes)), {}};
 }
 
 std::map<std::string, std::string> MemoryFileSystem::snapshot() const {
@@ -280,7 +280,6 @@ bool MemoryFileSystem::copyFile(const std::string& from, const std::string& to) 
   }
   std::optional<std::string> target = locate(to);
   if (!target || kindOf(*target) == EntryKind::directory) return false;
-  copy.version = ++lastVersion_;
   files_[*target] = std::move(copy);
   copied(*source, *target);
   return true;
@@ -291,8 +290,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& p
   if (!source) return nullptr;
   if (auto file = files_.find(*source); file != files_.end()) {
     if (!file->second.copyOf.empty()) return disk_->openForReading(file->second.copyOf);
-    const File& held = file->second;
-    return std::make_unique<MemoryInputFile>(held.bytes, FileIdentity{0, held.version, held.bytes->size(), 0, 0});
+    return std::make_unique<MemoryInputFile>(file->second.bytes);
   }
   if (heldInMemory(*source) || heldInMemory(parentOf(*source))) return nullptr;
   return disk_->openForReading(*source);

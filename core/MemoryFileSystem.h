@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,16 +23,14 @@ namespace forgeline {
 class MemoryInputFile : public InputFile {
  public:
   explicit MemoryInputFile(std::string_view bytes) : bytes_(bytes) {}
-  MemoryInputFile(std::shared_ptr<const std::string> bytes, FileIdentity identity)
-      : owner_(std::move(bytes)), bytes_(*owner_), identity_(identity) {}
+  explicit MemoryInputFile(std::shared_ptr<const std::string> bytes)
+      : owner_(std::move(bytes)), bytes_(*owner_) {}
   std::size_t read(char* buffer, std::size_t size) override;
   std::optional<std::string_view> takeUnreadBytes() override;
-  std::optional<FileIdentity> identity() const override { return identity_; }
 
  private:
   std::shared_ptr<const std::string> owner_;
   std::string_view bytes_;
-  std::optional<FileIdentity> identity_;
   std::size_t pos_ = 0;
 };
 
@@ -90,7 +87,6 @@ class MemoryFileSystem : public FileSystem {
   struct File {
     std::shared_ptr<const std::string> bytes;  // shared with its copies
     std::string copyOf;                  // absolute path on the disk, or empty
-    std::uint64_t version = 0;           // new with every write: the file's identity
   };
   enum class EntryKind { none, file, directory, other };
 
@@ -107,7 +103,6 @@ class MemoryFileSystem : public FileSystem {
   bool drives_ = false;  // "C:/"-style roots, as on Windows
   std::set<std::string> directories_;
   std::map<std::string, File> files_;
-  std::uint64_t lastVersion_ = 0;
 };
 
 // `absolute` as seen from the folder `base` (both absolute, no "." or ".."):

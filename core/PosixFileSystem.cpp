@@ -104,15 +104,6 @@ class PosixInputFile : public InputFile {
       if (errno != EINTR) return 0;
     }
   }
-  std::optional<FileIdentity> identity() const override {
-    struct stat info {};
-    if (::fstat(fd_.get(), &info) != 0) return std::nullopt;
-    constexpr std::int64_t kBillion = 1000000000;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                        static_cast<std::uint64_t>(info.st_size),
-                        static_cast<std::int64_t>(info.st_mtim.tv_sec) * kBillion + info.st_mtim.tv_nsec,
-                        static_cast<std::int64_t>(info.st_ctim.tv_sec) * kBillion + info.st_ctim.tv_nsec};
-  }
 
  private:
   Descriptor fd_;

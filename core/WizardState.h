@@ -6,12 +6,9 @@
 
 #include <array>
 #include <bitset>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/FileSystem.h"
 #include "core/LineStore.h"
 
 namespace forgeline {
@@ -23,9 +20,6 @@ inline constexpr int kMaxSectionLines = 1000;
 inline constexpr int kMaxPrmLines = 100;
 inline constexpr int kMaxInitLines = 100;
 inline constexpr int kMaxProjectNameChars = 50;
-// The largest key file a preview keeps for the build; a full MCU is some
-// 870 KB.
-inline constexpr std::size_t kMaxKeptKeyFileBytes = 2 * 1024 * 1024;
 
 inline constexpr const char* kWindowTitle = "Forgeline for 8-bit MCUs   - rev15";
 inline constexpr const char* kDefaultProjectName = "Project01";
@@ -75,14 +69,6 @@ struct WizardState {
   // block keeps the PRM lines of the load before.
   LineStore codeLineText;
   LineStore prmLineText;
-  // The key file the last preview read, while it was no bigger than
-  // kMaxKeptKeyFileBytes, with its CR LF pairs already made LF, and the
-  // file's identity then: a build load that finds the file with the same
-  // identity reads these bytes instead, and its code lines stay views into
-  // them. Replaced only by the next preview.
-  std::unique_ptr<char[]> keptKeyFileBytes;
-  std::string_view keptKeyFile;  // the bytes read into keptKeyFileBytes
-  std::optional<FileIdentity> keptKeyFileIdentity;
 
   std::string descriptionText;
   // The piece being processed, inside the line reader's buffer; empty

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -335,59 +334,4 @@ TEST(ProjectBuilder, MainBodyFollowsTheTicksCountedAtBuildTime) {
     ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
     EXPECT_EQ(test::readFile(wizard->root + "/P/Sources/main.c"), c.mainSource) << c.name;
   }
-}
-
-// The build reads the key file again when it changed after the MCU was
-// chosen (the window may wait minutes before Build): in place, grown, or
-// swapped for a new file of the same size.
-TEST(ProjectBuilder, BuildReadsAKeyFileThatChangedAfterTheMcuWasChosen) {
-  struct Case {
-    std::string name;
-    std::string newName;  // in place of "adcValue"
-    bool swapped;         // a new file renamed over the old one
-  } cases[] = {
-      {.name = "same size, a minute later", .newName = "adcCount", .swapped = false},
-      {.name = "grown", .newName = "adcReading", .swapped = false},
-      {.name = "swapped, same size", .newName = "adcLevel", .swapped = true},
-  };
-  auto replaced = [](std::string text, const std::string& by) {
-    for (std::size_t at; (at = text.find("adcValue")) != std::string::npos;) text.replace(at, 8, by);
-    return text;
-  };
-  for (const Case& c : cases) {
-    auto wizard = demoWizard();
-    const std::string path = wizard->keyFiles() + "/MCU_DEMO08.txt";
-    const std::string written = c.swapped ? path + ".new" : path;
-    test::writeFile(written, replaced(test::kDemo08, c.newName));
-    if (c.swapped)
-      std::filesystem::rename(written, path);
-    else
-      std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::minutes(1));
-    wizard->build("Blinky");
-    ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
-    EXPECT_EQ(test::readFile(wizard->root + "/Blinky/Sources/main.c"), replaced(kDemoMainSource, c.newName)) << c.name;
-  }
-}
-
-// A kept key file reads as the file itself would: CR LF made LF, but a lone
-// CR and the first CR of CR CR LF stay.
-TEST(ProjectBuilder, KeptKeyFileGivesTheSameMainAsTheFile) {
-  std::string text = test::kDemo08;
-  for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
-  text.replace(text.find("adcValue;\r\n"), 11, "adc\rValue;\r\r\n");
-  std::string mains[2];
-  for (bool changed : {false, true}) {
-    auto wizard = demoWizard();
-    const std::string path = wizard->keyFiles() + "/MCU_DEMO08.txt";
-    test::writeFile(path, text);
-    wizard->clickMcu(0);
-    wizard->clickModule(2);
-    if (changed)
-      std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::minutes(1));
-    wizard->build("Blinky");
-    mains[changed] = test::readFile(wizard->root + "/Blinky/Sources/main.c");
-  }
-  // The line as the reader gives it ("adc\rValue;\r\n"), in main.c's CR LF.
-  EXPECT_NE(mains[0].find("adc\rValue;\r\r\n"), std::string::npos);
-  EXPECT_EQ(mains[0], mains[1]);
 }
