@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,9 +11,14 @@ namespace forgeline {
 class LineStore {
  public:
   LineStore() = default;
+  ~LineStore();
   // Views handed out point into this store, so it is never copied.
   LineStore(const LineStore&) = delete;
   LineStore& operator=(const LineStore&) = delete;
+
+  // Hands the store room it does not own, filled before any block of its
+  // own; it must outlive the store. Called before the first keep().
+  void lend(char* room, std::size_t size);
 
   // Copies `text` in; the view returned stays valid until clear().
   std::string_view keep(std::string_view text);
@@ -22,9 +26,14 @@ class LineStore {
   void clear();
 
  private:
-  static constexpr std::size_t kBlockSize = 64 * 1024;
+  struct Block {
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t used = 0;
+    bool owned = true;
+  };
   // A block never grows past the room it was given, so nothing kept moves.
-  std::vector<std::string> blocks_;
+  std::vector<Block> blocks_;
   std::size_t current_ = 0;  // the block being filled
 };
 

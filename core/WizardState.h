@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,16 @@ inline constexpr const char* kDefaultIncludeName = "<???.h>";
 // tables hold views into the state's own line stores, so the record is never
 // copied.
 struct WizardState {
+  struct Release {
+    void operator()(WizardState* state) const noexcept;
+  };
+  using Owned = std::unique_ptr<WizardState, Release>;
+  // The window's or the command's one record, made in a single large-page
+  // block (see LargePages.h) whose room after the record holds the code
+  // lines: a full MCU's tables and lines then touch one fresh page instead
+  // of some 240 small ones.
+  static Owned createInLargePages();
+
   std::string windowTitle = kWindowTitle;
   std::string projectName = kDefaultProjectName;
 

@@ -58,7 +58,7 @@ class WizardSession::Dialog : public DialogModel {
 };
 
 WizardSession::WizardSession(FileSystem& fs, const Clock& clock, WizardState* state)
-    : ownState_(state ? nullptr : std::make_unique<WizardState>()),
+    : ownState_(state ? nullptr : WizardState::createInLargePages()),
       state_(state ? state : ownState_.get()),
       dialog_(std::make_unique<Dialog>(nullptr)),
       fs_(fs),

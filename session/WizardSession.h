@@ -69,7 +69,7 @@ class WizardSession {
  private:
   class Dialog;
 
-  std::unique_ptr<WizardState> ownState_;
+  WizardState::Owned ownState_;
   WizardState* state_;
   std::unique_ptr<Dialog> dialog_;
   FileSystem& fs_;

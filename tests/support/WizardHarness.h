@@ -67,7 +67,8 @@ struct WizardHarness {
   FaultyFileSystem faulty{fs};
   DialogModel dialog;
   FixedClock clock{CalendarDate{5, 12, 2026}};
-  std::unique_ptr<WizardState> state = std::make_unique<WizardState>();
+  // Made as the window's and the command's own record is made.
+  WizardState::Owned state = WizardState::createInLargePages();
   WizardSession session{dialog, faulty, clock, state.get()};
 };
 
