@@ -1,6 +1,6 @@
 // Memory for the few big tables of a load. A process pays for every fresh
 // page it touches, and on a busy or virtual machine a small page can cost
-// several microseconds: a full MCU's tables and lines would touch some 270
+// several microseconds: a full MCU's record and lines would touch some 240
 // small pages, but fit in one large page.
 #pragma once
 
