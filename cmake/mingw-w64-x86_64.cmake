@@ -24,6 +24,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # time: a prefix of this build folder's own (made when configuring, see
 # cmake/Wine.cmake), no debug chatter, no offer to install Mono or Gecko.
 find_program(FORGELINE_WINE NAMES wine wine64 wine-stable)
+find_program(FORGELINE_WINESERVER NAMES wineserver wineserver-stable)
 if(FORGELINE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="

@@ -108,7 +108,7 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         wide(workingDirectory).c_str(), &startup, &process))
-    throw std::runtime_error("cannot start " + program);
+    throw std::runtime_error("cannot start " + program + ": error " + std::to_string(::GetLastError()));
   OwnedHandle thread(process.hThread), child(process.hProcess);
   ::WaitForSingleObject(child.get(), INFINITE);
   DWORD code = 0;
