@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QString>
 
-#include "app/WindowOptions.h"
+#include "options/WindowOptions.h"
 
 class QSettings;
 

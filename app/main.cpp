@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "app/WindowOptions.h"
+#include "options/WindowOptions.h"
 #include "app/WizardApp.h"
 
 int main(int argc, char** argv) {

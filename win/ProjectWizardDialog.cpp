@@ -1,7 +1,6 @@
 #include "win/ProjectWizardDialog.h"
 
 #include "core/Wizard.h"
-#include "generate/ProjectBuilder.h"
 #include "win/ControlIds.h"
 #include "win/resource.h"
 

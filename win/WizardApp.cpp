@@ -8,7 +8,7 @@
 #include <optional>
 #include <sstream>
 
-#include "app/WindowOptions.h"
+#include "options/WindowOptions.h"
 #include "core/Clock.h"
 #include "core/FileSystem.h"
 #include "core/Win32Text.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/ProjectWizardDialog.h"
-#include "app/WindowOptions.h"
+#include "options/WindowOptions.h"
 #include "app/WizardApp.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/WindowOptions.h"
+#include "options/WindowOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
