@@ -1,25 +1,133 @@
 # bash completion for forgeline-cli. MCU and module captions come from the
 # KeyFiles the command line points at, through forgeline-cli itself, so they
 # are always the captions the wizard shows.
+#
+# A caption is text from a file anyone may hand out, so here it is only ever
+# data: it is read line by line, compared as a literal prefix, quoted for the
+# spot it is inserted at, and never goes through eval, compgen -W or an
+# unquoted expansion.
 
-# _forgeline_cli_ask ARGS...: the second column of the lines forgeline-cli
-# prints for ARGS, run with the -C folders typed so far.
-_forgeline_cli_ask() {
-  "${COMP_WORDS[0]}" "${_forgeline_cli_dirs[@]}" "$@" 2>/dev/null | cut -f2
+# _forgeline_cli_split: the command line up to the cursor, read as bash will
+# read it. Sets words (every word with its quoting removed; the last one is
+# the word being completed), quote (the quote still open at the cursor) and
+# lead (how much of the last word readline keeps: what comes before that open
+# quote, or up to its last unquoted word-break character).
+_forgeline_cli_split() {
+  local LC_ALL=C # COMP_POINT counts bytes
+  local line=${COMP_LINE:0:COMP_POINT} word="" started="" opened="" broken="" c i
+  words=() quote=""
+  for ((i = 0; i < ${#line}; i++)); do
+    c=${line:i:1}
+    if [[ -n $quote ]]; then
+      if [[ $c == "$quote" ]]; then
+        quote=""
+      elif [[ $quote == '"' && $c == '\' && ${line:i+1:1} == [\"\\\$\`] ]]; then
+        word+=${line:i+1:1}
+        ((i++))
+      else
+        word+=$c
+      fi
+      continue
+    fi
+    case $c in
+      [[:blank:]] | $'\n')
+        [[ -n $started ]] && words+=("$word")
+        word="" started="" broken=""
+        continue
+        ;;
+      \\) word+=${line:i+1:1}; ((i++)) ;;
+      [\'\"]) quote=$c opened=$word ;;
+      *)
+        word+=$c
+        [[ $COMP_WORDBREAKS == *"$c"* ]] && broken=$word
+        ;;
+    esac
+    started=1
+  done
+  words+=("$word")
+  if [[ -n $quote ]]; then lead=$opened; else lead=$broken; fi
 }
 
-# _forgeline_cli_modules MCU: the boxes of MCU a click may go to.
+# _forgeline_cli_quote TEXT: sets text to TEXT as it is typed at the cursor,
+# inside the open quote or outside any, so that bash reads it back unchanged.
+# Inside quotes, a quote or ! is written between a closing and a reopening
+# quote. Readline adds the closing quote of a single choice unless the text
+# already ends with that character, so a text ending in a reopened quote
+# closes it here.
+_forgeline_cli_quote() {
+  local rest=$1 c
+  if [[ -z $quote ]]; then
+    printf -v text %q "$rest"
+    # %q writes control bytes as $'...', a quoting readline does not know:
+    # it would see an open quote in it.
+    [[ $text != \$\'* ]] && return
+  fi
+  text=""
+  while [[ -n $rest ]]; do
+    c=${rest:0:1} rest=${rest:1}
+    if [[ -z $quote ]]; then
+      [[ $c == [[:alnum:]_./-] ]] || text+='\'
+    elif [[ $c == "'" && $quote == "'" || $c == [\"!] && $quote == '"' ]]; then
+      c=$quote\\$c$quote
+    elif [[ $quote == '"' && $c == [\$\`\\] ]]; then
+      text+='\'
+    fi
+    text+=$c
+  done
+  if [[ -n $quote && $text == *"$quote" ]]; then text+=$quote; fi
+}
+
+# _forgeline_cli_offer CHOICE...: COMPREPLY gets each choice that begins with
+# the word being completed, as the text that replaces readline's part of it.
+_forgeline_cli_offer() {
+  local choice text
+  for choice; do
+    [[ $choice == "$cur"* ]] || continue
+    _forgeline_cli_quote "${choice#"$lead"}"
+    COMPREPLY+=("$text")
+  done
+}
+
+# _forgeline_cli_ask ARGS...: the lines forgeline-cli prints for ARGS, run
+# with the -C folders typed so far, one by one into the array lines.
+_forgeline_cli_ask() {
+  mapfile -t lines < <("$program" "${dirs[@]}" "$@" 2>/dev/null)
+}
+
+# _forgeline_cli_mcus: the MCU captions, from "INDEX<TAB>CAPTION<TAB>FILE".
+_forgeline_cli_mcus() {
+  local -a lines
+  local line
+  _forgeline_cli_ask list
+  for line in "${lines[@]}"; do
+    line=${line#*$'\t'}
+    choices+=("${line%$'\t'*}")
+  done
+}
+
+# _forgeline_cli_modules: the boxes of the MCU a click may go to, from
+# "INDEX<TAB>CAPTION<TAB>x or -<TAB>enabled".
 _forgeline_cli_modules() {
-  "${COMP_WORDS[0]}" "${_forgeline_cli_dirs[@]}" show "$1" 2>/dev/null |
-    awk -F'\t' 'NR > 1 && $4 == "enabled" { print $2 }'
+  local -a lines
+  local line
+  _forgeline_cli_ask show "$mcu"
+  for line in "${lines[@]}"; do
+    [[ $line == [0-9]*$'\t'*$'\t'[x-]$'\t'enabled ]] || continue
+    line=${line#*$'\t'}
+    choices+=("$given${line%$'\t'*$'\t'*}")
+  done
 }
 
 _forgeline_cli() {
-  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+  local -a words choices=() dirs=()
+  local quote lead
+  _forgeline_cli_split
+  local n=${#words[@]}
+  local program=${words[0]} cur=${words[n - 1]} prev=""
+  ((n > 1)) && prev=${words[n - 2]}
   local command="" mcu="" ended="" i word
-  _forgeline_cli_dirs=()
-  for ((i = 1; i < COMP_CWORD; i++)); do
-    word=${COMP_WORDS[i]}
+  for ((i = 1; i < n - 1; i++)); do
+    word=${words[i]}
     if [[ -n $ended || $word != -* ]]; then
       if [[ -z $command ]]; then command=$word
       elif [[ -z $mcu ]]; then mcu=$word
@@ -28,41 +136,47 @@ _forgeline_cli() {
     fi
     case $word in
       --) ended=1 ;;
-      -C) _forgeline_cli_dirs+=(-C "${COMP_WORDS[i + 1]}"); ((i++)) ;;
-      -C*) _forgeline_cli_dirs+=("$word") ;;
+      -C) dirs+=(-C "${words[i + 1]}"); ((i++)) ;;
+      -C*) dirs+=("$word") ;;
       --click | --name | --date | --print) ((i++)) ;;
     esac
   done
 
-  local choices="" IFS=$'\n'
-  case $prev in
-    -C) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
-    --name | --print) return ;;
-    --date) choices=$(date +%Y-%m-%d) ;;
-    --format) choices=$'gcc\nsarif' ;;
-    --click) [[ -n $mcu ]] && choices=$(_forgeline_cli_modules "$mcu") ;;
-  esac
-  if [[ -z $choices && $prev != --date && $prev != --click ]]; then
-    if [[ $cur == -* && -z $ended ]]; then
-      case $command in
-        show) choices=$'--click\n--help' ;;
-        build) choices=$'--click\n--name\n--date\n--dry-run\n--print\n--help' ;;
-        check) choices=$'--format\n--help' ;;
-        list | help) choices=--help ;;
-        *) choices=$'-C\n-h\n--help\n--version' ;;
-      esac
-    elif [[ -z $command ]]; then
-      choices=$'list\nshow\nbuild\ncheck\nhelp'
-    elif [[ $command == help && -z $mcu ]]; then
-      choices=$'list\nshow\nbuild\ncheck'
-    elif [[ ($command == show || $command == build) && -z $mcu ]]; then
-      choices=$(_forgeline_cli_ask list)
-    fi
+  # A value typed as --opt=VALUE is completed like the word after --opt.
+  local given=""
+  if [[ -z $ended && $cur == --*=* ]]; then
+    prev=${cur%%=*} given=${cur%%=*}=
   fi
   COMPREPLY=()
-  local match
-  for match in $(compgen -W "$choices" -- "$cur"); do
-    COMPREPLY+=("$(printf '%q' "$match")")
-  done
+  case $prev in
+    -C) compopt -o dirnames 2>/dev/null; return ;;
+    --name | --print) return ;;
+    --date) _forgeline_cli_offer "$given$(date +%Y-%m-%d)"; return ;;
+    --format) _forgeline_cli_offer "${given}gcc" "${given}sarif"; return ;;
+    --click)
+      [[ -n $mcu ]] && _forgeline_cli_modules
+      _forgeline_cli_offer "${choices[@]}"
+      return
+      ;;
+  esac
+  if [[ $cur == -* && -z $ended ]]; then
+    case $command in
+      show) choices=(--click --help) ;;
+      build) choices=(--click --name --date --dry-run --print --help) ;;
+      check) choices=(--format --help) ;;
+      list | help) choices=(--help) ;;
+      *) choices=(-C -h --help --version) ;;
+    esac
+  elif [[ -z $command ]]; then
+    choices=(list show build check help)
+  elif [[ $command == help && -z $mcu ]]; then
+    choices=(list show build check)
+  elif [[ ($command == show || $command == build) && -z $mcu ]]; then
+    _forgeline_cli_mcus
+  elif [[ $command == check ]]; then
+    compopt -o default 2>/dev/null
+    return
+  fi
+  _forgeline_cli_offer "${choices[@]}"
 }
 complete -F _forgeline_cli forgeline-cli

@@ -1,6 +1,7 @@
-# completion.sh CLI SOURCE_DIR: both completion scripts are valid shell, and
-# the bash one completes commands, options, MCU and module captions of the
-# examples through forgeline-cli.
+# completion.sh CLI SOURCE_DIR: both completion scripts are valid shell, the
+# bash one completes commands, options, MCU and module captions of the
+# examples through forgeline-cli, and in both shells hostile captions are
+# offered as the literal text they are, with nothing in them run.
 set -euo pipefail
 cli=$1 root=$2
 status=0
@@ -22,28 +23,73 @@ done
 # The completion runs the program named on the line it completes.
 PATH="$(dirname "$cli"):$PATH"
 source "$root/dist/completion/forgeline-cli.bash"
+# complete_line LINE: completes LINE with the cursor at its end.
 complete_line() {
-  COMP_WORDS=("$@")
-  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMP_LINE=$1
+  COMP_POINT=$(LC_ALL=C; echo "${#1}")
   COMPREPLY=()
   _forgeline_cli
-  echo "${COMPREPLY[*]}"
 }
 examples=$root/examples
 while IFS='|' read -r line expected; do
-  read -r -a words <<<"$line"
-  [ "${line: -1}" = " " ] && words+=("")
-  got=$(complete_line "${words[@]}")
-  [ "$got" = "$expected" ] || fail "'$line': got '$got', expected '$expected'"
+  complete_line "$line"
+  [ "${COMPREPLY[*]}" = "$expected" ] || fail "'$line': got '${COMPREPLY[*]}', expected '$expected'"
 done <<EOF_CASES
 forgeline-cli |list show build check help
 forgeline-cli -C $examples show S08-N|S08-NOVA16
 forgeline-cli -C $examples build |RS08-WREN2 S08-NOVA16 S08-ORION32
 forgeline-cli -C$examples show S08-NOVA16 --click |LED TPM ICS ADC SCI
 forgeline-cli -C $examples build #1 --click L|LED
+forgeline-cli -C $examples show 'S08-NOVA16' --click=A|ADC
 forgeline-cli -C $examples build S08-NOVA16 --dr|--dry-run
+forgeline-cli check --format=s|sarif
 forgeline-cli --v|--version
 forgeline-cli help c|check
 forgeline-cli -C /nonexistent show S|
 EOF_CASES
+
+# Hostile captions, each behind its own first letter, in a folder whose own
+# name would run a command. Module captions hold name characters only.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+keys='K $(touch M0)/KeyFiles'
+mkdir -p "$keys"
+captions=('A$(touch M1)' 'B`touch M2`' 'C${HOME}' 'D*' "E'q\"d" 'F S08 NOVA' $'G\rr' $'H\tt' 'I!x' 'J:k=l')
+for caption in "${captions[@]}"; do
+  { echo "MenuName=$caption" && grep -v '^MenuName=' "$examples/KeyFiles/MCU_NOVA16.txt"; } >"$keys/MCU_${caption:0:1}.txt"
+done
+
+# Every offered word reads back as its caption, typed bare or after a quote.
+printf -v folder %q "${keys%/*}"
+complete_line "forgeline-cli -C $folder show "
+eval "offered=(${COMPREPLY[*]})"
+[ "$(printf '%s|' "${offered[@]}")" = "$(printf '%s|' "${captions[@]}")" ] ||
+  fail "offered $(printf '%q ' "${offered[@]}")"
+for caption in "${captions[@]}"; do
+  for quote in "" "'" '"'; do
+    complete_line "forgeline-cli -C $folder show $quote${caption:0:1}"
+    closing=$quote
+    [[ ${COMPREPLY[0]-} == *"$quote" ]] && closing=""
+    eval "word=$quote${COMPREPLY[0]-}$closing"
+    [[ ${#COMPREPLY[@]} == 1 && $word == "$caption" ]] || fail "$quote${caption:0:1} gives ${COMPREPLY[*]}"
+  done
+done
+
+# In a real interactive shell: Tab completes the folder, each MCU typed by a
+# start (bare, escaped or quoted) and its module; a file for check.
+starts=(A B C D '"E' "'F S08 N" 'F\ S08\ N' G H '"I' J:k)
+typed=
+for start in "${starts[@]}"; do typed+=$'forgeline-cli -C K\t show '"$start"$'\t--click L\t\n'; done
+typed+=$'forgeline-cli check K\tK\tMCU_A\t\nexit 0\n'
+for shell in "bash --norc --noprofile -i" "zsh -f -i"; do
+  setup="source '$root/dist/completion/forgeline-cli.bash'"
+  [[ $shell == zsh* ]] && setup="fpath=('$root/dist/completion' \$fpath); autoload -U compinit; compinit -u -D"
+  out=$(printf '%s\n%s' "$setup" "$typed" | HISTFILE= INPUTRC=/dev/null TERM=dumb timeout 20 script -qec "$shell" /dev/null | tr -d '\r')
+  chosen=$(sed -n 's/^MCU (MCU_\(.\)\.txt.*/\1/p' <<<"$out" | tr -d '\n')
+  clicked=$(grep -c $'^1\tLED\tx\tenabled$' <<<"$out" || true)
+  [[ $chosen == ABCDEFFGHIJ && $clicked == 11 ]] || fail "$shell chose '$chosen', clicked $clicked times"
+  grep -qF "$keys/MCU_A.txt:" <<<"$out" || fail "$shell did not complete check's file"
+done
+for marker in M0 M1 M2; do [ ! -e "$marker" ] || fail "a caption ran: $marker exists"; done
 exit $status
