@@ -1,9 +1,6 @@
 #include "generate/ProjectName.h"
 
 #include <algorithm>
-#include <cctype>
-#include <functional>
-#include <set>
 #include <string>
 
 namespace forgeline {
@@ -63,17 +60,28 @@ namespace {
 
 // Windows gives these names to devices, also with an extension ("nul.txt")
 // and blanks before it; a project made anywhere may be opened there.
+// "\xC2\xB9", "\xC2\xB2" and "\xC2\xB3" are the superscripts one, two and three
+// in UTF-8, which Windows reads as the digits of a port.
+constexpr std::string_view kWindowsDeviceNames[] = {
+    "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$",
+    "COM1", "COM2", "COM3", "COM4", "COM5",   "COM6",    "COM7", "COM8", "COM9",
+    "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",   "LPT6",    "LPT7", "LPT8", "LPT9",
+    "COM\xC2\xB9", "COM\xC2\xB2", "COM\xC2\xB3", "LPT\xC2\xB9", "LPT\xC2\xB2", "LPT\xC2\xB3",
+};
+
 bool isWindowsDeviceName(std::string_view name) {
   std::string stem(name.substr(0, name.find('.')));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  static const std::set<std::string, std::less<>> kDevices = {
-      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-  return kDevices.contains(stem);
+  // ASCII letters only: the window sets the user's locale, and in a Latin-1
+  // one toupper would turn the byte 0xE2 into the superscripts' lead 0xC2.
+  for (char& c : stem)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return std::ranges::find(kWindowsDeviceNames, stem) != std::ranges::end(kWindowsDeviceNames);
 }
 
 }  // namespace
+
+std::span<const std::string_view> windowsDeviceNames() { return kWindowsDeviceNames; }
 
 bool isUsableProjectName(std::string_view name) {
   if (name.empty() || name == "." || name == ".." || hasPathSeparatorOrNul(name)) return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,13 @@ bool hasPathSeparatorOrNul(std::string_view name);
 // False for a name that would not make one new folder level beside KeyFiles
 // on every system a project may travel to: empty, "." or "..", a path
 // separator of either kind, a NUL or other control character, any of
-// < > : " | ? *, a trailing dot or blank, or a Windows device name (CON, PRN,
-// AUX, NUL, COM1-COM9, LPT1-LPT9, in any case, with or without an extension).
+// < > : " | ? *, a trailing dot or blank, or a Windows device name in any
+// case, with or without an extension and blanks before it.
 bool isUsableProjectName(std::string_view name);
+
+// The Windows device names in upper case: CON, PRN, AUX, NUL, CONIN$,
+// CONOUT$, COM1-COM9 and LPT1-LPT9, and COM and LPT with the superscript
+// digits one, two and three.
+std::span<const std::string_view> windowsDeviceNames();
 
 }  // namespace forgeline
