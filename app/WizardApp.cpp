@@ -5,6 +5,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -46,9 +49,41 @@ std::optional<std::string> startFolder(const WindowOptions& options, QSettings& 
   return toFileSystem(chosen);
 }
 
+// The message handler the toolkit had before its start.
+QtMessageHandler handlerBeforeStart = nullptr;
+
+// While the toolkit starts, a fatal message means it found no platform it
+// could use, which on a desktop system is a display it could not reach
+// (DISPLAY naming a server that is gone): end as without any display. The
+// toolkit's warnings before it, which name the display, pass on.
+void endWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) return handlerBeforeStart(type, context, message);
+  std::fprintf(stderr, "%s\n", kNoDisplayLine);
+  std::_Exit(1);
+}
+
+int& watchingToolkitStart(int& argc) {
+  handlerBeforeStart = qInstallMessageHandler(endWithoutDisplay);
+  return argc;
+}
+
 }  // namespace
 
-WizardApp::WizardApp(int& argc, char** argv) : QApplication(argc, argv) {
+bool displayMissing(std::string_view platform, std::string_view display, std::string_view waylandDisplay) {
+  if (!display.empty() || !waylandDisplay.empty()) return false;
+  // The toolkit tries the platforms of a list such as "wayland;xcb" in turn,
+  // each maybe with ":options"; one that needs no display is enough.
+  while (!platform.empty()) {
+    const std::string_view entry = platform.substr(0, platform.find(';'));
+    const std::string_view name = entry.substr(0, entry.find(':'));
+    if (!name.empty() && !name.starts_with("xcb") && !name.starts_with("wayland")) return false;
+    platform.remove_prefix(std::min(platform.size(), entry.size() + 1));
+  }
+  return true;  // X11 or Wayland, named or the toolkit's default
+}
+
+WizardApp::WizardApp(int& argc, char** argv) : QApplication(watchingToolkitStart(argc), argv) {
+  qInstallMessageHandler(handlerBeforeStart);
   setApplicationName(QStringLiteral("forgeline"));
   setApplicationVersion(QStringLiteral(FORGELINE_VERSION));
   setDesktopFileName(QStringLiteral("forgeline"));

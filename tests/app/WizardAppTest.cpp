@@ -28,11 +28,13 @@ struct Outcome {
   QString err;
 };
 
-// The installed program in a process of its own, with no display of any kind.
-Outcome runProgram(const QStringList& args) {
+// The installed program in a process of its own, with no display of any kind
+// unless `display` names one for DISPLAY.
+Outcome runProgram(const QStringList& args, const QString& display = {}) {
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+  if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(FORGELINE_WINDOW_PROGRAM), args);
   if (!program.waitForFinished(30000)) return {};
@@ -87,6 +89,36 @@ class WizardAppTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void aDisplayIsMissingOnlyWhenTheToolkitWouldNeedOne_data() {
+    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<bool>("missing");
+    QTest::newRow("the default, none") << "" << "" << "" << true;
+    QTest::newRow("X11, none") << "xcb" << "" << "" << true;
+    QTest::newRow("Wayland, none") << "wayland" << "" << "" << true;
+    QTest::newRow("a list, none") << "wayland;xcb:dpi=96" << "" << "" << true;
+    QTest::newRow("offscreen") << "offscreen" << "" << "" << false;
+    QTest::newRow("a list ending offscreen") << "wayland;offscreen" << "" << "" << false;
+    QTest::newRow("the default, DISPLAY") << "" << ":0" << "" << false;
+    QTest::newRow("the default, WAYLAND_DISPLAY") << "" << "" << "wayland-0" << false;
+  }
+  void aDisplayIsMissingOnlyWhenTheToolkitWouldNeedOne() {
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    QFETCH(QString, waylandDisplay);
+    QFETCH(bool, missing);
+    QCOMPARE(displayMissing(platform.toStdString(), display.toStdString(), waylandDisplay.toStdString()), missing);
+  }
+
+  // DISPLAY names a server that is not there: the toolkit's own warnings say
+  // so, then the same last line and status.
+  void aDisplayOutOfReachEndsWithTheSameLine() {
+    const Outcome outcome = runProgram({"."}, QStringLiteral(":65000"));
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.endsWith(QLatin1String(kNoDisplayLine) + '\n'), qPrintable(outcome.err));
+  }
+
   void theCommandLineIsReadWithoutAnyDisplay_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -102,6 +134,8 @@ class WizardAppTest : public QObject {
                                  << "forgeline: The following argument was not expected: .. (see forgeline --help)\n";
     QTest::newRow("a folder that is not there")
         << QStringList{"no such folder"} << 2 << "" << "forgeline: cannot enter directory 'no such folder'\n";
+    QTest::newRow("the window") << QStringList{"."} << 1 << "" << QString(kNoDisplayLine) + '\n';
+    QTest::newRow("the window, the option") << QStringList{"--choose-folder"} << 1 << "" << QString(kNoDisplayLine) + '\n';
   }
   void theCommandLineIsReadWithoutAnyDisplay() {
     QFETCH(QStringList, args);
