@@ -5,9 +5,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,18 +33,41 @@ bool holdsKeyFiles(const std::string& folder) {
 
 std::string toFileSystem(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// The settings kept in `path`, or none, said on `err`, when something other
+// than a file is there: a FIFO would block the read for ever.
+std::unique_ptr<QSettings> openSettings(const QString& path, std::ostream& err) {
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) {
+    err << "forgeline: '" << toFileSystem(path) << "' is not a regular file, so no folder chosen is remembered\n";
+    return nullptr;
+  }
+  return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+// The folder dialog keeps a state of its own in the toolkit's user settings
+// (QtProject.conf) as it closes. A folder that can hold no file takes those
+// settings instead, so they are neither read nor written; nothing else in
+// the window uses them. The platform's own dialog would keep its own state
+// where no option reaches, so the toolkit's dialog is always used.
+void keepNoFolderDialogState(QFileDialog& dialog) {
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+}
+
 // The folder to work in; nullopt when the user cancelled the folder dialog.
-std::optional<std::string> startFolder(const WindowOptions& options, QSettings& settings) {
+std::optional<std::string> startFolder(const WindowOptions& options, const QString& settingsPath, std::ostream& err) {
   if (!options.chooseFolder || holdsKeyFiles(options.folder)) return options.folder;
+  const std::unique_ptr<QSettings> settings = openSettings(settingsPath, err);
   const QString here = QDir(QFile::decodeName(QByteArray::fromStdString(options.folder))).absolutePath();
   QFileDialog dialog(nullptr, QStringLiteral("Choose the folder that holds KeyFiles"),
-                     settings.value(kLastKeyFilesFolderKey, here).toString());
+                     settings ? settings->value(kLastKeyFilesFolderKey, here).toString() : here);
+  keepNoFolderDialogState(dialog);
   dialog.setObjectName(QStringLiteral("keyFilesFolderDialog"));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().constFirst();
-  settings.setValue(kLastKeyFilesFolderKey, chosen);
+  if (settings) settings->setValue(kLastKeyFilesFolderKey, chosen);
   // KeyFiles itself is an easy folder to pick; it stands for the one around it.
   const QFileInfo info(chosen);
   if (!holdsKeyFiles(toFileSystem(chosen)) && info.fileName() == QLatin1String(kKeyFiles))
@@ -93,13 +119,16 @@ WizardApp::WizardApp(int& argc, char** argv) : QApplication(watchingToolkitStart
   setWindowIcon(applicationIcon());
 }
 
-int WizardApp::runWizard(const WindowOptions& options) {
-  QSettings settings;
-  return runWizardWindow(options, settings);
+int WizardApp::runWizard(const WindowOptions& options) { return runWizardWindow(options, settingsFilePath(), std::cerr); }
+
+QString settingsFilePath() {
+  // Where QSettings puts an application's own file on a desktop system.
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+         QCoreApplication::organizationName() + u'/' + QCoreApplication::applicationName() + QStringLiteral(".conf");
 }
 
-int runWizardWindow(const WindowOptions& options, QSettings& settings) {
-  const std::optional<std::string> folder = startFolder(options, settings);
+int runWizardWindow(const WindowOptions& options, const QString& settingsPath, std::ostream& err) {
+  const std::optional<std::string> folder = startFolder(options, settingsPath, err);
   if (!folder) return 0;
   RealFileSystem fs(*folder);
   SystemClock clock;

@@ -3,11 +3,10 @@
 
 #include <QApplication>
 #include <QString>
+#include <iosfwd>
 #include <string_view>
 
 #include "options/WindowOptions.h"
-
-class QSettings;
 
 namespace forgeline {
 
@@ -39,10 +38,16 @@ class WizardApp : public QApplication {
 // Where --choose-folder remembers the folder chosen last.
 inline const QString kLastKeyFilesFolderKey = QStringLiteral("lastKeyFilesFolder");
 
+// The file QSettings keeps this application's settings in, named without
+// opening it.
+QString settingsFilePath();
+
 // The folder the wizard starts in, then the window's modal run. With
 // --choose-folder and no KeyFiles in the folder, a folder dialog asks for the
-// one that holds them first, opening at the folder chosen last time; Cancel
-// ends quietly. Returns the exit status.
-int runWizardWindow(const WindowOptions& options, QSettings& settings);
+// one that holds them first, opening at the folder chosen last time as kept
+// in the file `settingsPath`, which nothing else opens; Cancel ends quietly
+// and writes nothing. A settings path that is not a regular file is left
+// alone with one line on `err`. Returns the exit status.
+int runWizardWindow(const WindowOptions& options, const QString& settingsPath, std::ostream& err);
 
 }  // namespace forgeline

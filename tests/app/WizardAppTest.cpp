@@ -2,6 +2,7 @@
 // any display, and the folder the wizard then works in.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -9,6 +10,8 @@
 #include <QSettings>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
+
 #include <sstream>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "support/TestSupport.h"
 
 using namespace forgeline;
+using forgeline::test::readFile;
 using forgeline::test::TempDir;
 
 namespace {
@@ -83,12 +87,46 @@ class User : public QObject {
   QTimer poll_;
 };
 
+// The settings file as a row names it: "" when there is none, "FIFO",
+// "folder", else the folder it remembers, the root written as "ROOT".
+QString settingsState(const QString& path, const QString& root) {
+  const QFileInfo info(path);
+  if (!info.exists()) return {};
+  if (info.isDir()) return QStringLiteral("folder");
+  if (!info.isFile()) return QStringLiteral("FIFO");
+  return QSettings(path, QSettings::IniFormat).value(kLastKeyFilesFolderKey).toString().replace(root, "ROOT");
+}
+
+// The user's config folder for the whole run, where the toolkit keeps its own
+// settings; it must stay empty.
+QString configHome;
+
 }  // namespace
 
 class WizardAppTest : public QObject {
   Q_OBJECT
 
+ public:
+  // Before the toolkit starts: the config folder, and a time limit per test
+  // function, so a start that waits on a FIFO fails instead of hanging.
+  static void initMain() {
+    static TempDir home;
+    configHome = QString::fromStdString(home / "config");
+    if (!QDir().mkpath(configHome)) qFatal("cannot make the config folder");
+    qputenv("HOME", QByteArray::fromStdString(home.path()));
+    qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT")) qputenv("QTEST_FUNCTION_TIMEOUT", "60000");
+  }
+
  private slots:
+  // First, before any folder dialog has moved the toolkit's own settings away.
+  void theSettingsFileIsTheOneQtWouldUse() {
+    QCoreApplication::setOrganizationName(QStringLiteral("An Organisation"));
+    QCoreApplication::setApplicationName(QStringLiteral("an-app"));
+    QCOMPARE(settingsFilePath(), QSettings().fileName());
+    QCOMPARE(settingsFilePath(), configHome + "/An Organisation/an-app.conf");
+  }
+
   void aDisplayIsMissingOnlyWhenTheToolkitWouldNeedOne_data() {
     QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM
     QTest::addColumn<QString>("display");
@@ -154,60 +192,88 @@ class WizardAppTest : public QObject {
 
   // Started in ROOT/plain (no KeyFiles) or ROOT/project (KeyFiles with
   // DEMO08); the user picks `choose` in the folder dialog when one opens.
+  // The settings file before and after, as settingsState() names it; when
+  // the row leaves it as it was, it is not written at all.
   void theWizardWorksInTheFolderItIsGiven_data() {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("remembered");  // the folder chosen last time
+    QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("choose");
     QTest::addColumn<QStringList>("seen");
-    QTest::addColumn<QString>("rememberedAfter");
+    QTest::addColumn<QString>("settingsAfter");
+    QTest::addColumn<QString>("err");
     const QString offers = QStringLiteral("wizard offers DEMO08");
-    QTest::newRow("DIR") << QStringList{"ROOT/project"} << "" << "" << QStringList{offers} << "";
-    QTest::newRow("DIR without KeyFiles") << QStringList{"ROOT/plain"} << "" << ""
+    const QString notAFile = QStringLiteral("forgeline: 'ROOT/settings.ini' is not a regular file, so no folder chosen "
+                                            "is remembered\n");
+    // Without the folder dialog the settings are not even looked at.
+    QTest::newRow("DIR") << QStringList{"ROOT/project"} << "FIFO" << "" << QStringList{offers} << "FIFO" << "";
+    QTest::newRow("DIR without KeyFiles") << QStringList{"ROOT/plain"} << "FIFO" << ""
                                           << QStringList{"message Could not find 'KeyFiles' directory. Will abort."}
-                                          << "";
+                                          << "FIFO" << "";
     QTest::newRow("the option, KeyFiles there")
-        << QStringList{"--choose-folder", "ROOT/project"} << "" << "" << QStringList{offers} << "";
+        << QStringList{"--choose-folder", "ROOT/project"} << "FIFO" << "" << QStringList{offers} << "FIFO" << "";
     QTest::newRow("the option, a folder chosen")
         << QStringList{"--choose-folder", "ROOT/plain"} << "" << "ROOT/project"
-        << QStringList{"folder dialog at ROOT/plain", offers} << "ROOT/project";
+        << QStringList{"folder dialog at ROOT/plain", offers} << "ROOT/project" << "";
     QTest::newRow("the option, the last folder offered first")
         << QStringList{"ROOT/plain", "--choose-folder"} << "ROOT/elsewhere" << "ROOT/project"
-        << QStringList{"folder dialog at ROOT/elsewhere", offers} << "ROOT/project";
+        << QStringList{"folder dialog at ROOT/elsewhere", offers} << "ROOT/project" << "";
     QTest::newRow("the option, KeyFiles itself chosen")
         << QStringList{"--choose-folder", "ROOT/plain"} << "" << "ROOT/project/KeyFiles"
-        << QStringList{"folder dialog at ROOT/plain", offers} << "ROOT/project/KeyFiles";
+        << QStringList{"folder dialog at ROOT/plain", offers} << "ROOT/project/KeyFiles" << "";
     QTest::newRow("the option, Cancel")
         << QStringList{"--choose-folder", "ROOT/plain"} << "ROOT/elsewhere" << ""
-        << QStringList{"folder dialog at ROOT/elsewhere"} << "ROOT/elsewhere";
+        << QStringList{"folder dialog at ROOT/elsewhere"} << "ROOT/elsewhere" << "";
+    QTest::newRow("the option, Cancel, nothing remembered")
+        << QStringList{"--choose-folder", "ROOT/plain"} << "" << "" << QStringList{"folder dialog at ROOT/plain"} << ""
+        << "";
+    QTest::newRow("the option, a FIFO as settings")
+        << QStringList{"--choose-folder", "ROOT/plain"} << "FIFO" << "ROOT/project"
+        << QStringList{"folder dialog at ROOT/plain", offers} << "FIFO" << notAFile;
+    QTest::newRow("the option, a folder as settings")
+        << QStringList{"--choose-folder", "ROOT/plain"} << "folder" << "ROOT/project"
+        << QStringList{"folder dialog at ROOT/plain", offers} << "folder" << notAFile;
   }
   void theWizardWorksInTheFolderItIsGiven() {
     QFETCH(QStringList, args);
-    QFETCH(QString, remembered);
+    QFETCH(QString, settings);
     QFETCH(QString, choose);
     QFETCH(QStringList, seen);
-    QFETCH(QString, rememberedAfter);
+    QFETCH(QString, settingsAfter);
+    QFETCH(QString, err);
     TempDir root;
     const QString rootPath = QString::fromStdString(root.path());
     forgeline::test::writeKeyFiles(root / "project", {{"MCU_DEMO08.txt", forgeline::test::kDemo08}}, {"DEMO08"});
     for (const char* folder : {"plain", "elsewhere"}) QVERIFY(QDir(rootPath).mkdir(QLatin1String(folder)));
     const auto inRoot = [&](QString path) { return path.replace(QStringLiteral("ROOT"), rootPath); };
-    QSettings settings(rootPath + "/settings.ini", QSettings::IniFormat);
-    if (!remembered.isEmpty()) settings.setValue(kLastKeyFilesFolderKey, inRoot(remembered));
+    const QString settingsPath = rootPath + "/settings.ini";
+    if (settings == "FIFO") {
+      QCOMPARE(::mkfifo(QFile::encodeName(settingsPath).constData(), 0600), 0);
+    } else if (settings == "folder") {
+      QVERIFY(QDir().mkdir(settingsPath));
+    } else if (!settings.isEmpty()) {
+      QSettings(settingsPath, QSettings::IniFormat).setValue(kLastKeyFilesFolderKey, inRoot(settings));
+    }
+    const QByteArray settingsBefore = settings.startsWith("ROOT") ? QByteArray::fromStdString(readFile(root / "settings.ini")) : "";
 
     std::vector<std::string> argv{"forgeline"};
     for (const QString& arg : args) argv.push_back(inRoot(arg).toStdString());
     std::vector<const char*> pointers;
     for (const std::string& arg : argv) pointers.push_back(arg.c_str());
-    std::ostringstream out, err;
+    std::ostringstream out, errors;
     const WindowCommandLine commandLine =
-        parseWindowCommandLine(int(pointers.size()), pointers.data(), out, err);
+        parseWindowCommandLine(int(pointers.size()), pointers.data(), out, errors);
     QVERIFY(!commandLine.exitStatus);
 
     User user(rootPath, choose.isEmpty() ? QString() : inRoot(choose));
-    QCOMPARE(runWizardWindow(commandLine.options, settings), 0);
+    QCOMPARE(runWizardWindow(commandLine.options, settingsPath, errors), 0);
     QCOMPARE(user.seen, seen);
-    QCOMPARE(settings.value(kLastKeyFilesFolderKey).toString(), rememberedAfter.isEmpty() ? "" : inRoot(rememberedAfter));
-    QVERIFY(out.str().empty() && err.str().empty());
+    QCOMPARE(settingsState(settingsPath, rootPath), settingsAfter);
+    if (settingsAfter == settings && settings.startsWith("ROOT"))
+      QCOMPARE(QByteArray::fromStdString(readFile(root / "settings.ini")), settingsBefore);
+    QVERIFY(out.str().empty());
+    QCOMPARE(QString::fromStdString(errors.str()).replace(rootPath, "ROOT"), err);
+    // Nothing of the toolkit's own, such as the folder dialog's state.
+    QCOMPARE(QDir(configHome).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
   }
 };
 
