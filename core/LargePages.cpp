@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <new>
 
+#include "core/AddressPoison.h"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -30,10 +32,16 @@ void* allocateLargePages(std::size_t size) {
   if (const std::size_t tail = rawStart + kLargePageSize - start; tail > 0)
     munmap(reinterpret_cast<void*>(start + length), tail);
   madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+  // The rest of the last large page is nobody's.
+  poisonRoom(reinterpret_cast<void*>(start + size), length - size);
   return reinterpret_cast<void*>(start);
 }
 
-void releaseLargePages(void* data, std::size_t size) noexcept { munmap(data, span(size)); }
+void releaseLargePages(void* data, std::size_t size) noexcept {
+  // The range may be mapped again for anything else: it must not stay marked.
+  unpoisonRoom(data, span(size));
+  munmap(data, span(size));
+}
 
 #else
 

@@ -10,9 +10,11 @@ namespace forgeline {
 
 inline constexpr std::size_t kLargePageSize = 2 * 1024 * 1024;
 
-// At least `size` bytes, not initialised, starting on a large-page boundary
-// and backed by large pages where the system offers them (otherwise paged
-// as usual). Throws std::bad_alloc when no memory is left.
+// `size` bytes, not initialised, starting on a large-page boundary and
+// backed by large pages where the system offers them (otherwise paged as
+// usual). Under AddressSanitizer any access past the `size` bytes is
+// reported, as past a heap block. Throws std::bad_alloc when no memory is
+// left.
 void* allocateLargePages(std::size_t size);
 // Gives back what allocateLargePages(size) returned, with the same size.
 void releaseLargePages(void* data, std::size_t size) noexcept;

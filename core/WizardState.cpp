@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/AddressPoison.h"
 #include "core/KeyFileFormat.h"
 #include "core/LargePages.h"
 
@@ -13,7 +14,11 @@ namespace {
 // line at capacity, each a whole piece with its line end.
 constexpr std::size_t kCodeLineRoom =
     (kSectionCount * kMaxSectionLines + kMaxInitLines) * (LineReader::kMaxPiece + 1);
-constexpr std::size_t kBlockSize = sizeof(WizardState) + kCodeLineRoom;
+// Under AddressSanitizer a gap that nothing uses keeps the record and its
+// lines apart, so that a write past the record's end is reported even when
+// lines fill the room right after it.
+constexpr std::size_t kRecordGap = kAddressSanitizer ? 64 : 0;
+constexpr std::size_t kBlockSize = sizeof(WizardState) + kRecordGap + kCodeLineRoom;
 static_assert(kBlockSize <= kLargePageSize);
 
 }  // namespace
@@ -27,7 +32,9 @@ WizardState::Owned WizardState::createInLargePages() {
     releaseLargePages(block, kBlockSize);
     throw;
   }
-  state->codeLineText.lend(static_cast<char*>(block) + sizeof(WizardState), kCodeLineRoom);
+  char* const recordEnd = static_cast<char*>(block) + sizeof(WizardState);
+  poisonRoom(recordEnd, kRecordGap);
+  state->codeLineText.lend(recordEnd + kRecordGap, kCodeLineRoom);
   return Owned(state);
 }
 

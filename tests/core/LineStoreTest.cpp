@@ -4,7 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/AddressPoison.h"
+#include "core/LargePages.h"
 #include "core/LineStore.h"
+#include "core/WizardState.h"
 
 using namespace forgeline;
 
@@ -30,3 +33,40 @@ TEST(LineStore, ViewsStayWholeAcrossLentRoomAndOwnBlocks) {
   }
   EXPECT_EQ(std::string_view(room, 2), "xy") << "the store never frees what it was lent";
 }
+
+#ifdef FORGELINE_ADDRESS_SANITIZER
+// The record's block and the line stores' rooms are carved out by hand, so
+// AddressSanitizer sees them only as far as we mark them: one byte past what
+// is in use must be reported wherever it lies.
+TEST(LineStoreDeathTest, AccessPastWhatIsInUseIsReported) {
+  const WizardState::Owned state = WizardState::createInLargePages();
+  const std::string_view lent = state->codeLineText.keep("lent\n");
+  const std::string_view own = state->prmLineText.keep("own\n");  // a heap block of the store's own
+  const std::string_view stale = state->codeLineText.keep("stale\n");
+  char* const record = reinterpret_cast<char*>(state.get());
+  // What is in use stays usable.
+  const_cast<char&>(lent.back()) = '\n';
+  const_cast<char&>(own.back()) = '\n';
+  struct Case {
+    const char* name;
+    const char* at;
+    bool clearFirst;  // the code lines are forgotten before the access
+  } cases[] = {
+      {"past the record", record + sizeof(WizardState), false},
+      {"past the lent room's last line", stale.data() + stale.size(), false},
+      {"past a line in the store's own block", own.data() + own.size(), false},
+      {"in the large page past the block", record + kLargePageSize - 1, false},
+      {"through a view after clear()", lent.data(), true},
+  };
+  for (const Case& c : cases) {
+    volatile char* const at = const_cast<char*>(c.at);
+    EXPECT_DEATH(
+        {
+          if (c.clearFirst) state->codeLineText.clear();
+          *at = 'x';
+        },
+        "AddressSanitizer: use-after-poison")
+        << c.name;
+  }
+}
+#endif
