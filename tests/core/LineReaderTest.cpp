@@ -1,18 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/KeyFileFormat.h"
 #include "core/MemoryFileSystem.h"
+#include "support/TestSupport.h"
 
 using namespace forgeline;
 
 namespace {
 
 // Delivers its bytes a few at a time, so that a CR LF pair can straddle two
-// reads the way it does at a buffer boundary of a real file.
+// reads the way it does at a buffer boundary of a real file, and notes where
+// each read ended.
 class TrickleInput : public InputFile {
  public:
   TrickleInput(std::string bytes, std::size_t step) : bytes_(std::move(bytes)), step_(step) {}
@@ -20,8 +23,10 @@ class TrickleInput : public InputFile {
     std::size_t n = std::min({size, step_, bytes_.size() - pos_});
     bytes_.copy(buffer, n, pos_);
     pos_ += n;
+    readEnds.push_back(pos_);
     return n;
   }
+  std::vector<std::size_t> readEnds;
 
  private:
   std::string bytes_;
@@ -32,7 +37,11 @@ class TrickleInput : public InputFile {
 // A step of 0 reads the bytes where they lie in memory.
 constexpr std::size_t kInMemory = 0;
 
-std::vector<std::string> readPieces(const std::string& bytes, std::size_t step = 4096) {
+// Reads as big as the reader asks for, as from a file on disk.
+constexpr std::size_t kWholeReads = SIZE_MAX;
+
+std::vector<std::string> readPieces(const std::string& bytes, std::size_t step = 4096,
+                                    std::vector<std::size_t>* readEnds = nullptr) {
   TrickleInput input(bytes, step);
   const std::string original = bytes;
   LineReader reader = step == kInMemory ? LineReader(std::string_view(bytes)) : LineReader(input);
@@ -40,6 +49,7 @@ std::vector<std::string> readPieces(const std::string& bytes, std::size_t step =
   std::string_view piece;
   while (reader.next(piece)) pieces.emplace_back(piece);
   EXPECT_EQ(bytes, original) << "the bytes read in memory changed";
+  if (readEnds != nullptr) *readEnds = input.readEnds;
   return pieces;
 }
 
@@ -118,4 +128,38 @@ TEST(LineReader, BytesInMemoryAreReadWhereTheyLie) {
     if (c.readBefore == 0) expected.insert(expected.begin(), {"one\n", 0});
     EXPECT_EQ(seen, expected) << c.name;
   }
+}
+
+// A CR LF pair split between two reads is still one line end, wherever the
+// split falls: at the end of the read that fills the 64 KB buffer, and at
+// byte 65536 of the file in 4 KB reads; the pair ends the read, straddles
+// it or starts the next, after a line of any length around a whole piece.
+TEST(LineReader, CrLfSplitBetweenReadsIsFolded) {
+  const std::string lines = test::repeat(std::string(63, 'a') + "\n", 4000);
+  std::vector<std::size_t> ends;
+  readPieces(lines, kWholeReads, &ends);
+  // The reads grow until one asks for all the buffer's free room.
+  std::size_t fillEnd = 0;
+  for (std::size_t i = 1; i < ends.size() && fillEnd == 0; ++i)
+    if (ends[i] - ends[i - 1] > 32768) fillEnd = ends[i];
+  ASSERT_GT(fillEnd, 65536U);
+  struct Boundary {
+    const char* name;
+    std::size_t step;
+    std::size_t readEnd;
+  } boundaries[] = {{"the read that fills the buffer", kWholeReads, fillEnd}, {"byte 65536", 4096, 65536}};
+  for (const Boundary& b : boundaries)
+    for (const std::size_t lineLength : {0, 50, 97, 98, 99, 150})
+      for (const std::size_t cr : {b.readEnd - 2, b.readEnd - 1, b.readEnd}) {
+        std::string bytes = lines;
+        bytes.replace(cr - lineLength - 1, lineLength + 3, "\n" + std::string(lineLength, 'b') + "\r\n");
+        const std::string where =
+            std::string(b.name) + ", CR at " + std::to_string(cr) + " after " + std::to_string(lineLength) + " bytes";
+        const std::vector<std::string> got = readPieces(bytes, b.step, &ends), want = readPieces(bytes, kInMemory);
+        const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+        EXPECT_TRUE(g == got.end() && w == want.end())
+            << where << ": piece " << g - got.begin() << " is " << (g == got.end() ? "missing" : test::printable(*g))
+            << ", not " << (w == want.end() ? "missing" : test::printable(*w));
+        EXPECT_NE(std::find(ends.begin(), ends.end(), b.readEnd), ends.end()) << where << ": no read ended there";
+      }
 }
