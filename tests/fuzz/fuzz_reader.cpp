@@ -1,0 +1,136 @@
+// Fuzzes the line reader the way it reads a file on disk: through its own
+// 64 KB buffer, refilled by reads that may come back short. The input starts
+// with a schedule of read sizes, and the rest is the key file, written to a
+// file of the real disk and opened as the wizard opens one. It is read three
+// ways, and each time the reader must hand over the same pieces, line
+// numbers and continuation marks as for the same bytes in memory (the way
+// every other harness reads them):
+// - in reads of the schedule's sizes, in turn, so that reads end anywhere
+//   and the buffer refills at odd places;
+// - in reads that each end right after a CR, so that every CR LF pair is
+//   split between two reads wherever it falls in the buffer;
+// - in the reader's own read sizes.
+// Input: byte 0 holds the schedule's length (its low three bits, 0 to 7
+// sizes); each size is then two bytes, low byte first, giving 1 to 65536.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "FuzzSupport.h"
+
+using namespace forgeline;
+using namespace forgeline::fuzz;
+
+namespace {
+
+// At most this many cuts, so that tiny reads cannot make a long file cost
+// a system call a byte; past the last cut the reader's own sizes rule.
+constexpr std::size_t kMaxCuts = 2048;
+
+// Hands over another file's bytes, and no read goes past the next cut (an
+// offset in the file): the read there comes back short.
+class CutInput : public InputFile {
+ public:
+  CutInput(InputFile& file, const std::vector<std::size_t>& cuts) : file_(file), cuts_(cuts) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    while (next_ < cuts_.size() && cuts_[next_] <= offset_) ++next_;
+    if (next_ < cuts_.size()) size = std::min(size, cuts_[next_] - offset_);
+    const std::size_t n = file_.read(buffer, size);
+    offset_ += n;
+    return n;
+  }
+
+ private:
+  InputFile& file_;
+  const std::vector<std::size_t>& cuts_;
+  std::size_t next_ = 0;
+  std::size_t offset_ = 0;
+};
+
+// One folder of the system's temporary directory for the whole run, removed
+// when the run ends (a finding stops it where it stands and leaves it).
+class DiskFile {
+ public:
+  DiskFile() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "forgeline-fuzz-XXXXXX").string();
+    FORGELINE_FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
+    folder_ = pattern;
+    fs_ = std::make_unique<RealFileSystem>(folder_);
+    FORGELINE_FUZZ_CHECK(fs_->usable());
+  }
+  ~DiskFile() {
+    unlink((folder_ + "/" + kName).c_str());
+    rmdir(folder_.c_str());
+  }
+  DiskFile(const DiskFile&) = delete;
+  DiskFile& operator=(const DiskFile&) = delete;
+
+  void write(std::string_view bytes) {
+    std::ofstream out(folder_ + "/" + kName, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    FORGELINE_FUZZ_CHECK(out.good());
+  }
+  // Through the wizard's own file system, as a key file is opened.
+  std::unique_ptr<InputFile> open() {
+    std::unique_ptr<InputFile> file = fs_->openForReading(kName);
+    FORGELINE_FUZZ_CHECK(file != nullptr);
+    return file;
+  }
+
+ private:
+  static constexpr const char* kName = "MCU_FUZZ.txt";
+  std::string folder_;
+  std::unique_ptr<RealFileSystem> fs_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static DiskFile disk;
+  std::size_t used = 0;
+  std::vector<std::size_t> schedule(size > 0 ? data[used++] & 7U : 0U);
+  for (std::size_t& readSize : schedule) {
+    std::size_t value = 0;
+    for (int shift = 0; shift < 16; shift += 8)
+      if (used < size) value |= static_cast<std::size_t>(data[used++]) << shift;
+    readSize = value + 1;
+  }
+  const std::string bytes(reinterpret_cast<const char*>(data) + used, size - used);
+
+  // Where reads must end: the schedule's, and right after each CR.
+  std::vector<std::size_t> scheduled, afterCr, none;
+  for (std::size_t at = 0; !schedule.empty() && at < bytes.size() && scheduled.size() < kMaxCuts;)
+    scheduled.push_back(at += schedule[scheduled.size() % schedule.size()]);
+  for (std::size_t i = 0; i < bytes.size() && afterCr.size() < kMaxCuts; ++i)
+    if (bytes[i] == '\r') afterCr.push_back(i + 1);
+
+  disk.write(bytes);
+  for (const std::vector<std::size_t>* cuts : {&scheduled, &afterCr, &none}) {
+    const std::unique_ptr<InputFile> file = disk.open();
+    CutInput input(*file, *cuts);
+    LineReader fromDisk(input);
+    LineReader inMemory{std::string_view(bytes)};
+    // Piece by piece, in step, so that nothing is stored.
+    std::string_view expected, piece;
+    for (;;) {
+      const bool more = inMemory.next(expected);
+      FORGELINE_FUZZ_CHECK(fromDisk.next(piece) == more && piece == expected);
+      if (!more) break;
+      checkPiece(piece);
+      FORGELINE_FUZZ_CHECK(fromDisk.lineNumber() == inMemory.lineNumber());
+      FORGELINE_FUZZ_CHECK(fromDisk.pieceIsContinuation() == inMemory.pieceIsContinuation());
+    }
+    FORGELINE_FUZZ_CHECK(!fromDisk.next(piece) && piece.empty());
+  }
+  return 0;
+}
