@@ -235,8 +235,9 @@ void ProjectWizardDialog::paintNotes(QPainter& painter) const {
   painter.setBackgroundMode(Qt::TransparentMode);
   painter.setPen(QColor(255, 0, 0));
   painter.setFont(QGuiApplication::font());
-  if (state().chosenCount >= 2) drawTextAt(painter, warningAt_, QString::fromLatin1(kMultipleModulesWarning));
-  drawTextAt(painter, descriptionAt_, fromKeyFileText(state().descriptionText));
+  const WizardNotes notes = session_->notes();
+  drawTextAt(painter, warningAt_, fromKeyFileText(notes.warning));
+  drawTextAt(painter, descriptionAt_, fromKeyFileText(notes.description));
 }
 
 }  // namespace forgeline

@@ -18,18 +18,11 @@
 #include "app/ProjectWizardDialog.h"
 #include "core/Clock.h"
 #include "core/FileSystem.h"
+#include "session/StartFolder.h"
 
 namespace forgeline {
 
 namespace {
-
-constexpr const char* kKeyFiles = "KeyFiles";
-
-// The very test the catalogue scan makes.
-bool holdsKeyFiles(const std::string& folder) {
-  RealFileSystem fs(folder);
-  return fs.changeDirectory(kKeyFiles);
-}
 
 std::string toFileSystem(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -68,11 +61,7 @@ std::optional<std::string> startFolder(const WindowOptions& options, const QStri
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().constFirst();
   if (settings) settings->setValue(kLastKeyFilesFolderKey, chosen);
-  // KeyFiles itself is an easy folder to pick; it stands for the one around it.
-  const QFileInfo info(chosen);
-  if (!holdsKeyFiles(toFileSystem(chosen)) && info.fileName() == QLatin1String(kKeyFiles))
-    return toFileSystem(info.absolutePath());
-  return toFileSystem(chosen);
+  return startFolderFor(toFileSystem(chosen));
 }
 
 // The message handler the toolkit had before its start.

@@ -92,9 +92,9 @@ class Session {
       out_ << i << '\t' << box.caption << '\t' << (box.marked ? "x" : "-") << '\t'
            << (box.enabled ? "enabled" : "disabled") << '\n';
     }
-    const WizardState& state = session_.state();
-    if (!state.descriptionText.empty()) out_ << "description: " << state.descriptionText << '\n';
-    if (state.chosenCount >= 2) out_ << kMultipleModulesWarning << '\n';
+    const WizardNotes notes = session_.notes();
+    if (!notes.description.empty()) out_ << "description: " << notes.description << '\n';
+    if (!notes.warning.empty()) out_ << notes.warning << '\n';
   }
 
   // Types the name and presses Build.

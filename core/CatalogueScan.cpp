@@ -60,7 +60,7 @@ void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs) {
 
 void scanCatalogue(WizardState& state, DialogPort& dialog, FileSystem& fs) {
   std::vector<std::string> menuNameList;
-  if (!fs.changeDirectory("KeyFiles")) {
+  if (!fs.changeDirectory(kKeyFilesFolderName)) {
     dialog.showMessage(kNoKeyFilesMessage, state.windowTitle, MessageIcon::error);
     dialog.endDialog();
     return;

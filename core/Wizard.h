@@ -23,6 +23,9 @@ void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs);
 // first 50), reads each menu name and shows the buttons sorted by it.
 void scanCatalogue(WizardState& state, DialogPort& dialog, FileSystem& fs);
 
+// The folder the scan enters, inside the folder the wizard starts in.
+inline constexpr const char* kKeyFilesFolderName = "KeyFiles";
+
 // The scan's two abort messages.
 inline constexpr const char* kNoKeyFilesMessage = "Could not find 'KeyFiles' directory. Will abort.";
 inline constexpr const char* kNoMcuFilesMessage = "Found no MCU files. Will abort.";

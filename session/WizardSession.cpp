@@ -57,6 +57,10 @@ class WizardSession::Dialog : public DialogModel {
   DialogPort* face_;
 };
 
+WizardNotes notesFor(const WizardState& state) {
+  return {state.descriptionText, state.chosenCount >= 2 ? kMultipleModulesWarning : ""};
+}
+
 WizardSession::WizardSession(FileSystem& fs, const Clock& clock, WizardState* state)
     : ownState_(state ? nullptr : WizardState::createInLargePages()),
       state_(state ? state : ownState_.get()),

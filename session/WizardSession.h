@@ -17,6 +17,15 @@
 
 namespace forgeline {
 
+// The red lines under the name row: the description of the module clicked
+// last, and the warning that only an empty project follows once two or more
+// modules are ticked. "" for a line not shown.
+struct WizardNotes {
+  std::string description;
+  std::string warning;
+};
+WizardNotes notesFor(const WizardState& state);
+
 // Why a click on a module box did nothing: a window offers no such click.
 enum class ClickOutcome { done, noSuchBox, hidden, disabled };
 
@@ -62,6 +71,8 @@ class WizardSession {
   bool ended() const;
 
   const WizardState& state() const { return *state_; }
+  // What every face shows as red lines, and the command line as text.
+  WizardNotes notes() const { return notesFor(*state_); }
   // The controls as the session has set them, and the message boxes shown.
   const DialogModel& dialog() const;
   const ControlState& control(ControlId id) const { return dialog().control(id); }

@@ -203,8 +203,9 @@ void ProjectWizardDialog::paintNotes(HDC dc) const {
   const auto draw = [dc](POINT at, const std::wstring& text) {
     ::TextOutW(dc, at.x, at.y, text.data(), static_cast<int>(text.size()));
   };
-  if (state_->chosenCount >= 2) draw(notePosition(kWarningAt), shownText(kMultipleModulesWarning));
-  draw(notePosition(kDescriptionAt), shownText(state_->descriptionText));
+  const WizardNotes notes = session_->notes();
+  draw(notePosition(kWarningAt), shownText(notes.warning));
+  draw(notePosition(kDescriptionAt), shownText(notes.description));
   ::SelectObject(dc, oldFont);
 }
 

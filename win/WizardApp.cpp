@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
-#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -12,6 +11,7 @@
 #include "core/Clock.h"
 #include "core/FileSystem.h"
 #include "core/Win32Text.h"
+#include "session/StartFolder.h"
 #include "win/ProjectWizardDialog.h"
 #include "win/Win32DialogPort.h"
 
@@ -40,15 +40,7 @@ void tell(const std::string& bytes, bool isError) {
                 MB_OK | (isError ? MB_ICONERROR : 0));
 }
 
-bool holdsKeyFiles(const std::string& folder) {
-  RealFileSystem fs(folder);
-  for (const DirectoryEntry& entry : fs.listEntries())
-    if (entry.name == "KeyFiles" && entry.isDirectory) return true;
-  return false;
-}
-
-// The system's folder picker; nullopt when the user cancels it. Choosing
-// KeyFiles itself means the folder that holds it.
+// The system's folder picker; nullopt when the user cancels it.
 std::optional<std::string> askForFolder() {
   IFileDialog* picker = nullptr;
   if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&picker))))
@@ -62,10 +54,7 @@ std::optional<std::string> askForFolder() {
   if (SUCCEEDED(picker->Show(nullptr)) && SUCCEEDED(picker->GetResult(&item))) {
     PWSTR path = nullptr;
     if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-      std::filesystem::path folder(path);
-      if (folder.filename() == L"KeyFiles" && !holdsKeyFiles(narrow(folder.wstring())))
-        folder = folder.parent_path();
-      chosen = narrow(folder.wstring());
+      chosen = startFolderFor(narrow(path));
       ::CoTaskMemFree(path);
     }
     item->Release();
