@@ -175,8 +175,12 @@ void ProjectWizardDialog::placeNotes(int nameRowBottom) {
   warningAt_ = QPoint(kWarningAt.x(), std::max(kWarningAt.y(), descriptionAt_.y() + lineHeight));
 }
 
+// The name box starts with the focus and its text selected, as a Windows
+// dialog gives an edit box, so a name typed at once replaces the default.
 bool ProjectWizardDialog::initialise() {
   session_->open();
+  controls_.projectNameBox->setFocus(Qt::TabFocusReason);
+  controls_.projectNameBox->selectAll();
   return !port_->takeEndRequest();
 }
 

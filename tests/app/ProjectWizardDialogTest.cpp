@@ -86,6 +86,9 @@ struct QtWindow : WindowFixture {
     QWidget* button = widget(c);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
   }
+  void typeKeys(const std::string& text) {
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(text));
+  }
   void type(const std::string& text) { find<QLineEdit>(QStringLiteral("projectNameBox"))->setText(QString::fromStdString(text)); }
   // What About showed, if the key opened it.
   std::string press(ControlId focus, Key key) {

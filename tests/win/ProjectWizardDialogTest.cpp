@@ -122,6 +122,12 @@ struct Win32Window : WindowFixture {
     ::SendMessageW(control, BM_CLICK, 0, 0);
     dialog->processQueuedMessages();
   }
+  // Characters as the keyboard sends them to the control with the focus.
+  void typeKeys(const std::string& text) {
+    HWND focus = ::GetFocus();
+    for (wchar_t c : widenFileName(text)) ::PostMessageW(focus, WM_CHAR, c, 1);
+    dialog->processQueuedMessages();
+  }
   void type(const std::string& text) { ::SetWindowTextW(item(kProjectNameBox), widenFileName(text).c_str()); }
 
   // A key pressed and released while `target` has the focus, as the run

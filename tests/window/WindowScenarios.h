@@ -3,6 +3,7 @@
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Name, WindowScenarios, Driver);
 // A driver is a WindowFixture that opens, runs and ends its window, clicks,
 // types and presses keys on the controls the logic addresses (ControlId),
+// types keys into the control that has the focus (typeKeys),
 // reads them back (look: "" when hidden, else the caption, "[x]" when
 // ticked, "#" when disabled), opens About, and reads places and pixels in
 // the window's client coordinates (noteAt: a note's top-left corner as an
@@ -263,6 +264,15 @@ TYPED_TEST_P(WindowScenarios, BuildCreatesTheProjectAndEndsTheDialog) {
   EXPECT_EQ(w.look(kWindow), "");
 }
 
+// The name box has the focus and its text selected as the window opens, so
+// a name typed at once replaces the default one.
+TYPED_TEST_P(WindowScenarios, ANameTypedAtOnceReplacesTheDefault) {
+  TypeParam w;
+  w.open();
+  w.typeKeys("Blinky");
+  EXPECT_EQ(w.look(kProjectNameBox), "Blinky");
+}
+
 TYPED_TEST_P(WindowScenarios, AFailingBuildLeavesTheDialogOpenWithEveryChoice) {
   TypeParam w;
   makeDirectory(w.dir / "Project01");
@@ -323,6 +333,6 @@ REGISTER_TYPED_TEST_SUITE_P(WindowScenarios, OpensWithTheCatalogueInMenuNameOrde
                             KeyFileTextsShowAsUtf8OrElseCodePage1252, AbortsBeforeTheWindowIsShown,
                             AnMcuClickShowsItsModulesAndTicksApplyTheRules, RedNotesAreDrawnWhereTheyBelong,
                             BuildCreatesTheProjectAndEndsTheDialog, AFailingBuildLeavesTheDialogOpenWithEveryChoice,
-                            KeysAndCloseNeverBuild);
+                            KeysAndCloseNeverBuild, ANameTypedAtOnceReplacesTheDefault);
 
 }  // namespace forgeline::test
