@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,6 +104,9 @@ void ProjectWizardDialog::createControls() {
   controls_.projectNameBox = new QLineEdit(this);
   controls_.projectNameBox->setObjectName(QStringLiteral("projectNameBox"));
   controls_.projectNameBox->setGeometry(nameBox);
+  // The frame's caption names the box for the eye; a screen reader needs it
+  // said.
+  controls_.projectNameBox->setAccessibleName(QStringLiteral("Project Name"));
 
   // Enter must never press a button: none of them becomes the default by
   // taking the focus, and the one default button is hidden and does nothing.
@@ -170,7 +172,7 @@ void ProjectWizardDialog::createControls() {
 // they stay under the name row, one under the other. (A screen of more dots
 // per inch scales the whole window, notes and all.)
 void ProjectWizardDialog::placeNotes(int nameRowBottom) {
-  const int lineHeight = QFontMetrics(QGuiApplication::font(), this).height();
+  const int lineHeight = fontMetrics().height();
   descriptionAt_ = QPoint(kDescriptionAt.x(), std::max(kDescriptionAt.y(), nameRowBottom + 1));
   warningAt_ = QPoint(kWarningAt.x(), std::max(kWarningAt.y(), descriptionAt_.y() + lineHeight));
 }
@@ -238,7 +240,7 @@ void ProjectWizardDialog::paintEvent(QPaintEvent* event) {
 void ProjectWizardDialog::paintNotes(QPainter& painter) const {
   painter.setBackgroundMode(Qt::TransparentMode);
   painter.setPen(QColor(255, 0, 0));
-  painter.setFont(QGuiApplication::font());
+  painter.setFont(font());  // the controls' own
   const WizardNotes notes = session_->notes();
   drawTextAt(painter, warningAt_, fromKeyFileText(notes.warning));
   drawTextAt(painter, descriptionAt_, fromKeyFileText(notes.description));

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "app/ElidingControls.h"
 #include "core/DisplayText.h"
 
 namespace forgeline {
@@ -52,11 +53,10 @@ void QtDialogPort::setCaption(ControlId control, const std::string& text) {
     if (w) w->setWindowTitle(caption);
     return;
   }
-  if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(caption);
-  if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(caption);
-  // The control may draw its caption cut short; the whole one is always at
-  // hand.
-  w->setToolTip(caption);
+  // A key-file text: its "&" are characters. The control draws a caption too
+  // long for it cut short, with the whole one in a tooltip.
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(captionShowingAmpersands(caption));
+  if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(captionShowingAmpersands(caption));
   w->setAccessibleName(caption);
 }
 

@@ -19,7 +19,7 @@ class Win32DialogPort : public DialogPort {
 
   Win32DialogPort();
   // The window made from the wizard's template, once it exists.
-  void attach(HWND dialog) { dialog_ = dialog; }
+  void attach(HWND dialog);
 
   void setCaption(ControlId control, const std::string& text) override;
   void setVisible(ControlId control, bool visible) override;
@@ -35,13 +35,19 @@ class Win32DialogPort : public DialogPort {
 
   void setMessageBoxFunction(MessageBoxFunction function) { messageBox_ = std::move(function); }
 
+  // The tooltips of the controls whose caption is drawn cut.
+  HWND tooltips() const { return tooltips_; }
+
   // Whether the logic asked to end the dialog; the request is consumed.
   bool takeEndRequest();
 
  private:
   HWND control(ControlId id) const;
+  // A button's or frame's caption, cut to fit, whole in a tooltip then.
+  void showCaption(HWND control, const std::wstring& whole, bool cutInTheMiddle);
 
   HWND dialog_ = nullptr;
+  HWND tooltips_ = nullptr;
   MessageBoxFunction messageBox_;
   bool endRequested_ = false;
 };

@@ -4,6 +4,7 @@
 // About box is read and closed by a hook as it opens.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 
@@ -82,8 +83,30 @@ struct Win32Window : WindowFixture {
 
   HWND item(int id) const { return id ? ::GetDlgItem(dialog->window(), id) : dialog->window(); }
   HWND item(ControlId control) const { return item(controlId(control)); }
-  static std::string caption(HWND control) {
-    return textOf(control) + (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "[x]" : "");
+  static bool isButton(HWND control) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(control, name, 16);
+    return std::wstring(name) == L"Button";
+  }
+  // A button's caption as drawn; whole, as its tooltip holds it, when cut.
+  std::string drawn(HWND control) const { return isButton(control) ? withoutMnemonics(textOf(control)) : textOf(control); }
+  std::string drawn(ControlId c) const { return drawn(item(c)); }
+  std::string tip(HWND control) const {
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = dialog->window();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    if (!::SendMessageW(dialog->port().tooltips(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) return "";
+    wchar_t text[256] = {};
+    tool.lpszText = text;
+    ::SendMessageW(dialog->port().tooltips(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return narrow(text);
+  }
+  std::string tip(ControlId c) const { return tip(item(c)); }
+  std::string caption(HWND control) const {
+    const std::string whole = tip(control);
+    return (whole.empty() ? drawn(control) : whole) +
+           (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "[x]" : "");
   }
   std::string look(ControlId c) const {
     HWND control = item(c);

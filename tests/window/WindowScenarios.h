@@ -4,8 +4,9 @@
 // A driver is a WindowFixture that opens, runs and ends its window, clicks,
 // types and presses keys on the controls the logic addresses (ControlId),
 // types keys into the control that has the focus (typeKeys),
-// reads them back (look: "" when hidden, else the caption, "[x]" when
-// ticked, "#" when disabled), opens About, and reads places and pixels in
+// reads them back (look: "" when hidden, else the caption as written, "[x]"
+// when ticked, "#" when disabled; drawn: the caption as drawn; tip: the
+// tooltip, "" for none), opens About, and reads places and pixels in
 // the window's client coordinates (noteAt: a note's top-left corner as an
 // empty box).
 #pragma once
@@ -28,6 +29,17 @@
 namespace forgeline::test {
 
 inline const std::string kWindowTitle = "Forgeline for 8-bit MCUs   - rev15";
+
+// A button's or frame's text as both toolkits draw it: "&&" is an "&", and
+// a lone "&" marks the next letter as a shortcut and is not drawn.
+inline std::string withoutMnemonics(const std::string& text) {
+  std::string drawn;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    drawn += text[i];
+  }
+  return drawn;
+}
 
 // DEMO08 under another menu name.
 inline std::string demoNamed(const std::string& menuName) {
@@ -273,6 +285,49 @@ TYPED_TEST_P(WindowScenarios, ANameTypedAtOnceReplacesTheDefault) {
   EXPECT_EQ(w.look(kProjectNameBox), "Blinky");
 }
 
+// Key-file texts are shown as written: an "&" in a menu name or a file name
+// is a character, never the mark of a keyboard shortcut. A caption too long for its control is drawn
+// cut with "…" (a button's at its end, the frame's in the middle, so its
+// revision stays readable), and only a cut caption has a tooltip, which
+// holds it whole.
+TYPED_TEST_P(WindowScenarios, CaptionsShowAsWrittenAndWholeInATooltipWhenCut) {
+  const std::string longMenu = "S08-R&D-A-MENU-NAME-THAT-RUNS-ON-FAR-PAST-THE-END-OF-ITS-BOX";
+  ASSERT_EQ(longMenu.size(), 60u);
+  const std::string longFile = "MCU_R&D_A_FILE_TITLE_THAT_HIDES_THE_REVISION";
+  std::string text = demoNamed(longMenu);
+  text.replace(text.find("MODULE:ADC"), 10, "MODULE:ANALOGUE_TO_DIGITAL_CONVERTER");
+  TypeParam w({{"MCU_short.txt", demoNamed("S08-R&D")}, {longFile + ".txt", text}});
+  w.open();
+  w.click(mcuButton(1));
+  const std::string ellipsis = "\xE2\x80\xA6";
+  const struct {
+    ControlId control;
+    std::string caption;
+    std::string cut;  // "" when it fits, else "end" or "middle"
+  } rows[] = {
+      {mcuButton(0), "S08-R&D", ""},
+      {mcuButton(1), longMenu, "end"},
+      {moduleBox(1), "ICS", ""},
+      {moduleBox(2), "ANALOGUE_TO_DIGITAL_CONVERTER", "end"},
+      {kMcuGroup, "MCU (" + longFile + ".txt Revision=7)", "middle"},
+  };
+  for (const auto& row : rows) {
+    const std::string drawn = w.drawn(row.control);
+    EXPECT_EQ(w.tip(row.control), row.cut.empty() ? "" : row.caption) << row.caption;
+    if (row.cut.empty()) {
+      EXPECT_EQ(drawn, row.caption);
+      continue;
+    }
+    const std::size_t mark = drawn.find(ellipsis);
+    ASSERT_NE(mark, std::string::npos) << drawn;
+    const std::string head = drawn.substr(0, mark), tail = drawn.substr(mark + ellipsis.size());
+    EXPECT_TRUE(row.caption.starts_with(head) && row.caption.ends_with(tail) && head.size() >= 6) << drawn;
+    EXPECT_EQ(tail.empty(), row.cut == "end") << drawn;
+  }
+  EXPECT_EQ(w.look(mcuButton(1)), longMenu + "[x]");
+  EXPECT_EQ(w.look(kMcuGroup), rows[4].caption);
+}
+
 TYPED_TEST_P(WindowScenarios, AFailingBuildLeavesTheDialogOpenWithEveryChoice) {
   TypeParam w;
   makeDirectory(w.dir / "Project01");
@@ -333,6 +388,7 @@ REGISTER_TYPED_TEST_SUITE_P(WindowScenarios, OpensWithTheCatalogueInMenuNameOrde
                             KeyFileTextsShowAsUtf8OrElseCodePage1252, AbortsBeforeTheWindowIsShown,
                             AnMcuClickShowsItsModulesAndTicksApplyTheRules, RedNotesAreDrawnWhereTheyBelong,
                             BuildCreatesTheProjectAndEndsTheDialog, AFailingBuildLeavesTheDialogOpenWithEveryChoice,
-                            KeysAndCloseNeverBuild, ANameTypedAtOnceReplacesTheDefault);
+                            KeysAndCloseNeverBuild, ANameTypedAtOnceReplacesTheDefault,
+                            CaptionsShowAsWrittenAndWholeInATooltipWhenCut);
 
 }  // namespace forgeline::test
