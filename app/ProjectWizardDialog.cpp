@@ -142,6 +142,7 @@ void ProjectWizardDialog::createControls() {
     button->setGeometry(units.rect(column == 0 ? 10 : 82, rowTop(row), i == 0 ? 58 : 60, kControlHeight));
     button->hide();
     mcuButtonGroup_->addButton(button, i);
+    button->installEventFilter(this);
     controls_.mcuButtons[static_cast<std::size_t>(i)] = button;
   }
   // idClicked comes for the button already selected too, so a second click
@@ -157,6 +158,7 @@ void ProjectWizardDialog::createControls() {
     box->hide();
     // clicked arrives after the box has flipped its own mark.
     connect(box, &QCheckBox::clicked, this, [this, i] { onModuleClicked(i); });
+    box->installEventFilter(this);
     controls_.moduleBoxes[static_cast<std::size_t>(i)] = box;
   }
 
@@ -223,6 +225,43 @@ void ProjectWizardDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+namespace {
+
+// The control an arrow key moves to from `from` in `row`: the next shown and
+// enabled one, Down and Right forward, Up and Left back, round from the
+// last to the first as the Windows dialog manager goes round a group.
+template <class Row>
+QAbstractButton* arrowTarget(const Row& row, const QObject* from, int key) {
+  const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1 : -1;
+  const int count = static_cast<int>(row.size());
+  const auto at = std::find(row.begin(), row.end(), from);
+  if (at == row.end()) return nullptr;
+  const int start = static_cast<int>(at - row.begin());
+  for (int i = (start + step + count) % count; i != start; i = (i + step + count) % count)
+    if (row[static_cast<std::size_t>(i)]->isVisible() && row[static_cast<std::size_t>(i)]->isEnabled())
+      return row[static_cast<std::size_t>(i)];
+  return nullptr;
+}
+
+}  // namespace
+
+// Arrow keys move among the MCU buttons and among the module boxes alone,
+// and round within each; an MCU button reached this way is chosen, as a
+// click would choose it.
+bool ProjectWizardDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right) return false;
+  QAbstractButton* target = arrowTarget(controls_.mcuButtons, watched, key);
+  const bool mcu = target != nullptr;
+  if (!mcu) target = arrowTarget(controls_.moduleBoxes, watched, key);
+  if (target) {
+    target->setFocus(Qt::TabFocusReason);
+    if (mcu) target->click();
+  }
+  return true;
 }
 
 void ProjectWizardDialog::contextMenuEvent(QContextMenuEvent* event) {

@@ -255,6 +255,31 @@ TEST(QtWizardDialog, LongCaptionsAreReadWholeInAccessibleNames) {
   }
 }
 
+// Arrow keys go round the MCU buttons, choosing the one reached, and round
+// the module boxes, skipping a locked box, as in the Windows window.
+TEST(QtWizardDialog, ArrowsGoRoundTheirRow) {
+  QtWindow w({{"MCU_DEMO08.txt", kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
+  w.open();
+  w.click(mcuButton(0));
+  const struct {
+    ControlId from;
+    Qt::Key key;
+    ControlId to;
+  } rows[] = {
+      {mcuButton(0), Qt::Key_Down, mcuButton(1)}, {mcuButton(1), Qt::Key_Down, mcuButton(0)},
+      {mcuButton(0), Qt::Key_Up, mcuButton(1)},   {moduleBox(1), Qt::Key_Down, moduleBox(2)},
+      {moduleBox(2), Qt::Key_Right, moduleBox(1)}, {moduleBox(1), Qt::Key_Left, moduleBox(2)},
+  };
+  for (const auto& row : rows) {
+    w.widget(row.from)->setFocus();
+    QTest::keyClick(w.widget(row.from), row.key);
+    EXPECT_EQ(QApplication::focusWidget(), w.widget(row.to)) << w.widget(row.from)->objectName().toStdString();
+    if (row.to.group == ControlGroup::mcuButtons) {
+      EXPECT_EQ(w.look(row.to), (row.to == mcuButton(0) ? "DEMO08" : "OTHER") + std::string("[x]"));
+    }
+  }
+}
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

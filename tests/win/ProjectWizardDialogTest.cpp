@@ -284,3 +284,29 @@ TEST(Win32WizardDialog, ControlsSitWhereTheTemplatePutsThem) {
         << "id " << place.id << " at " << units.left << "," << units.top << " " << units.right << "x" << units.bottom;
   }
 }
+
+// Arrow keys move among the MCU buttons and among the module boxes, round
+// within their row, skipping a locked box; from the name box or Build they
+// go nowhere, and never onto a frame, which shows no focus mark.
+TEST(Win32WizardDialog, ArrowsStayInTheirGroupAndNeverLandOnAFrame) {
+  Win32Window w({{"MCU_DEMO08.txt", kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
+  w.open();
+  w.click(mcuButton(0));
+  const struct {
+    ControlId from;
+    WPARAM key;
+    ControlId to;
+  } rows[] = {
+      {kBuildButton, VK_DOWN, kBuildButton},       {kBuildButton, VK_UP, kBuildButton},
+      {kBuildButton, VK_RIGHT, kBuildButton},      {kBuildButton, VK_LEFT, kBuildButton},
+      {kProjectNameBox, VK_DOWN, kProjectNameBox}, {kProjectNameBox, VK_UP, kProjectNameBox},
+      {mcuButton(0), VK_DOWN, mcuButton(1)},       {mcuButton(1), VK_DOWN, mcuButton(0)},
+      {moduleBox(1), VK_DOWN, moduleBox(2)},       {moduleBox(2), VK_DOWN, moduleBox(1)},
+  };
+  for (const auto& row : rows) {
+    w.pressKey(w.item(row.from), row.key);
+    HWND focus = ::GetFocus();
+    EXPECT_EQ(focus, w.item(row.to)) << "key " << row.key << " from id " << controlId(row.from) << " reached id "
+                                     << ::GetDlgCtrlID(focus);
+  }
+}
