@@ -1,5 +1,7 @@
 #include "win/ProjectWizardDialog.h"
 
+#include <algorithm>
+
 #include "core/Wizard.h"
 #include "win/ControlIds.h"
 #include "win/resource.h"
@@ -23,8 +25,26 @@ HICON loadIcon(int widthMetric, int heightMetric) {
                                          ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric), 0));
 }
 
+// Centres `window` over `over`, kept inside the work area of its screen.
+void centreOver(HWND window, HWND over) {
+  RECT box, target;
+  ::GetWindowRect(window, &box);
+  ::GetWindowRect(over, &target);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ::GetMonitorInfoW(::MonitorFromWindow(over, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& area = monitor.rcWork;
+  const LONG width = box.right - box.left, height = box.bottom - box.top;
+  const LONG left = std::clamp((target.left + target.right - width) / 2, area.left, std::max(area.left, area.right - width));
+  const LONG top = std::clamp((target.top + target.bottom - height) / 2, area.top, std::max(area.top, area.bottom - height));
+  ::SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK aboutProcedure(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_INITDIALOG) {
+    if (HWND owner = ::GetWindow(window, GW_OWNER)) centreOver(window, owner);
+    return TRUE;
+  }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     ::EndDialog(window, LOWORD(wParam));
     return TRUE;

@@ -35,12 +35,14 @@ class AboutReader {
     current_ = nullptr;
   }
   const std::string& seen() const { return seen_; }  // title|text|OK default?|icon?
+  const RECT& place() const { return place_; }       // where it opened, on the screen
 
  private:
   static LRESULT CALLBACK onEvent(int code, WPARAM wParam, LPARAM lParam) {
     HWND box = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE && current_ && ::GetDlgItem(box, IDC_ABOUT_TEXT)) {
       HWND ok = ::GetDlgItem(box, IDOK);
+      ::GetWindowRect(box, &current_->place_);
       const bool isDefault = (::GetWindowLongW(ok, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
       current_->seen_ += textOf(box) + "|" + textOf(::GetDlgItem(box, IDC_ABOUT_TEXT)) + "|" +
                          (isDefault ? "default" : "") +
@@ -53,6 +55,7 @@ class AboutReader {
   static inline AboutReader* current_ = nullptr;
   HHOOK hook_;
   std::string seen_;
+  RECT place_{};
 };
 
 // A dialog on a fresh folder, with message boxes recorded instead of shown.
@@ -309,4 +312,21 @@ TEST(Win32WizardDialog, ArrowsStayInTheirGroupAndNeverLandOnAFrame) {
     EXPECT_EQ(focus, w.item(row.to)) << "key " << row.key << " from id " << controlId(row.from) << " reached id "
                                      << ::GetDlgCtrlID(focus);
   }
+}
+
+// The wizard opens centred on the screen's work area, About over the wizard.
+TEST(Win32WizardDialog, OpensCentredAndAboutOverIt) {
+  Win32Window w;
+  w.open();
+  RECT area, wizard;
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  ::GetWindowRect(w.dialog->window(), &wizard);
+  const auto nearby = [](const RECT& a, const RECT& b) {
+    return std::abs((a.left + a.right) - (b.left + b.right)) <= 4 && std::abs((a.top + a.bottom) - (b.top + b.bottom)) <= 4;
+  };
+  EXPECT_TRUE(nearby(wizard, area)) << wizard.left << "," << wizard.top;
+  AboutReader about;
+  w.pressKey(w.item(kProjectNameBox), VK_F1);
+  ASSERT_FALSE(about.seen().empty());
+  EXPECT_TRUE(nearby(about.place(), wizard)) << about.place().left << "," << about.place().top;
 }
