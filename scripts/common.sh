@@ -35,9 +35,10 @@ DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh)
 
 # The Windows leg: the mingw-w64 cross compiler with the posix thread model
 # (GoogleTest needs it) and its binutils (objdump), GoogleTest's sources to
-# build for mingw, Wine to run what was built, icotool for the window's icon,
-# zip for the package.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64 binutils-mingw-w64-x86-64 googletest wine wine64 icoutils zip)
+# build for mingw, Wine to run what was built, rsvg-convert and icotool for
+# the window's icon, zip for the package.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64 binutils-mingw-w64-x86-64 googletest wine wine64 librsvg2-bin
+                  icoutils zip)
 WINDOWS_BUILD_DIR="$FORGELINE_ROOT/build-windows"
 
 # build_tree DIR [CMAKE ARGS...] : configure (once) and build.
