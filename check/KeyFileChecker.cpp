@@ -145,6 +145,9 @@ void markEveryBox(DialogModel& dialog) {
   for (int i = 0; i < kMaxModules; ++i) dialog.setMarked(moduleBox(i), true);
 }
 
+// "cannot be read", with the system's reason when there is one.
+std::string cannotBeRead(const std::string& why) { return "cannot be read" + (why.empty() ? why : " (" + why + ")"); }
+
 // Reads one file the way the wizard would, findings straight into `out`: its
 // menu name as the catalogue reads it for the button's caption, a preview
 // load as on a click, then a build load with every module box marked, which
@@ -160,8 +163,8 @@ McuFile checkMcuFile(FileSystem& inKeyFiles, const std::string& name, std::strin
   file.readable = input != nullptr;
   if (!file.readable) {
     report.add(RuleOrder::catalogue, FindingKind::unreadableFile, 0,
-               "cannot be read: the wizard lists it as " + quoted(kUnknownMenuName) + " and loads nothing when it is chosen; make the file "
-               "readable");
+               cannotBeRead(reachable ? inKeyFiles.lastFailure() : std::string()) + ": the wizard lists it as " +
+                   quoted(kUnknownMenuName) + " and loads nothing when it is chosen; make the file readable");
     report.moveInto(out);
     return file;
   }
@@ -258,11 +261,17 @@ CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths)
   using namespace checker;
   CheckReport report;
   for (const std::string& path : paths) {
+    ++report.filesChecked;
+    // A mistyped name is the likeliest reason; the system tells which.
+    if (!fs.openForReading(path)) {
+      addFinding(report.findings, path, FindingKind::unreadableFile, 0,
+                 cannotBeRead(fs.lastFailure()) + ": check the path and that the file is readable");
+      continue;
+    }
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     FolderVisit visit(fs, folder);
     checkMcuFile(fs, path.substr(slash + 1), path, true, visit.entered(), report.findings);
-    ++report.filesChecked;
   }
   return report;
 }

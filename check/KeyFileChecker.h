@@ -106,7 +106,7 @@ struct CheckReport {
 CheckReport checkKeyFiles(FileSystem& fs);
 // Checks just the key files at `paths` (relative to `fs`'s working directory
 // or absolute), each with the templates of its own folder; findings name the
-// files as given.
+// files as given, and one that cannot be opened says the system's reason.
 CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths);
 
 // "KeyFiles/MCU_X.txt:LINE: error: TEXT" (no ":LINE" when line is 0).

@@ -69,6 +69,9 @@ class FileSystem {
   // nullptr when the file cannot be opened for reading (missing, a directory,
   // unreadable).
   virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+  // Why the last openForReading that failed did, in the system's words
+  // ("No such file or directory"); empty when that cannot be told.
+  virtual std::string lastFailure() const { return {}; }
   // A file that replaces `path` once it is closed; nullptr when it cannot be
   // created. Until close() succeeds the file has a temporary name, so `path`
   // holds either its old content or all of the new; a file dropped without
@@ -89,6 +92,7 @@ class FileSystemWrapper : public FileSystem {
   std::unique_ptr<InputFile> openForReading(const std::string& path) override {
     return target_.openForReading(path);
   }
+  std::string lastFailure() const override { return target_.lastFailure(); }
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override {
     return target_.openForWriting(path);
   }
@@ -130,6 +134,7 @@ class RealFileSystem : public FileSystem {
   bool copyFile(const std::string& from, const std::string& to) override;
   std::unique_ptr<InputFile> openForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+  std::string lastFailure() const override { return lastFailure_; }
 
  private:
   std::string resolve(const std::string& path) const;
@@ -138,6 +143,7 @@ class RealFileSystem : public FileSystem {
   std::string cwd_;
   struct Held;  // the folders this object made, held open; one per system
   std::unique_ptr<Held> held_;
+  std::string lastFailure_;
 };
 
 // Removes the temporary of the file a RealFileSystem is writing at this

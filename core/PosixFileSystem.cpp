@@ -15,6 +15,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string_view>
 #include <utility>
@@ -83,13 +84,18 @@ bool isEnterableDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-// The descriptor if it is a regular file, else -1 (closing it). Files are
-// opened without blocking, so a FIFO or a device that carries a key file's
-// name never hangs the wizard; reading a regular file ignores the flag.
-int keepIfRegular(int fd) {
-  if (fd < 0) return -1;
+// The descriptor if it is a regular file, else -1 (closing it), and then in
+// `why` the reason. Files are opened without blocking, so a FIFO or a device
+// that carries a key file's name never hangs the wizard; reading a regular
+// file ignores the flag.
+int keepIfRegular(int fd, std::string* why = nullptr) {
+  if (fd < 0) {
+    if (why) *why = std::strerror(errno);
+    return -1;
+  }
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+  if (why) *why = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
   ::close(fd);
   return -1;
 }
@@ -409,9 +415,10 @@ bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
 }
 
 std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& path) {
+  lastFailure_.clear();
   const std::string target = resolve(path);
   if (target.empty()) return nullptr;
-  const int fd = keepIfRegular(held_->open(target, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  const int fd = keepIfRegular(held_->open(target, O_RDONLY | O_NONBLOCK | O_CLOEXEC), &lastFailure_);
   if (fd < 0) return nullptr;
   return std::make_unique<PosixInputFile>(fd);
 }

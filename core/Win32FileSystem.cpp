@@ -179,13 +179,20 @@ DWORD attributesBehindLink(const std::string& absolute) {
   return info.dwFileAttributes;
 }
 
-// Opens a regular file on disk for reading; never a folder or a device.
-HANDLE openRegularForReading(const std::string& absolute) {
+// Opens a regular file on disk for reading; never a folder or a device. On
+// failure `why` gets the reason.
+HANDLE openRegularForReading(const std::string& absolute, std::string* why = nullptr) {
   HANDLE handle = ::CreateFileW(systemPath(absolute).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return handle;
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Windows refuses to open a folder as a file with "Access is denied".
+    const DWORD error = ::GetLastError();
+    if (why) *why = isDirectory(absolute) ? "Is a directory" : systemErrorText(error);
+    return handle;
+  }
   if (::GetFileType(handle) != FILE_TYPE_DISK) {
     ::CloseHandle(handle);
+    if (why) *why = "not a regular file";
     return INVALID_HANDLE_VALUE;
   }
   return handle;
@@ -316,9 +323,10 @@ bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {
 }
 
 std::unique_ptr<InputFile> RealFileSystem::openForReading(const std::string& path) {
+  lastFailure_.clear();
   std::string target = resolve(path);
   if (target.empty()) return nullptr;
-  HANDLE handle = openRegularForReading(target);
+  HANDLE handle = openRegularForReading(target, &lastFailure_);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32InputFile>(handle);
 }

@@ -38,4 +38,16 @@ std::wstring widenFileName(std::string_view bytes) {
   return wide;
 }
 
+std::string systemErrorText(unsigned long code) {
+  LPWSTR buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::string text = length > 0 ? narrow(std::wstring_view(buffer, length)) : std::string();
+  ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
+    text.pop_back();
+  return text;
+}
+
 }  // namespace forgeline

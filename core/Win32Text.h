@@ -19,6 +19,9 @@ std::string narrow(std::wstring_view utf16);
 // (Windows' Western European), so a menu name written in an old editor
 // still names its .mcp file.
 std::wstring widenFileName(std::string_view bytes);
+// The system's words for an error code of GetLastError(), without the
+// closing full stop; empty when it has none.
+std::string systemErrorText(unsigned long code);
 
 }  // namespace forgeline
 
