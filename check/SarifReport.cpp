@@ -1,10 +1,13 @@
 // The findings as a SARIF 2.1.0 log. Only what the format requires and what
 // viewers show is written: the tool with one rule per finding kind, and one
 // result per finding with its level, message and place.
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 #include "check/CheckerParts.h"
 
@@ -12,44 +15,11 @@ namespace forgeline {
 
 namespace {
 
-// Bytes from key files are not always UTF-8; a byte that does not start a
-// valid sequence stands for the Latin-1 character of its value, so the log
-// stays valid JSON and shows what the file holds.
-std::size_t validSequenceLength(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = at + 1; i < at + length; ++i)
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-  if ((lead == 0xE0 && byte(at + 1) < 0xA0) || (lead == 0xED && byte(at + 1) >= 0xA0) ||
-      (lead == 0xF0 && byte(at + 1) < 0x90) || (lead == 0xF4 && byte(at + 1) >= 0x90))
-    return 0;
-  return length;
-}
-
+// Bytes from key files are not always UTF-8, and a log that is not would be
+// thrown away whole by the tools that read it: the JSON library writes each
+// string and puts U+FFFD where a byte does not belong to a valid sequence.
 std::string jsonString(std::string_view text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    char escaped[8];
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (std::size_t length = validSequenceLength(text, i); length > 0) {
-      out.append(text.substr(i, length));
-      i += length - 1;
-    } else {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    }
-  }
-  return out + "\"";
+  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 // A relative URI reference: every byte but the unreserved ones and "/" is
@@ -97,14 +67,15 @@ void writeSarif(const CheckReport& report, std::ostream& out) {
          "      },\n"
          "      \"results\": [";
   separator = "\n";
+  // A finding about the whole file points at its first line: code-scanning
+  // services want a line in every result.
   for (const Finding& finding : report.findings) {
     out << separator << "        {\"ruleId\": " << jsonString(findingKindInfo(finding.kind).id)
         << ", \"ruleIndex\": " << static_cast<int>(finding.kind) << ", \"level\": \"" << level(finding.severity)
         << "\", \"message\": {\"text\": " << jsonString(finding.text)
         << "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": "
-        << jsonString(uriReference(finding.file)) << "}";
-    if (finding.line > 0) out << ", \"region\": {\"startLine\": " << finding.line << "}";
-    out << "}}]}";
+        << jsonString(uriReference(finding.file)) << "}, \"region\": {\"startLine\": " << std::max(finding.line, 1)
+        << "}}}]}";
     separator = ",\n";
   }
   out << (report.findings.empty() ? "],\n" : "\n      ],\n")
