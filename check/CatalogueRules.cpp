@@ -58,23 +58,20 @@ void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Fin
   }
 }
 
-void checkCatalogue(const std::vector<McuFile>& files, std::vector<Finding>& out) {
-  std::map<std::string, const McuFile*> firstWithName;
-  for (const McuFile& file : files) {
-    const std::string shownAs = std::string(kKeyFilesFolder) + "/" + file.name;
-    if (!file.listed)
-      addFinding(out, shownAs, FindingKind::tooManyMcuFiles, 0,
-                 "the wizard lists only the first " + std::to_string(kMaxMcus) +
-                     " MCU files in byte order of their names and never offers this one; keep at most " +
-                     std::to_string(kMaxMcus) + " MCU_*.txt files in KeyFiles");
-    if (!file.readable || file.listedNameLine == 0 || !file.listed) continue;
-    auto [first, isNew] = firstWithName.emplace(file.listedName, &file);
-    if (!isNew)
-      addFinding(out, shownAs, FindingKind::sameMenuName, file.listedNameLine,
-                 "menu name " + quoted(file.listedName) + " is also the menu name of " + first->second->name +
-                     ": the wizard shows two buttons with the same label and both builds copy the same .mcp; give "
-                     "each MCU its own menu name");
-  }
+void CatalogueRules::check(const McuFile& file, std::vector<Finding>& out) {
+  const std::string shownAs = std::string(kKeyFilesFolder) + "/" + file.name;
+  if (!file.listed)
+    addFinding(out, shownAs, FindingKind::tooManyMcuFiles, 0,
+               "the wizard lists only the first " + std::to_string(kMaxMcus) +
+                   " MCU files in byte order of their names and never offers this one; keep at most " +
+                   std::to_string(kMaxMcus) + " MCU_*.txt files in KeyFiles");
+  if (!file.readable || file.listedNameLine == 0 || !file.listed) return;
+  auto [first, isNew] = firstWithName_.emplace(file.listedName, file.name);
+  if (!isNew)
+    addFinding(out, shownAs, FindingKind::sameMenuName, file.listedNameLine,
+               "menu name " + quoted(file.listedName) + " is also the menu name of " + first->second +
+                   ": the wizard shows two buttons with the same label and both builds copy the same .mcp; give "
+                   "each MCU its own menu name");
 }
 
 }  // namespace forgeline::checker

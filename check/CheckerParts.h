@@ -188,9 +188,44 @@ void checkUses(const LoadedFile& loaded, const std::vector<Slot>& slots, FileRep
 void checkMcpTemplate(FileSystem& inKeyFiles, const LoadedFile& loaded, FileReport& report);
 
 // --- across files -------------------------------------------------------------
+// The MCU files are checked one by one in byte order of their names; these
+// keep no more of them than their findings need.
 
-void checkSharedTemplates(FileSystem& inKeyFiles, const std::vector<McuFile>& files, std::vector<Finding>& out);
 void checkLookAlikes(const std::vector<DirectoryEntry>& entries, std::vector<Finding>& out);
-void checkCatalogue(const std::vector<McuFile>& files, std::vector<Finding>& out);
+
+// The catalogue's findings about one file, given the files before it: a file
+// the wizard never lists, a menu name an earlier file has. Keeps the menu
+// names of the listed files (at most kMaxMcus).
+class CatalogueRules {
+ public:
+  void check(const McuFile& file, std::vector<Finding>& out);
+
+ private:
+  std::map<std::string, std::string> firstWithName_;  // menu name -> the first file that has it
+};
+
+// The templates a build copies out of KeyFiles whatever MCU it is for (or
+// for each HCS08 or RS08 MCU): each is looked up once, and a missing one is
+// a finding as soon as one MCU file needs it.
+class SharedTemplates {
+ public:
+  explicit SharedTemplates(FileSystem& inKeyFiles);
+  // Whether the finding of a missing template sorts before `shownAs`.
+  bool anyMissingBefore(std::string_view shownAs) const;
+  // The file's readable, hasMenuNameLine and menuName.
+  void see(const McuFile& file);
+  void report(std::vector<Finding>& out) const;
+
+ private:
+  struct Need {
+    bool missing = false;
+    std::vector<std::string> users;  // the menu names of the first few MCUs that need it
+  };
+  std::vector<Need> needs_;  // one per template, in the templates' order
+};
+
+// What SharedTemplates needs of a file, read ahead of its check by a load
+// of its own, for findings that sort before the file's own.
+McuFile readAheadForTemplates(FileSystem& inKeyFiles, const std::string& name);
 
 }  // namespace forgeline::checker

@@ -18,16 +18,11 @@
 namespace forgeline {
 
 
-int CheckReport::errors() const {
-  int n = 0;
-  for (const Finding& f : findings) n += f.severity == Severity::error ? f.covers : 0;
-  return n;
-}
-
-int CheckReport::warnings() const {
-  int n = 0;
-  for (const Finding& f : findings) n += f.severity == Severity::warning ? f.covers : 0;
-  return n;
+CheckTotals CheckReport::totals() const {
+  CheckTotals totals;
+  for (const Finding& f : findings) totals.count(f);
+  totals.filesChecked = filesChecked;
+  return totals;
 }
 
 namespace checker {
@@ -214,65 +209,138 @@ class FolderVisit {
   bool entered_ = false;
 };
 
+// Hands findings on in the order of a sort by file and then line, holding
+// only findings across files: each MCU file's findings come as one batch, in
+// byte order of the names, and every other finding is either known before
+// the first file or sorts after the last. At one place, findings across
+// files come first.
+class ReportOrder {
+ public:
+  ReportOrder(FindingSink& sink, std::vector<Finding> known) : sink_(sink), known_(std::move(known)) {
+    std::stable_sort(known_.begin(), known_.end(), byPlace);
+  }
+
+  // The findings of the file `shownAs`: those across files, then its own.
+  void file(const std::string& shownAs, std::vector<Finding> findings) {
+    for (; next_ < known_.size() && known_[next_].file < shownAs; ++next_) sink_.add(known_[next_]);
+    std::vector<Finding> batch;
+    for (; next_ < known_.size() && known_[next_].file == shownAs; ++next_) batch.push_back(std::move(known_[next_]));
+    std::move(findings.begin(), findings.end(), std::back_inserter(batch));
+    std::stable_sort(batch.begin(), batch.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    for (const Finding& finding : batch) sink_.add(finding);
+  }
+
+  // The rest, with `late`: findings known only now, all about files that
+  // sort after every MCU file.
+  void end(std::vector<Finding> late) {
+    late.insert(late.begin(), std::make_move_iterator(known_.begin() + static_cast<std::ptrdiff_t>(next_)),
+                std::make_move_iterator(known_.end()));
+    std::stable_sort(late.begin(), late.end(), byPlace);
+    for (const Finding& finding : late) sink_.add(finding);
+  }
+
+ private:
+  static bool byPlace(const Finding& a, const Finding& b) { return std::tie(a.file, a.line) < std::tie(b.file, b.line); }
+
+  FindingSink& sink_;
+  std::vector<Finding> known_;
+  std::size_t next_ = 0;  // known_ before it are passed on
+};
+
+// Gathers every finding, for the callers that want the whole report.
+struct Collect : FindingSink {
+  explicit Collect(CheckReport& r) : report(r) {}
+  void add(const Finding& finding) override { report.findings.push_back(finding); }
+  CheckReport& report;
+};
+
 }  // namespace
 
 }  // namespace checker
 
-CheckReport checkKeyFiles(FileSystem& fs) {
+int checkKeyFiles(FileSystem& fs, FindingSink& sink) {
   using namespace checker;
-  CheckReport report;
   FolderVisit visit(fs, kKeyFilesFolder);
   if (!visit.entered()) {
-    addFinding(report.findings, kKeyFilesFolder, FindingKind::noKeyFiles, 0,
+    std::vector<Finding> missing;
+    addFinding(missing, kKeyFilesFolder, FindingKind::noKeyFiles, 0,
                std::string("there is no KeyFiles folder here: the wizard shows \"") + kNoKeyFilesMessage +
                    "\" and ends; run the check in the folder that holds KeyFiles");
-    return report;
+    sink.add(missing.front());
+    return 0;
   }
 
   std::vector<DirectoryEntry> entries = fs.listEntries();
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  // The scan's own choice of files; it offers only the first kMaxMcus.
+  // The scan's own choice of files, in byte order; it offers only the first kMaxMcus.
   const std::vector<std::string> names = mcuFileNames(entries);
-  // Each file is checked as it is read; only a short record of it stays for
-  // the rules across files.
-  std::vector<Finding> fileFindings;
-  std::vector<McuFile> files;
-  for (std::size_t i = 0; i < names.size(); ++i)
-    files.push_back(checkMcuFile(fs, names[i], std::string(kKeyFilesFolder) + "/" + names[i],
-                                 i < static_cast<std::size_t>(kMaxMcus), true, fileFindings));
-  report.filesChecked = static_cast<int>(files.size());
+  const auto shownAs = [](const std::string& name) { return std::string(kKeyFilesFolder) + "/" + name; };
 
-  if (files.empty())
-    addFinding(report.findings, kKeyFilesFolder, FindingKind::noMcuFiles, 0,
+  std::vector<Finding> known;
+  if (names.empty())
+    addFinding(known, kKeyFilesFolder, FindingKind::noMcuFiles, 0,
                std::string("no file in KeyFiles matches \"MCU_*.txt\": the wizard shows \"") + kNoMcuFilesMessage +
                    "\" and ends; add at least one MCU_NAME.txt");
-  checkLookAlikes(entries, report.findings);
-  checkCatalogue(files, report.findings);
-  checkSharedTemplates(fs, files, report.findings);
-  std::move(fileFindings.begin(), fileFindings.end(), std::back_inserter(report.findings));
+  checkLookAlikes(entries, known);
+  // A missing template's finding says which MCUs need it. Where it sorts
+  // after every MCU file, the files tell as they are checked; where before
+  // (C_Layout.hwl and Default.mem sort before "MCU_", and where case does
+  // not matter every template sorts before "mcu_x.txt"), a load of each file
+  // of its own tells first.
+  SharedTemplates templates(fs);
+  const bool templatesFirst = !names.empty() && templates.anyMissingBefore(shownAs(names.back()));
+  if (templatesFirst) {
+    for (const std::string& name : names) templates.see(readAheadForTemplates(fs, name));
+    templates.report(known);
+  }
 
-  std::stable_sort(report.findings.begin(), report.findings.end(), [](const Finding& a, const Finding& b) {
-    return std::tie(a.file, a.line) < std::tie(b.file, b.line);
-  });
+  ReportOrder order(sink, std::move(known));
+  CatalogueRules catalogue;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::vector<Finding> own;
+    const McuFile file = checkMcuFile(fs, names[i], shownAs(names[i]), i < static_cast<std::size_t>(kMaxMcus), true, own);
+    std::vector<Finding> findings;
+    catalogue.check(file, findings);
+    std::move(own.begin(), own.end(), std::back_inserter(findings));
+    order.file(file.shownAs, std::move(findings));
+    if (!templatesFirst) templates.see(file);
+  }
+  std::vector<Finding> late;
+  if (!templatesFirst) templates.report(late);
+  order.end(std::move(late));
+  return static_cast<int>(names.size());
+}
+
+int checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths, FindingSink& sink) {
+  using namespace checker;
+  for (const std::string& path : paths) {
+    std::vector<Finding> findings;
+    // A mistyped name is the likeliest reason; the system tells which.
+    if (!fs.openForReading(path)) {
+      addFinding(findings, path, FindingKind::unreadableFile, 0,
+                 cannotBeRead(fs.lastFailure()) + ": check the path and that the file is readable");
+    } else {
+      const std::size_t slash = path.rfind('/');
+      const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+      FolderVisit visit(fs, folder);
+      checkMcuFile(fs, path.substr(slash + 1), path, true, visit.entered(), findings);
+    }
+    for (const Finding& finding : findings) sink.add(finding);
+  }
+  return static_cast<int>(paths.size());
+}
+
+CheckReport checkKeyFiles(FileSystem& fs) {
+  CheckReport report;
+  checker::Collect collect(report);
+  report.filesChecked = checkKeyFiles(fs, collect);
   return report;
 }
 
 CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths) {
-  using namespace checker;
   CheckReport report;
-  for (const std::string& path : paths) {
-    ++report.filesChecked;
-    // A mistyped name is the likeliest reason; the system tells which.
-    if (!fs.openForReading(path)) {
-      addFinding(report.findings, path, FindingKind::unreadableFile, 0,
-                 cannotBeRead(fs.lastFailure()) + ": check the path and that the file is readable");
-      continue;
-    }
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    FolderVisit visit(fs, folder);
-    checkMcuFile(fs, path.substr(slash + 1), path, true, visit.entered(), report.findings);
-  }
+  checker::Collect collect(report);
+  report.filesChecked = checkKeyFiles(fs, paths, collect);
   return report;
 }
 
@@ -282,21 +350,52 @@ std::string formatFinding(const Finding& finding) {
   return where + (finding.severity == Severity::error ? ": error: " : ": warning: ") + finding.text;
 }
 
-std::string formatSummary(const CheckReport& report) {
+std::string formatSummary(const CheckTotals& totals) {
   using checker::counted;
-  return counted(report.errors(), "error") + ", " + counted(report.warnings(), "warning") + " in " +
-         counted(report.filesChecked, "file");
+  return counted(totals.errors, "error") + ", " + counted(totals.warnings, "warning") + " in " +
+         counted(totals.filesChecked, "file");
 }
 
-int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out) {
-  const CheckReport report = options.files.empty() ? checkKeyFiles(fs) : checkKeyFiles(fs, options.files);
-  if (options.format == ReportFormat::sarif) {
-    writeSarif(report, out);
-  } else {
-    for (const Finding& finding : report.findings) out << formatFinding(finding) << '\n';
-    out << formatSummary(report) << '\n';
+std::string formatSummary(const CheckReport& report) { return formatSummary(report.totals()); }
+
+namespace {
+
+// Counts what passes on to the report, for its summary and exit status.
+class Tally : public FindingSink {
+ public:
+  explicit Tally(FindingSink& next) : next_(next) {}
+  void add(const Finding& finding) override {
+    totals.count(finding);
+    next_.add(finding);
   }
-  return report.errors() > 0 ? 1 : 0;
+  CheckTotals totals;
+
+ private:
+  FindingSink& next_;
+};
+
+class GccLines : public FindingSink {
+ public:
+  explicit GccLines(std::ostream& out) : out_(out) {}
+  void add(const Finding& finding) override { out_ << formatFinding(finding) << '\n'; }
+
+ private:
+  std::ostream& out_;
+};
+
+}  // namespace
+
+int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out) {
+  GccLines lines(out);
+  std::optional<SarifWriter> sarif;
+  if (options.format == ReportFormat::sarif) sarif.emplace(out);
+  Tally tally(sarif ? static_cast<FindingSink&>(*sarif) : lines);
+  tally.totals.filesChecked = options.files.empty() ? checkKeyFiles(fs, tally) : checkKeyFiles(fs, options.files, tally);
+  if (sarif)
+    sarif->finish(tally.totals);
+  else
+    out << formatSummary(tally.totals) << '\n';
+  return tally.totals.errors > 0 ? 1 : 0;
 }
 
 }  // namespace forgeline

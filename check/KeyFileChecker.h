@@ -93,29 +93,65 @@ struct Finding {
 // counts the rest.
 inline constexpr int kMaxListedFindingsOfAKind = 100;
 
+// What a report's summary tells.
+struct CheckTotals {
+  // Every finding counts, also those only counted.
+  int errors = 0;
+  int warnings = 0;
+  int filesChecked = 0;
+  void count(const Finding& finding) { (finding.severity == Severity::error ? errors : warnings) += finding.covers; }
+};
+
 struct CheckReport {
   std::vector<Finding> findings;  // in file order, then line order
-  // errors() and warnings() count every finding, also those only counted.
   int filesChecked = 0;
-  int errors() const;
-  int warnings() const;
+  CheckTotals totals() const;
+  int errors() const { return totals().errors; }
+  int warnings() const { return totals().warnings; }
+};
+
+// Takes a check's findings one by one, in the report's order, each as soon
+// as it is final.
+class FindingSink {
+ public:
+  virtual ~FindingSink() = default;
+  virtual void add(const Finding& finding) = 0;
 };
 
 // `fs` stands in the folder that holds KeyFiles; its working directory is
-// left as it was. A missing KeyFiles is one error finding.
-CheckReport checkKeyFiles(FileSystem& fs);
+// left as it was. A missing KeyFiles is one error finding. Each file's
+// findings go to `sink` once that file is checked, so what is held does not
+// grow with the files or the findings; only the few findings across files
+// wait for the end. Returns how many MCU files were checked.
+int checkKeyFiles(FileSystem& fs, FindingSink& sink);
 // Checks just the key files at `paths` (relative to `fs`'s working directory
 // or absolute), each with the templates of its own folder; findings name the
 // files as given, and one that cannot be opened says the system's reason.
+int checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths, FindingSink& sink);
+// The same, every finding collected.
+CheckReport checkKeyFiles(FileSystem& fs);
 CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths);
 
 // "KeyFiles/MCU_X.txt:LINE: error: TEXT" (no ":LINE" when line is 0).
 std::string formatFinding(const Finding& finding);
 // "1 error, 2 warnings in 1 file"
+std::string formatSummary(const CheckTotals& totals);
 std::string formatSummary(const CheckReport& report);
 
 // The findings as one SARIF 2.1.0 log, the form code-scanning services and
-// editor plugins read: one run, a rule per finding kind, a result per finding.
+// editor plugins read: one run, a rule per finding kind, a result per
+// finding. It is written as it goes: the head with every rule at once, each
+// result as it comes, the tail with the summary at finish().
+class SarifWriter : public FindingSink {
+ public:
+  explicit SarifWriter(std::ostream& out);
+  void add(const Finding& finding) override;
+  void finish(const CheckTotals& totals);
+
+ private:
+  std::ostream& out_;
+  bool anyResult_ = false;
+};
 void writeSarif(const CheckReport& report, std::ostream& out);
 
 enum class ReportFormat { gcc, sarif };
@@ -127,9 +163,9 @@ struct CheckOptions {
 };
 
 // The check command: checks the KeyFiles in `fs`'s working directory (or
-// just `options.files`) without the wizard's start-up scan, writes every
-// finding and then the summary to `out` (or the SARIF log), and returns the
-// exit status: 1 when there is an error, else 0.
+// just `options.files`) without the wizard's start-up scan, writes each
+// finding to `out` as soon as it is final and then the summary (or the SARIF
+// log), and returns the exit status: 1 when there is an error, else 0.
 int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out);
 
 }  // namespace forgeline

@@ -44,45 +44,56 @@ const char* level(Severity severity) { return severity == Severity::error ? "err
 
 }  // namespace
 
-void writeSarif(const CheckReport& report, std::ostream& out) {
-  out << "{\n"
-         "  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
-         "  \"version\": \"2.1.0\",\n"
-         "  \"runs\": [\n"
-         "    {\n"
-         "      \"tool\": {\n"
-         "        \"driver\": {\n"
-         "          \"name\": \"forgeline-cli check\",\n"
-         "          \"version\": \"" FORGELINE_VERSION "\",\n"
-         "          \"rules\": [";
+SarifWriter::SarifWriter(std::ostream& out) : out_(out) {
+  // The rules are every finding kind, known before any finding, so they come
+  // first and each result can follow as soon as it is found.
+  out_ << "{\n"
+          "  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
+          "  \"version\": \"2.1.0\",\n"
+          "  \"runs\": [\n"
+          "    {\n"
+          "      \"tool\": {\n"
+          "        \"driver\": {\n"
+          "          \"name\": \"forgeline-cli check\",\n"
+          "          \"version\": \"" FORGELINE_VERSION "\",\n"
+          "          \"rules\": [";
   const char* separator = "\n";
   for (const FindingKindInfo& kind : findingKinds()) {
-    out << separator << "            {\"id\": " << jsonString(kind.id)
-        << ", \"shortDescription\": {\"text\": " << jsonString(kind.title)
-        << "}, \"defaultConfiguration\": {\"level\": \"" << level(kind.severity) << "\"}}";
+    out_ << separator << "            {\"id\": " << jsonString(kind.id)
+         << ", \"shortDescription\": {\"text\": " << jsonString(kind.title)
+         << "}, \"defaultConfiguration\": {\"level\": \"" << level(kind.severity) << "\"}}";
     separator = ",\n";
   }
-  out << "\n          ]\n"
-         "        }\n"
-         "      },\n"
-         "      \"results\": [";
-  separator = "\n";
-  // A finding about the whole file points at its first line: code-scanning
-  // services want a line in every result.
-  for (const Finding& finding : report.findings) {
-    out << separator << "        {\"ruleId\": " << jsonString(findingKindInfo(finding.kind).id)
-        << ", \"ruleIndex\": " << static_cast<int>(finding.kind) << ", \"level\": \"" << level(finding.severity)
-        << "\", \"message\": {\"text\": " << jsonString(finding.text)
-        << "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": "
-        << jsonString(uriReference(finding.file)) << "}, \"region\": {\"startLine\": " << std::max(finding.line, 1)
-        << "}}}]}";
-    separator = ",\n";
-  }
-  out << (report.findings.empty() ? "],\n" : "\n      ],\n")
-      << "      \"properties\": {\"summary\": " << jsonString(formatSummary(report)) << "}\n"
-      << "    }\n"
-         "  ]\n"
-         "}\n";
+  out_ << "\n          ]\n"
+          "        }\n"
+          "      },\n"
+          "      \"results\": [";
+}
+
+// A finding about the whole file points at its first line: code-scanning
+// services want a line in every result.
+void SarifWriter::add(const Finding& finding) {
+  out_ << (anyResult_ ? ",\n" : "\n") << "        {\"ruleId\": " << jsonString(findingKindInfo(finding.kind).id)
+       << ", \"ruleIndex\": " << static_cast<int>(finding.kind) << ", \"level\": \"" << level(finding.severity)
+       << "\", \"message\": {\"text\": " << jsonString(finding.text)
+       << "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": "
+       << jsonString(uriReference(finding.file)) << "}, \"region\": {\"startLine\": " << std::max(finding.line, 1)
+       << "}}}]}";
+  anyResult_ = true;
+}
+
+void SarifWriter::finish(const CheckTotals& totals) {
+  out_ << (anyResult_ ? "\n      ],\n" : "],\n")
+       << "      \"properties\": {\"summary\": " << jsonString(formatSummary(totals)) << "}\n"
+       << "    }\n"
+          "  ]\n"
+          "}\n";
+}
+
+void writeSarif(const CheckReport& report, std::ostream& out) {
+  SarifWriter writer(out);
+  for (const Finding& finding : report.findings) writer.add(finding);
+  writer.finish(report.totals());
 }
 
 }  // namespace forgeline

@@ -1,6 +1,6 @@
-// The report as it reaches its reader: a SARIF log that any strict reader
-// takes, whatever bytes the key files hold, and a named file that cannot be
-// read says why.
+// The report as it reaches its reader: each file's findings passed on while
+// the check goes on, in the order a sort of the whole report gives, and a
+// SARIF log that any strict reader takes, whatever bytes the key files hold.
 #include "check/KeyFileChecker.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +26,35 @@ using enum FindingKind;
 
 namespace {
 
+constexpr auto E = Severity::error;
+constexpr auto W = Severity::warning;
+
 // A whole key file after its MenuName= line, with nothing to report.
 const std::string kBody =
     "IncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nSEGMENTS\nEND\nPRMEND\n"
     "MODULE:INIT\n9. Start-up\n7.\nvoid MCU_Init(void) { }\nENDMODULE\n";
+
+using Shape = std::tuple<std::string, int, Severity, FindingKind>;
+
+// Notes, for each path, when it was last opened: the number of opens so far.
+class ReadLog : public FileSystemWrapper {
+ public:
+  using FileSystemWrapper::FileSystemWrapper;
+  std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+    lastOpened[path] = ++opens;
+    return target().openForReading(path);
+  }
+  int opens = 0;
+  std::map<std::string, int> lastOpened;
+};
+
+// Each finding with the number of opens made before it arrived.
+struct Arrivals : FindingSink {
+  explicit Arrivals(const ReadLog& l) : log(l) {}
+  void add(const Finding& finding) override { seen.push_back({finding, log.opens}); }
+  const ReadLog& log;
+  std::vector<std::pair<Finding, int>> seen;
+};
 
 // Unicode's table of well-formed UTF-8, written out apart from the product.
 bool strictUtf8(std::string_view text) {
@@ -69,6 +94,66 @@ void expectStringsStrictUtf8(const nlohmann::json& value) {
 }
 
 }  // namespace
+
+// The findings of one MCU file reach the reader before the next file is
+// read for its check, and in the order the whole report sorted by file and
+// line always had: at one place, findings across files first. A missing
+// template's finding sorts before the MCU files (C_Layout.hwl) or after
+// them (burner.bbl, Start08.c).
+TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
+  const std::string K = "KeyFiles/";
+  const std::vector<Shape> ofC = {
+      {K + "MCU_C.txt.txt", 0, W, lookAlikeFileName}, {K + "MCU_C.txt.txt", 0, E, noMenuName},
+      {K + "MCU_C.txt.txt", 0, E, noIncludeName},     {K + "MCU_C.txt.txt", 0, E, noCurrentDevice},
+      {K + "MCU_C.txt.txt", 0, E, noRevision},        {K + "MCU_C.txt.txt", 0, E, noPrmBlock},
+      {K + "MCU_C.txt.txt", 0, W, noInit}};
+  const std::vector<Shape> ofAB = {{K + "MCU_A.txt", 1, E, missingTemplate},
+                                   {K + "MCU_B.txt", 1, W, sameMenuName},
+                                   {K + "MCU_B.txt", 1, E, missingTemplate}};
+  const auto concat = [](std::initializer_list<std::vector<Shape>> parts) {
+    std::vector<Shape> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  const Shape z{K + "MCU-Z.txt", 0, W, lookAlikeFileName};
+  struct Case {
+    std::vector<std::string> missing;
+    std::vector<Shape> expected;
+  } cases[] = {
+      {{"C_Layout.hwl", "Start08.c"},
+       concat({{{K + "C_Layout.hwl", 0, E, missingTemplate}, z}, ofAB, ofC, {{K + "Start08.c", 0, E, missingTemplate}}})},
+      {{"burner.bbl", "Start08.c"},
+       concat({{z}, ofAB, ofC,
+               {{K + "Start08.c", 0, E, missingTemplate}, {K + "burner.bbl", 0, E, missingTemplate}}})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing.front());
+    test::TempDir dir;
+    test::writeKeyFiles(dir.path(), {{"MCU_A.txt", "MenuName=SAME\n" + kBody}, {"MCU_B.txt", "MenuName=SAME\n" + kBody},
+                                     {"MCU_C.txt.txt", "x\n"}, {"MCU-Z.txt", "x\n"}});
+    for (const std::string& name : c.missing) std::filesystem::remove(dir / ("KeyFiles/" + name));
+    RealFileSystem disk(dir.path());
+    ReadLog log(disk);
+    Arrivals arrivals(log);
+    EXPECT_EQ(checkKeyFiles(log, arrivals), 3);
+
+    std::vector<Shape> shapes;
+    std::string listing;
+    for (const auto& [f, opens] : arrivals.seen) {
+      shapes.push_back({f.file, f.line, f.severity, f.kind});
+      listing += formatFinding(f) + "\n";
+      const std::string next = f.file == K + "MCU_A.txt" ? "MCU_B.txt" : f.file == K + "MCU_B.txt" ? "MCU_C.txt.txt" : "";
+      if (!next.empty()) {
+        EXPECT_LT(opens, log.lastOpened.at(next)) << formatFinding(f);
+      }
+    }
+    EXPECT_EQ(shapes, c.expected) << listing;
+
+    std::ostringstream out;
+    EXPECT_EQ(runCheck(disk, {}, out), 1);
+    EXPECT_EQ(out.str(), listing + "9 errors, 4 warnings in 3 files\n");
+  }
+}
 
 // A log from any bytes parses with a strict JSON reader, every string in it
 // is well-formed UTF-8, a text that was UTF-8 is kept as it was, and every
