@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <utility>
 
 #include "cli/RecordingFileSystem.h"
@@ -222,7 +223,8 @@ constexpr CommandRow kCommands[] = {
 
 std::span<const CommandRow> commandTable() { return kCommands; }
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const DiskFilter& filter) {
+static int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                      const DiskFilter& filter) {
   const ParsedArguments parsed = parseArguments(args);
   if (!parsed.error.empty()) {
     err << kProgramName << ": " << parsed.error << " (see " << kProgramName << " --help)\n";
@@ -265,6 +267,18 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (!session.open()) return status(ExitStatus::failed);
   run.session = &session;
   return row.handler(run);
+}
+
+// Memory can run out in any command (a limited address space, a huge input):
+// one line and a failure, never an abort. Unwinding removes a half-written
+// file as any other failure does.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const DiskFilter& filter) {
+  try {
+    return runCommand(args, out, err, filter);
+  } catch (const std::bad_alloc&) {
+    err << kProgramName << ": out of memory; the command stopped unfinished\n";
+    return status(ExitStatus::failed);
+  }
 }
 
 }  // namespace forgeline::cli

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,39 @@ void keepStandardStreamsTaken() {
 #endif
 }
 
+// Standard output through stdio, as std::cout writes it, keeping the
+// system's reason for the first write that failed: a stream that has failed
+// writes nothing more, so by the end of a long report errno no longer says.
+class StandardOutput : public std::streambuf {
+ public:
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    return std::fputc(traits_type::to_char_type(c), stdout) == EOF ? failed() : c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const std::size_t written = std::fwrite(s, 1, static_cast<std::size_t>(n), stdout);
+    if (written < static_cast<std::size_t>(n)) failed();
+    return static_cast<std::streamsize>(written);
+  }
+  int sync() override { return std::fflush(stdout) == 0 ? 0 : (failed(), -1); }
+
+ private:
+  int_type failed() {
+    if (error_ == 0) error_ = errno;
+    return traits_type::eof();
+  }
+  int error_ = 0;
+};
+
 // A report that never reached its reader must not end in "done": a full
 // disk or a closed stream turns any exit status into a failure.
-int checkedStandardOutput(int status) {
+int checkedStandardOutput(int status, std::ostream& out, const StandardOutput& buffer) {
   errno = 0;
-  if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const int error = errno;
+  if (out.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int error = buffer.error() != 0 ? buffer.error() : errno;
   std::cerr << forgeline::cli::kProgramName << ": could not write to standard output"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
   return 1;
@@ -101,5 +129,11 @@ int main(int argc, char** argv) {
 #endif
   binaryStandardStreams();
   const std::vector<std::string> args = arguments(argc, argv);
-  return checkedStandardOutput(forgeline::cli::runCli(args, std::cout, std::cerr));
+  StandardOutput buffer;
+  std::ostream out(&buffer);
+  // As with std::cout: what is written before a message goes out first.
+  std::cerr.tie(&out);
+  const int status = checkedStandardOutput(forgeline::cli::runCli(args, out, std::cerr), out, buffer);
+  std::cerr.tie(nullptr);  // `out` ends here, before the streams' last flush
+  return status;
 }
