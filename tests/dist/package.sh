@@ -1,8 +1,9 @@
-# package.sh BUILD_DIR SCRATCH CLI HAS_WINDOW: makes the Debian package of
-# the build as scripts/package does, unpacks it, and runs the unpacked
+# package.sh BUILD_DIR SCRATCH CLI HAS_WINDOW LICENSE: makes the Debian
+# package of the build as scripts/package does, unpacks it, checks that its
+# copyright file grants the repository's licence, and runs the unpacked
 # forgeline-cli on a copy of the unpacked examples.
 set -euo pipefail
-build=$1 scratch=$2 built_cli=$3 has_window=$4
+build=$1 scratch=$2 built_cli=$3 has_window=$4 license=$5
 status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
@@ -23,6 +24,13 @@ expected=(usr/bin/forgeline-cli usr/share/man/man1/forgeline.1.gz usr/share/man/
 [ "$has_window" = 1 ] && expected+=(usr/bin/forgeline usr/share/applications/forgeline.desktop
   usr/share/icons/hicolor/scalable/apps/forgeline.svg usr/share/icons/hicolor/64x64/apps/forgeline.png)
 for path in "${expected[@]}"; do [ -f "$root/$path" ] || fail "the package lacks /$path"; done
+
+# The licence text of debian/copyright, its "." lines blank again, is the
+# repository's LICENSE from its permission paragraph on.
+awk 'seen == 2 { print } /^License: Expat$/ { seen++ }' "$root/usr/share/doc/forgeline/copyright" |
+  sed 's/^ //; s/^\.$//' >"$scratch/copyright-licence"
+sed -n '/^Permission/,$p' "$license" | cmp -s - "$scratch/copyright-licence" ||
+  fail "debian/copyright does not carry the text of LICENSE"
 
 # Installed examples are read-only; a project is built beside KeyFiles, so
 # the user works on a copy, as the README says.
