@@ -36,9 +36,10 @@ DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh)
 # The Windows leg: the mingw-w64 cross compiler with the posix thread model
 # (GoogleTest needs it) and its binutils (objdump), GoogleTest's sources to
 # build for mingw, Wine to run what was built, rsvg-convert and icotool for
-# the window's icon, zip for the package.
+# the window's icon, zip and msitools (wixl makes the .msi, msiinfo and
+# msidump read it back) for the packages.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64 binutils-mingw-w64-x86-64 googletest wine wine64 librsvg2-bin
-                  icoutils zip)
+                  icoutils zip msitools wixl)
 WINDOWS_BUILD_DIR="$FORGELINE_ROOT/build-windows"
 
 # build_tree DIR [CMAKE ARGS...] : configure (once) and build.
