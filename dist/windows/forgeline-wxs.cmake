@@ -117,7 +117,6 @@ emit([[    <Property Id="ARPPRODUCTICON" Value="forgeline.ico"/>
       <Directory Id="LocalAppDataFolder">
         <Directory Id="LocalPrograms" Name="Programs">
           <Directory Id="INSTALLDIR" Name="Forgeline">]])
-set_property(GLOBAL APPEND PROPERTY forgeline_components programs_folder)
 emit_folder("." INSTALLDIR "            ")
 # "Open Forgeline here" on a folder and on the background of an open folder
 # (%V there is the folder shown), for the current user only.
@@ -137,6 +136,7 @@ emit("              <RegistryValue Root=\"HKCU\" Key=\"${components_key}\" Name=
             </Component>")
 emit("          </Directory>")
 # The user's Programs folder too, when Forgeline was all it held.
+set_property(GLOBAL APPEND PROPERTY forgeline_components programs_folder)
 emit("          <Component Id=\"programs_folder\" Guid=\"${programs_folder_guid}\">
             <RegistryValue Root=\"HKCU\" Key=\"${components_key}\" Name=\"programs_folder\" Type=\"integer\" Value=\"1\" KeyPath=\"yes\"/>
             <RemoveFolder Id=\"rLocalPrograms\" On=\"uninstall\"/>
