@@ -240,7 +240,9 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   RealFileSystem disk;
   for (const std::string& directory : inv.directories) {
     if (!disk.changeDirectory(directory)) {
-      err << kProgramName << ": cannot enter directory '" << directory << "'\n";
+      const std::string reason = disk.whyNotEnterable(directory);
+      err << kProgramName << ": cannot enter directory '" << directory << "'" << (reason.empty() ? "" : ": ")
+          << reason << '\n';
       return status(ExitStatus::badUsage);
     }
   }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace forgeline {
@@ -38,6 +39,20 @@ class OutputFile {
   virtual bool close() = 0;
 };
 
+// What became of a request to create a folder. True exactly when it was made.
+struct DirectoryCreation {
+  enum class Outcome { made, exists, failed };
+  Outcome outcome = Outcome::failed;
+  // For `failed`: why, in the system's own words, one sentence without its
+  // full stop ("Read-only file system"); empty otherwise.
+  std::string reason;
+
+  static DirectoryCreation made() { return {Outcome::made, {}}; }
+  static DirectoryCreation exists() { return {Outcome::exists, {}}; }
+  static DirectoryCreation failed(std::string why) { return {Outcome::failed, std::move(why)}; }
+  explicit operator bool() const { return outcome == Outcome::made; }
+};
+
 struct DirectoryEntry {
   std::string name;
   bool isRegularFile = false;  // after following links; false for dangling ones
@@ -59,9 +74,11 @@ class FileSystem {
   // Every entry of the working directory but "." and "..", in no set order.
   // An unreadable directory lists as empty.
   virtual std::vector<DirectoryEntry> listEntries() const = 0;
-  // Creates exactly one directory level; false when it exists already or
-  // cannot be made.
-  virtual bool createDirectory(const std::string& path) = 0;
+  // Creates exactly one directory level. `exists` whenever something of
+  // that name is there already (a folder, a file, a link, dangling or not),
+  // whatever else may be wrong; `failed`, with the reason, when nothing is
+  // there and it could not be made.
+  virtual DirectoryCreation createDirectory(const std::string& path) = 0;
   // Copies a regular file, replacing an existing destination; false on any
   // failure. The destination appears whole or not at all, whatever stops
   // the copy: it is written under a temporary name and renamed into place.
@@ -87,7 +104,7 @@ class FileSystemWrapper : public FileSystem {
   std::optional<std::string> currentDirectory() const override { return target_.currentDirectory(); }
   bool changeDirectory(const std::string& path) override { return target_.changeDirectory(path); }
   std::vector<DirectoryEntry> listEntries() const override { return target_.listEntries(); }
-  bool createDirectory(const std::string& path) override { return target_.createDirectory(path); }
+  DirectoryCreation createDirectory(const std::string& path) override { return target_.createDirectory(path); }
   bool copyFile(const std::string& from, const std::string& to) override { return target_.copyFile(from, to); }
   std::unique_ptr<InputFile> openForReading(const std::string& path) override {
     return target_.openForReading(path);
@@ -130,11 +147,16 @@ class RealFileSystem : public FileSystem {
   std::optional<std::string> currentDirectory() const override;
   bool changeDirectory(const std::string& path) override;
   std::vector<DirectoryEntry> listEntries() const override;
-  bool createDirectory(const std::string& path) override;
+  DirectoryCreation createDirectory(const std::string& path) override;
   bool copyFile(const std::string& from, const std::string& to) override;
   std::unique_ptr<InputFile> openForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
   std::string lastFailure() const override { return lastFailure_; }
+
+  // Why changeDirectory(path) would fail, in the system's own words ("No
+  // such file or directory", "Not a directory", "Permission denied"); empty
+  // when the folder can be entered. For a folder this object did not make.
+  std::string whyNotEnterable(const std::string& path) const;
 
  private:
   std::string resolve(const std::string& path) const;

@@ -1,7 +1,9 @@
 #include "core/MemoryFileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace forgeline {
@@ -255,15 +257,17 @@ std::vector<DirectoryEntry> MemoryFileSystem::listEntries() const {
   return entries;
 }
 
-bool MemoryFileSystem::createDirectory(const std::string& path) {
+DirectoryCreation MemoryFileSystem::createDirectory(const std::string& path) {
   // mkdir ignores trailing slashes: "Name/" makes "Name".
   std::string trimmed = path;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
   std::optional<std::string> target = locate(trimmed);
-  if (!target || kindOf(*target) != EntryKind::none) return false;
+  // Memory has no other fault: a folder on the way is missing.
+  if (!target) return DirectoryCreation::failed(std::generic_category().message(ENOENT));
+  if (kindOf(*target) != EntryKind::none) return DirectoryCreation::exists();
   directories_.insert(*target);
   madeDirectory(*target);
-  return true;
+  return DirectoryCreation::made();
 }
 
 bool MemoryFileSystem::copyFile(const std::string& from, const std::string& to) {

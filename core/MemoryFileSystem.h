@@ -64,7 +64,7 @@ class MemoryFileSystem : public FileSystem {
   std::optional<std::string> currentDirectory() const override;
   bool changeDirectory(const std::string& path) override;
   std::vector<DirectoryEntry> listEntries() const override;
-  bool createDirectory(const std::string& path) override;
+  DirectoryCreation createDirectory(const std::string& path) override;
   bool copyFile(const std::string& from, const std::string& to) override;
   std::unique_ptr<InputFile> openForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;

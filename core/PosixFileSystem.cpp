@@ -18,6 +18,7 @@
 #include <cstring>
 #include <map>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace forgeline {
@@ -79,10 +80,21 @@ std::string logicalPath(const std::string& base, std::string_view path) {
   return result;
 }
 
-bool isEnterableDirectory(const std::string& path) {
+// 0 when a process may enter the folder `path`, else why not as an errno value.
+int enterError(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+  if (::stat(path.c_str(), &info) != 0) return errno;
+  if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+  return ::access(path.c_str(), X_OK) == 0 ? 0 : errno;
 }
+
+bool isEnterableDirectory(const std::string& path) { return enterError(path) == 0; }
+
+// Why resolve() found no path: a NUL byte, or nothing to start from.
+int unresolvedError(const std::string& path) { return path.find('\0') != std::string::npos ? EINVAL : ENOENT; }
+
+// The system's words for an errno value.
+std::string reasonFor(int error) { return std::generic_category().message(error); }
 
 // The descriptor if it is a regular file, else -1 (closing it), and then in
 // `why` the reason. Files are opened without blocking, so a FIFO or a device
@@ -390,17 +402,34 @@ std::vector<DirectoryEntry> RealFileSystem::listEntries() const {
   return entries;
 }
 
-bool RealFileSystem::createDirectory(const std::string& path) {
+DirectoryCreation RealFileSystem::createDirectory(const std::string& path) {
   const std::string target = resolve(path);
-  if (target.empty() || target == "/") return false;
+  if (target == "/") return DirectoryCreation::exists();
+  if (target.empty()) return DirectoryCreation::failed(reasonFor(unresolvedError(path)));
   std::optional<Place> at = held_->place(target);
-  if (!at || ::mkdirat(at->at(), at->name.c_str(), 0777) != 0) return false;
+  if (!at) return DirectoryCreation::failed(reasonFor(errno));
+  if (::mkdirat(at->at(), at->name.c_str(), 0777) != 0) {
+    const int error = errno;
+    // The kernel tells "exists" first on Linux, but not every system
+    // promises that order: a name already taken is always "exists".
+    struct stat info {};
+    if (error == EEXIST || ::fstatat(at->at(), at->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+      return DirectoryCreation::exists();
+    return DirectoryCreation::failed(reasonFor(error));
+  }
   // Held from now on: a link put in its place later leads nowhere for us.
   auto folder = std::make_shared<const Descriptor>(::openat(at->at(), at->name.c_str(), kFolderHandle | O_NOFOLLOW));
   struct stat info {};
-  if (folder->get() < 0 || ::fstat(folder->get(), &info) != 0) return false;
+  if (folder->get() < 0 || ::fstat(folder->get(), &info) != 0) return DirectoryCreation::failed(reasonFor(errno));
   held_->made[target] = {std::move(folder), info.st_dev, info.st_ino};
-  return true;
+  return DirectoryCreation::made();
+}
+
+std::string RealFileSystem::whyNotEnterable(const std::string& path) const {
+  const std::string target = resolve(path);
+  if (target.empty()) return reasonFor(unresolvedError(path));
+  const int error = enterError(target);
+  return error == 0 ? std::string() : reasonFor(error);
 }
 
 bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {

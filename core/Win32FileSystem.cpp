@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,21 @@ class Handle {
 };
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The system's words for an error code, as one sentence without its full
+// stop or line break.
+std::string reasonFor(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = length != 0 && text != nullptr ? narrow(std::wstring_view(text, length)) : std::string();
+  if (text != nullptr) ::LocalFree(text);
+  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' ||
+                             reason.back() == '\n'))
+    reason.pop_back();
+  return reason.empty() ? "Error " + std::to_string(error) : reason;
+}
 
 // How many bytes arrived: 0 at the end of the file, -1 on a read error.
 long readSome(HANDLE handle, char* buffer, std::size_t size) {
@@ -165,10 +181,14 @@ std::string programPath(std::wstring_view system) {
 
 DWORD attributesOf(const std::string& absolute) { return ::GetFileAttributesW(systemPath(absolute).c_str()); }
 
-bool isDirectory(const std::string& absolute) {
+// 0 when `absolute` is a folder, else why not as a system error code.
+DWORD notDirectoryError(const std::string& absolute) {
   DWORD attributes = attributesOf(absolute);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError();
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
 }
+
+bool isDirectory(const std::string& absolute) { return notDirectoryError(absolute) == 0; }
 
 // What a link leads to; INVALID_FILE_ATTRIBUTES for a dangling one.
 DWORD attributesBehindLink(const std::string& absolute) {
@@ -289,19 +309,36 @@ std::vector<DirectoryEntry> RealFileSystem::listEntries() const {
   return entries;
 }
 
-bool RealFileSystem::createDirectory(const std::string& path) {
+DirectoryCreation RealFileSystem::createDirectory(const std::string& path) {
   std::string target = resolve(path);
-  if (path.empty() || target.empty() || !::CreateDirectoryW(systemPath(target).c_str(), nullptr)) return false;
+  if (path.empty() || target.empty()) return DirectoryCreation::failed(reasonFor(ERROR_PATH_NOT_FOUND));
+  if (!::CreateDirectoryW(systemPath(target).c_str(), nullptr)) {
+    const DWORD error = ::GetLastError();
+    // A name already taken is "exists", whichever fault Windows names
+    // first; a dangling link is there too, though its target is not.
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+        ::GetFileAttributesW(systemPath(target).c_str()) != INVALID_FILE_ATTRIBUTES)
+      return DirectoryCreation::exists();
+    return DirectoryCreation::failed(reasonFor(error));
+  }
   auto folder = std::make_unique<Handle>(::CreateFileW(
       systemPath(target).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
+  if (!folder->valid() || !::GetFileInformationByHandle(folder->get(), &info))
+    return DirectoryCreation::failed(reasonFor(::GetLastError()));
   // A link put in its place between the two calls is not ours to enter.
-  if (!folder->valid() || !::GetFileInformationByHandle(folder->get(), &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return false;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return DirectoryCreation::failed(reasonFor(ERROR_DIRECTORY));
   held_->made.emplace_back(target, std::move(folder));
-  return true;
+  return DirectoryCreation::made();
+}
+
+std::string RealFileSystem::whyNotEnterable(const std::string& path) const {
+  const std::string target = path.empty() ? std::string() : resolve(path);
+  if (target.empty()) return reasonFor(ERROR_PATH_NOT_FOUND);
+  const DWORD error = notDirectoryError(target);
+  return error == 0 ? std::string() : reasonFor(error);
 }
 
 bool RealFileSystem::copyFile(const std::string& from, const std::string& to) {

@@ -17,6 +17,10 @@ constexpr const char* kRefusedNameWarning =
     "That name cannot be used as a folder name. Please try a different project name.";
 constexpr const char* kFolderExistsWarning =
     "That project folder exists already. Please try a different project name.";
+// The system's reason ends the sentence: "... 'Blinky': Read-only file system."
+std::string projectFolderNotCreatedWarning(const std::string& name, const std::string& reason) {
+  return "Could not create the project folder '" + name + "': " + reason + ".";
+}
 constexpr const char* kSuccessMessage = "CodeWarrior 6.3 Project created successfully. Will now exit GUI.";
 constexpr const char* kRestoreFailed = "Error 99: Please exit and restart GUI.";
 constexpr const char* kMainSourceNotCreated = "Could not create 'main.c'. Please close file.";
@@ -59,18 +63,26 @@ bool reported(BuildRun& run, const WriteOutcome& outcome) {
 }
 
 // A name no folder can carry on every system is refused before the disk sees
-// it, with its own message: "exists already" would send the user looking for
-// a folder that is not there.
+// it, and a folder the disk will not make (read-only, full, not ours to
+// write) is told with the system's reason: "exists already" would send the
+// user looking for a folder that is not there.
 bool createProjectFolder(BuildRun& run) {
   const std::string& name = run.state.projectName;
   if (!isUsableProjectName(name)) {
     run.dialog.showMessage(kRefusedNameWarning, run.state.windowTitle, MessageIcon::warning);
     return false;
   }
-  if (run.fs.createDirectory(name)) return true;
-  run.dialog.showMessage(kFolderExistsWarning, run.state.windowTitle, MessageIcon::warning);
+  const DirectoryCreation folder = run.fs.createDirectory(name);
+  if (folder) return true;
+  run.dialog.showMessage(folder.outcome == DirectoryCreation::Outcome::exists
+                             ? std::string(kFolderExistsWarning)
+                             : projectFolderNotCreatedWarning(name, folder.reason),
+                         run.state.windowTitle, MessageIcon::warning);
   return false;
 }
+
+// A subfolder of the new project folder, with the step's numbered error.
+bool createSubfolder(BuildRun& run, const char* name) { return static_cast<bool>(run.fs.createDirectory(name)); }
 
 bool copyStartupFile(BuildRun& run) {
   const bool rs08 = run.state.isRs08;
@@ -104,24 +116,24 @@ const BuildStep kBuildSteps[] = {
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(r.state.projectName); },
      "Error 02: Could not move back to main folder."},
 
-    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("bin"); }, "Error 03: Could not create bin folder."},
+    {kGuarded, [](BuildRun& r) { return createSubfolder(r, "bin"); }, "Error 03: Could not create bin folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("bin"); }, "Error 04: Could not move to bin folder."},
     {kGuarded, [](BuildRun& r) { return reported(r, writeProjectMap(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 05: Could not move back to main folder."},
 
-    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("cmd"); }, "Error 06: Could not create cmd folder."},
+    {kGuarded, [](BuildRun& r) { return createSubfolder(r, "cmd"); }, "Error 06: Could not create cmd folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("cmd"); }, "Error 07: Could not move to cmd folder."},
     {kGuarded, [](BuildRun& r) { return reported(r, writeCommandFiles(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 09: Could not move back to main folder."},
 
-    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("prm"); }, "Error 10: Could not create prm folder."},
+    {kGuarded, [](BuildRun& r) { return createSubfolder(r, "prm"); }, "Error 10: Could not create prm folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("prm"); }, "Error 11: Could not move to prm folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../../KeyFiles/burner.bbl", "burner.bbl"); },
      kErrorCopyBurner},
     {kGuarded, [](BuildRun& r) { return reported(r, writePrmFile(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory(".."); }, "Error 13: Could not move back to main folder."},
 
-    {kGuarded, [](BuildRun& r) { return r.fs.createDirectory("Sources"); }, "Error 14: Could not create Sources folder."},
+    {kGuarded, [](BuildRun& r) { return createSubfolder(r, "Sources"); }, "Error 14: Could not create Sources folder."},
     {kGuarded, [](BuildRun& r) { return r.fs.changeDirectory("Sources"); }, "Error 15: Could not move to Sources folder."},
     {kGuarded, [](BuildRun& r) { return reported(r, writeDerivativeHeader(r.state, r.fs)); }, kOwnMessage},
     {kGuarded, [](BuildRun& r) { return reported(r, writeMainSource(r.state, r.fs, r.clock)); }, kOwnMessage},

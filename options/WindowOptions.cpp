@@ -44,7 +44,9 @@ WindowCommandLine parseWindowCommandLine(int argc, const char* const* argv, std:
     return result;
   }
   if (!result.options.folder.empty() && !RealFileSystem(result.options.folder).usable()) {
-    err << kProgramName << ": cannot enter directory '" << result.options.folder << "'\n";
+    const std::string reason = RealFileSystem().whyNotEnterable(result.options.folder);
+    err << kProgramName << ": cannot enter directory '" << result.options.folder << "'" << (reason.empty() ? "" : ": ")
+        << reason << '\n';
     result.exitStatus = 2;
   }
   return result;

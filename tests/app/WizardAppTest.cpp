@@ -171,7 +171,8 @@ class WizardAppTest : public QObject {
     QTest::newRow("two folders") << QStringList{".", ".."} << 2 << ""
                                  << "forgeline: The following argument was not expected: .. (see forgeline --help)\n";
     QTest::newRow("a folder that is not there")
-        << QStringList{"no such folder"} << 2 << "" << "forgeline: cannot enter directory 'no such folder'\n";
+        << QStringList{"no such folder"} << 2 << ""
+        << "forgeline: cannot enter directory 'no such folder': No such file or directory\n";
     QTest::newRow("the window") << QStringList{"."} << 1 << "" << QString(kNoDisplayLine) + '\n';
     QTest::newRow("the window, the option") << QStringList{"--choose-folder"} << 1 << "" << QString(kNoDisplayLine) + '\n';
   }

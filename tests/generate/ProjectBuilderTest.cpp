@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -225,6 +226,44 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     ASSERT_GE(log.size(), 2u) << label;
     EXPECT_EQ(log[log.size() - 2], c.lastOperation) << label;
     EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << label;
+  }
+}
+
+// Only a name already taken is "exists already"; a folder the disk will not
+// make for any other reason is told with that reason, and nothing is made.
+TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
+  const std::string cannot = "Could not create the project folder 'Blinky': ";
+  struct Case {
+    const char* name;
+    std::function<void(WizardHarness&)> prepare;
+    std::vector<std::string> messages;  // the first a warning, the rest plain
+  } cases[] = {
+      {"a folder of that name", [](WizardHarness& w) { test::makeDirectory(w.root + "/Blinky"); }, {kFolderExists}},
+      {"a file of that name", [](WizardHarness& w) { test::writeFile(w.root + "/Blinky", "x"); }, {kFolderExists}},
+      {"a disk fault", [](WizardHarness& w) { w.faulty.failOn(FsOp::createDirectory, "Blinky"); },
+       {cannot + test::kInjectedFault + "."}},
+#ifndef _WIN32
+      // Taken from under the build just before: no folder left to make it
+      // in, nor to return to.
+      {"main folder gone",
+       [](WizardHarness& w) {
+         w.faulty.beforeCall(FsOp::createDirectory, "Blinky",
+                             [&w] { std::filesystem::rename(w.root, w.root + "-moved"); });
+       },
+       {cannot + "No such file or directory.", "Error 99: Please exit and restart GUI."}},
+#endif
+  };
+  for (const Case& c : cases) {
+    auto wizard = demoWizard("main");
+    c.prepare(*wizard);
+    const auto before = test::snapshotTree(wizard->root);
+    wizard->build("Blinky");
+    std::vector<ShownMessage> shown{{c.messages[0], kWindowTitle, MessageIcon::warning}};
+    for (std::size_t i = 1; i < c.messages.size(); ++i) shown.push_back(plain(c.messages[i]));
+    EXPECT_EQ(wizard->dialog.messages(), shown) << c.name;
+    EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended()) << c.name;
+    const std::string moved = wizard->root + "-moved";
+    EXPECT_EQ(test::snapshotTree(test::exists(moved) ? moved : wizard->root), before) << c.name;
   }
 }
 

@@ -3,13 +3,21 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #endif
 
 #include <algorithm>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -141,6 +149,51 @@ void makeFifo(const std::string& path) {
 #else
   if (::mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error("mkfifo failed: " + path);
 #endif
+}
+
+UnwritableFolder::UnwritableFolder(std::string folder) : folder_(std::move(folder)) {
+#ifndef _WIN32
+  struct stat info {};
+  if (::stat(folder_.c_str(), &info) != 0) return;
+  if (::geteuid() != 0) {
+    if (::chmod(folder_.c_str(), 0555) == 0) undoMode_ = static_cast<int>(info.st_mode & 07777);
+  } else {
+#ifdef __linux__
+    const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      const int locked = flags | FS_IMMUTABLE_FL;
+      if (::ioctl(fd, FS_IOC_SETFLAGS, &locked) == 0) undoFlags_ = flags;
+    }
+    if (fd >= 0) ::close(fd);
+#endif
+  }
+  const std::string probe = folder_ + "/.probe";
+  if (::mkdir(probe.c_str(), 0777) == 0) {
+    ::rmdir(probe.c_str());
+    undo();
+    return;
+  }
+  reason_ = std::strerror(errno);
+#endif
+}
+
+UnwritableFolder::~UnwritableFolder() { undo(); }
+
+void UnwritableFolder::undo() {
+#ifndef _WIN32
+  if (undoMode_ >= 0) ::chmod(folder_.c_str(), static_cast<mode_t>(undoMode_));
+#ifdef __linux__
+  if (undoFlags_ >= 0) {
+    const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      ::ioctl(fd, FS_IOC_SETFLAGS, &undoFlags_);
+      ::close(fd);
+    }
+  }
+#endif
+#endif
+  undoMode_ = undoFlags_ = -1;
 }
 
 std::map<std::string, std::string> snapshotTree(const std::string& root) {
@@ -327,8 +380,9 @@ std::vector<DirectoryEntry> FaultyFileSystem::listEntries() const {
   if (shouldFail(FsOp::listEntries, {})) return {};
   return target().listEntries();
 }
-bool FaultyFileSystem::createDirectory(const std::string& path) {
-  return !shouldFail(FsOp::createDirectory, path) && target().createDirectory(path);
+DirectoryCreation FaultyFileSystem::createDirectory(const std::string& path) {
+  if (shouldFail(FsOp::createDirectory, path)) return DirectoryCreation::failed(kInjectedFault);
+  return target().createDirectory(path);
 }
 bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to) {
   return !shouldFail(FsOp::copyFile, to) && target().copyFile(from, to);

@@ -47,6 +47,28 @@ void makeDirectory(const std::string& path);
 void makeSymlink(const std::string& target, const std::string& link);
 void makeFifo(const std::string& path);
 
+// Makes `folder` refuse new entries while the object lives, in a way that
+// holds for root too: the immutable flag for root (permissions do not bind
+// it), read-only permissions for anyone else; undone at the end. reason()
+// is what the system then says to a folder made there ("Operation not
+// permitted", "Permission denied"); empty where neither way works (Windows,
+// a disk without the flag), and the caller skips, saying why.
+class UnwritableFolder {
+ public:
+  explicit UnwritableFolder(std::string folder);
+  ~UnwritableFolder();
+  UnwritableFolder(const UnwritableFolder&) = delete;
+  UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+  const std::string& reason() const { return reason_; }
+
+ private:
+  void undo();
+  std::string folder_;
+  std::string reason_;
+  int undoFlags_ = -1;  // the flags to put back, or -1
+  int undoMode_ = -1;   // the permissions to put back, or -1
+};
+
 // Every folder and file under `root`, by relative path: a folder maps to
 // "<dir>", a file to its bytes, a link to "<link>" and its target.
 std::map<std::string, std::string> snapshotTree(const std::string& root);
@@ -76,10 +98,13 @@ void writeKeyFiles(const std::string& root, const std::map<std::string, std::str
 enum class FsOp { currentDirectory, changeDirectory, listEntries, createDirectory, copyFile, openForReading,
                   openForWriting, write, close };
 
-// Wraps a real file system and makes chosen operations fail. A rule names
+// Wraps a real file system and makes chosen operations fail; a folder that
+// fails to be made fails with kInjectedFault as its reason. A rule names
 // the operation and a path (exact match of the argument; for copyFile the
 // destination; for write/close the path the file was opened under); an empty
 // path matches every call. `skip` lets that many matching calls pass first.
+inline constexpr const char* kInjectedFault = "Input/output error (injected)";
+
 class FaultyFileSystem : public FileSystemWrapper {
  public:
   using FileSystemWrapper::FileSystemWrapper;
@@ -96,7 +121,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   std::optional<std::string> currentDirectory() const override;
   bool changeDirectory(const std::string& path) override;
   std::vector<DirectoryEntry> listEntries() const override;
-  bool createDirectory(const std::string& path) override;
+  DirectoryCreation createDirectory(const std::string& path) override;
   bool copyFile(const std::string& from, const std::string& to) override;
   std::unique_ptr<InputFile> openForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;

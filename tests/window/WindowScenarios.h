@@ -344,6 +344,22 @@ TYPED_TEST_P(WindowScenarios, AFailingBuildLeavesTheDialogOpenWithEveryChoice) {
   EXPECT_EQ(w.state().chosenCount, 2);
 }
 
+// A main folder the disk will not add to is not "taken": the warning gives
+// the system's reason, and the dialog stays open as for any failed build.
+TYPED_TEST_P(WindowScenarios, AFolderTheDiskWillNotMakeIsToldWithItsReason) {
+  TypeParam w;
+  w.open();
+  w.click(mcuButton(0));
+  const auto before = snapshotTree(w.dir.path());
+  UnwritableFolder locked(w.dir.path());
+  if (locked.reason().empty()) GTEST_SKIP() << "this system cannot refuse new folders to this user here";
+  w.click(kBuildButton);
+  EXPECT_EQ(w.messages, std::vector<std::string>{kWindowTitle + "|warning|Could not create the project folder "
+                                                 "'Project01': " + locked.reason() + "."});
+  EXPECT_EQ(w.ending(), "");
+  EXPECT_EQ(snapshotTree(w.dir.path()), before);
+}
+
 // Enter neither builds nor closes; F1 and the menu's entry open About and
 // return to the wizard as it was; Esc and the close button end with Cancel.
 // None creates anything.
@@ -388,7 +404,7 @@ REGISTER_TYPED_TEST_SUITE_P(WindowScenarios, OpensWithTheCatalogueInMenuNameOrde
                             KeyFileTextsShowAsUtf8OrElseCodePage1252, AbortsBeforeTheWindowIsShown,
                             AnMcuClickShowsItsModulesAndTicksApplyTheRules, RedNotesAreDrawnWhereTheyBelong,
                             BuildCreatesTheProjectAndEndsTheDialog, AFailingBuildLeavesTheDialogOpenWithEveryChoice,
-                            KeysAndCloseNeverBuild, ANameTypedAtOnceReplacesTheDefault,
-                            CaptionsShowAsWrittenAndWholeInATooltipWhenCut);
+                            AFolderTheDiskWillNotMakeIsToldWithItsReason, KeysAndCloseNeverBuild,
+                            ANameTypedAtOnceReplacesTheDefault, CaptionsShowAsWrittenAndWholeInATooltipWhenCut);
 
 }  // namespace forgeline::test
