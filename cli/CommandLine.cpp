@@ -58,6 +58,45 @@ bool insideProjectFolder(const std::string& path) {
   return true;
 }
 
+// After "--" every word is an argument, as the command line's convention
+// has it. CLI11 still takes a command word there, and hands the words a
+// command has no room for back as if typed before the mark, where a word
+// like "--dry-run" would be refused as an unknown option. So the words after
+// the first "--" reach CLI11 as stand-ins that no command or option can
+// match (a NUL byte and their number: no real argument holds a NUL) and are
+// given back once it has placed them.
+class WordsAfterMark {
+ public:
+  // `args` with every word after args[mark] replaced by its stand-in.
+  std::vector<std::string> standIns(const std::vector<std::string>& args, std::size_t mark) {
+    std::vector<std::string> result(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(std::min(mark + 1, args.size())));
+    for (std::size_t i = mark + 1; i < args.size(); ++i) {
+      result.push_back(std::string(1, '\0') + std::to_string(words_.size()));
+      words_.push_back(args[i]);
+    }
+    return result;
+  }
+  bool isStandIn(const std::string& word) const { return index(word).has_value(); }
+  // The word a stand-in stands for; any other word as it is.
+  std::string original(const std::string& word) const {
+    const std::optional<std::size_t> at = index(word);
+    return at ? words_[*at] : word;
+  }
+
+ private:
+  std::optional<std::size_t> index(const std::string& word) const {
+    if (word.size() < 2 || word.front() != '\0') return std::nullopt;
+    std::size_t at = 0;
+    for (std::size_t i = 1; i < word.size(); ++i) {
+      if (!std::isdigit(static_cast<unsigned char>(word[i])) || at > words_.size()) return std::nullopt;
+      at = at * 10 + static_cast<std::size_t>(word[i] - '0');
+    }
+    return at < words_.size() ? std::optional<std::size_t>(at) : std::nullopt;
+  }
+
+  std::vector<std::string> words_;
+};
+
 // The whole command line as CLI11 sees it, bound to one Invocation.
 class Parser {
  public:
@@ -83,7 +122,8 @@ class Parser {
 
   ParsedArguments parse(const std::vector<std::string>& args) {
     ParsedArguments result;
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    const std::vector<std::string> marked = afterMark_.standIns(args, markIndex(args));
+    std::vector<std::string> reversed(marked.rbegin(), marked.rend());
     try {
       app_.parse(reversed);
     } catch (const CLI::CallForHelp&) {
@@ -96,21 +136,22 @@ class Parser {
       result.invocation = inv_;
       return result;
     }
-    std::vector<std::string> extras = app_.remaining();
-    if (!extras.empty()) {
-      if (isOption(extras.front())) return failure(unknownOption(extras.front(), app_, ""));
-      return failure("unknown command '" + extras.front() + "'" + suggestionFor(extras.front(), commandNames(true)));
-    }
+    giveBackWordsAfterMark();
+    // A word typed before the mark is refused first: it is the likely slip.
+    const std::vector<std::string> extras = leftovers(app_);
     const CLI::App* command = selected();
-    if (command == nullptr) return failure("no command given");
-    extras = command->remaining();
-    // "--" itself is kept among the leftovers, as a mark only.
-    if (auto mark = std::find(extras.begin(), extras.end(), "--"); mark != extras.end()) extras.erase(mark);
-    if (!extras.empty()) {
-      if (isOption(extras.front()))
-        return failure(unknownOption(extras.front(), *command, std::string(" for ") + command->get_name()));
-      return failure("unexpected argument '" + extras.front() + "'");
+    const std::vector<std::string> commandExtras = command != nullptr ? leftovers(*command) : std::vector<std::string>{};
+    for (const std::string& word : extras) {
+      if (afterMark_.isStandIn(word)) continue;
+      if (isOption(word)) return failure(unknownOption(word, app_, ""));
+      return failure("unknown command '" + word + "'" + suggestionFor(word, commandNames(true)));
     }
+    for (const std::string& word : commandExtras)
+      if (!afterMark_.isStandIn(word) && isOption(word))
+        return failure(unknownOption(word, *command, std::string(" for ") + command->get_name()));
+    for (const std::vector<std::string>* words : {&extras, &commandExtras})
+      if (!words->empty()) return failure("unexpected argument '" + afterMark_.original(words->front()) + "'");
+    if (command == nullptr) return failure("no command given");
     for (const CommandRow& word : commandWords())
       if (command->get_name() == word.name) inv_.command = word.command;
     if (inv_.command == Command::help) return helpTopic();
@@ -184,6 +225,39 @@ class Parser {
 
   static bool isOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
 
+  // Where the "--" that CLI11 takes as the mark stands (args.size() for
+  // none): the first one that is not the value of an option before it, as
+  // in "--name --".
+  std::size_t markIndex(const std::vector<std::string>& args) const {
+    const CLI::App* command = &app_;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::string& word = args[i];
+      if (word == "--") return i;
+      if (command == &app_) {
+        for (const CommandRow& row : commandWords())
+          if (word == row.name) command = app_.get_subcommand(row.name);
+        if (command != &app_) continue;
+      }
+      const CLI::Option* option = isOption(word) ? command->get_option_no_throw(word) : nullptr;
+      if (option != nullptr && option->get_type_size_min() > 0) ++i;  // its value, whatever it looks like
+    }
+    return args.size();
+  }
+
+  // What `app` could not place, without the "--" mark CLI11 keeps among them.
+  static std::vector<std::string> leftovers(const CLI::App& app) {
+    std::vector<std::string> words = app.remaining();
+    std::erase(words, std::string("--"));
+    return words;
+  }
+
+  // The arguments CLI11 placed from stand-ins, as they were typed.
+  void giveBackWordsAfterMark() {
+    inv_.mcu = afterMark_.original(inv_.mcu);
+    if (topic_) topic_ = afterMark_.original(*topic_);
+    for (std::string& file : inv_.check.files) file = afterMark_.original(file);
+  }
+
   // "unknown option '--clik' for show; did you mean '--click'?"
   static std::string unknownOption(const std::string& word, const CLI::App& command, const std::string& where) {
     std::vector<std::string> names;
@@ -223,6 +297,7 @@ class Parser {
   }
 
   CLI::App app_;
+  WordsAfterMark afterMark_;
   Invocation inv_;
   bool version_ = false;
   std::optional<std::string> topic_;

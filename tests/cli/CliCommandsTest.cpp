@@ -14,6 +14,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliProcess.h"
+#include "cli/CommandLine.h"
 #include "support/TestSupport.h"
 
 using namespace forgeline;
@@ -189,6 +190,35 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
   EXPECT_TRUE(r.err.ends_with("\nforgeline-cli: the build writes no file 'Sources/none.c' in its project folder "
                               "'Project01'\n")) << r.err;
   EXPECT_EQ(test::snapshotTree(dir.path()), before);
+}
+
+// After "--" every word is an argument: a word like an option is refused as
+// one only before it, and a command word after it is not a command.
+TEST(CliUsage, AfterTheMarkEveryWordIsAnArgument) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // empty: accepted
+    std::string mcu = {};
+    std::string name = {};
+  } cases[] = {
+      {{"build", "--", "S08-NOVA16", "--dry-run"}, "unexpected argument '--dry-run'"},
+      {{"build", "S08-NOVA16", "--", "--dry-run"}, "unexpected argument '--dry-run'"},
+      {{"build", "S08-NOVA16", "--", "--", "x"}, "unexpected argument '--'"},
+      {{"--", "list"}, "unexpected argument 'list'"},
+      {{"--", "build", "S08-NOVA16"}, "unexpected argument 'build'"},
+      {{"build", "--dry-rn", "--", "S08-NOVA16"}, "unknown option '--dry-rn' for build; did you mean '--dry-run'?"},
+      {{"build", "--", "--dry-run"}, "", "--dry-run"},
+      {{"build", "--name", "--", "--", "--click"}, "", "--click", "--"},
+  };
+  for (const Case& c : cases) {
+    const cli::ParsedArguments parsed = cli::parseArguments(c.args);
+    EXPECT_EQ(parsed.error, c.error) << describe(c.args);
+    if (!c.error.empty()) continue;
+    EXPECT_EQ(parsed.invocation.command, cli::Command::build) << describe(c.args);
+    EXPECT_EQ(parsed.invocation.mcu, c.mcu) << describe(c.args);
+    EXPECT_EQ(parsed.invocation.projectName.value_or(""), c.name) << describe(c.args);
+    EXPECT_FALSE(parsed.invocation.dryRun) << describe(c.args);
+  }
 }
 
 // Only real calendar dates, written exactly as YYYY-MM-DD; one refusal is
