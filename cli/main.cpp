@@ -75,8 +75,9 @@ int checkedStandardOutput(int status, std::ostream& out, const StandardOutput& b
 }
 
 #ifndef _WIN32
-// Ctrl-C, a terminal closed or a polite kill: the file being written is
-// removed before the signal ends the program as it would have.
+// Ctrl-C, a terminal closed, a polite kill, a reader gone from the pipe, a
+// timer or a user signal: the file being written is removed before the
+// signal ends the program as it would have (SIGQUIT still dumps its core).
 extern "C" void endBySignal(int signal) {
   forgeline::removeUnfinishedFile();
   ::signal(signal, SIG_DFL);
@@ -84,7 +85,7 @@ extern "C" void endBySignal(int signal) {
 }
 
 void removeTemporariesOnSignals() {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2}) {
     struct sigaction previous {};
     // A signal the caller chose to ignore (nohup) stays ignored.
     if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
@@ -93,7 +94,20 @@ void removeTemporariesOnSignals() {
     ::sigemptyset(&action.sa_mask);
     ::sigaction(signal, &action, nullptr);
   }
+  // A file-size limit (ulimit -f) then fails the write that would pass it,
+  // and the build cleans up and reports it as it does a full disk, instead
+  // of being killed with its temporary left behind.
+  ::signal(SIGXFSZ, SIG_IGN);
 }
+#else
+// Ctrl-C, Ctrl-Break or the console closed: the file being written is
+// removed, then Windows' own handler ends the program as it would have.
+BOOL WINAPI endByConsoleEvent(DWORD) {
+  forgeline::removeUnfinishedFile();
+  return FALSE;
+}
+
+void removeTemporariesOnSignals() { ::SetConsoleCtrlHandler(endByConsoleEvent, TRUE); }
 #endif
 
 // The arguments as UTF-8. Windows hands argv over in its ANSI code page,
@@ -124,9 +138,7 @@ void binaryStandardStreams() {
 
 int main(int argc, char** argv) {
   keepStandardStreamsTaken();
-#ifndef _WIN32
   removeTemporariesOnSignals();
-#endif
   binaryStandardStreams();
   const std::vector<std::string> args = arguments(argc, argv);
   StandardOutput buffer;

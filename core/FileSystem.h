@@ -169,8 +169,11 @@ class RealFileSystem : public FileSystem {
 };
 
 // Removes the temporary of the file a RealFileSystem is writing at this
-// moment, if any. Only async-signal-safe calls: for a handler of a signal
-// that ends the program, so a build stopped that way leaves no temporary.
+// moment, if any, for a handler of a signal (on Windows, of a console
+// event) that ends the program, so a build stopped that way leaves no
+// temporary. Only async-signal-safe calls. On Windows, where the handler
+// runs on a thread of its own while the build goes on, the file being
+// written can no longer take its name, and no other file starts after it.
 void removeUnfinishedFile() noexcept;
 
 // Reads a whole file through `fs`; nullopt when it cannot be opened.

@@ -10,6 +10,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -56,6 +59,37 @@ std::string reasonFor(DWORD error) {
   return reason.empty() ? "Error " + std::to_string(error) : reason;
 }
 
+// The temporary being written right now, for the console handler to
+// remove. That handler runs on a thread of its own while the build goes on,
+// so the record is guarded by a lock, and a temporary is created with the
+// lock held: the handler finds it either not made yet or recorded. Once the
+// handler has run no file starts any more, so none can appear between it
+// and the end of the program.
+struct UnfinishedFile {
+  std::atomic_flag busy = ATOMIC_FLAG_INIT;
+  bool armed = false;
+  bool ending = false;
+  wchar_t path[32768] = {};  // the longest path the wide API takes, and its NUL
+};
+UnfinishedFile unfinished;
+
+void lockUnfinished() {
+  while (unfinished.busy.test_and_set(std::memory_order_acquire)) ::Sleep(1);
+}
+void unlockUnfinished() { unfinished.busy.clear(std::memory_order_release); }
+
+// With the lock held: records `temporary`, or nothing when it is too long to.
+void remember(const std::wstring& temporary) {
+  unfinished.armed = temporary.size() < std::size(unfinished.path);
+  if (unfinished.armed) std::wmemcpy(unfinished.path, temporary.c_str(), temporary.size() + 1);
+}
+
+void forget() {
+  lockUnfinished();
+  unfinished.armed = false;
+  unlockUnfinished();
+}
+
 // How many bytes arrived: 0 at the end of the file, -1 on a read error.
 long readSome(HANDLE handle, char* buffer, std::size_t size) {
   DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
@@ -94,6 +128,7 @@ class Win32OutputFile : public OutputFile {
       : handle_(handle), temporary_(std::move(temporary)), final_(std::move(final)) {}
   ~Win32OutputFile() override {
     if (handle_.reset()) ::DeleteFileW(temporary_.c_str());
+    forget();
   }
   Win32OutputFile(const Win32OutputFile&) = delete;
   Win32OutputFile& operator=(const Win32OutputFile&) = delete;
@@ -101,9 +136,11 @@ class Win32OutputFile : public OutputFile {
   bool write(std::string_view bytes) override { return handle_.valid() && writeAll(handle_.get(), bytes); }
   bool close() override {
     if (!handle_.valid()) return false;
-    if (handle_.reset() && ::MoveFileExW(temporary_.c_str(), final_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    ::DeleteFileW(temporary_.c_str());
-    return false;
+    const bool done =
+        handle_.reset() && ::MoveFileExW(temporary_.c_str(), final_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (!done) ::DeleteFileW(temporary_.c_str());
+    forget();
+    return done;
   }
 
  private:
@@ -220,13 +257,22 @@ HANDLE openRegularForReading(const std::string& absolute, std::string* why = nul
 
 // A new file that becomes `absolute` when closed; nullptr when it cannot be
 // made. The temporary is created new, never through something already there.
+// It may be deleted while open, so the console handler can remove it while
+// the build still holds it: it is gone once the program has ended.
 std::unique_ptr<Win32OutputFile> createForWriting(const std::string& absolute) {
   const std::size_t slash = absolute.find_last_of('/');
   if (slash == std::string::npos || slash + 1 >= absolute.size()) return nullptr;
   std::wstring temporary =
       systemPath(absolute.substr(0, slash + 1) + "." + absolute.substr(slash + 1) + ".part");
-  HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  lockUnfinished();
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!unfinished.ending) {
+    remember(temporary);
+    handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) unfinished.armed = false;
+  }
+  unlockUnfinished();
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32OutputFile>(handle, std::move(temporary), systemPath(absolute));
 }
@@ -248,8 +294,13 @@ struct RealFileSystem::Held {
 
 RealFileSystem::~RealFileSystem() = default;
 
-// A console Ctrl-C ends the program without a handler of ours; nothing to do.
-void removeUnfinishedFile() noexcept {}
+void removeUnfinishedFile() noexcept {
+  lockUnfinished();
+  unfinished.ending = true;
+  if (unfinished.armed) ::DeleteFileW(unfinished.path);
+  unfinished.armed = false;
+  unlockUnfinished();
+}
 
 RealFileSystem::RealFileSystem(const std::string& startDirectory) : held_(std::make_unique<Held>()) {
   std::string start = startDirectory;

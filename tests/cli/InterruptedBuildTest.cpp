@@ -1,10 +1,12 @@
 // A build stopped by a signal at a random moment, most often while it
 // copies a large .mcp template: every file the project holds afterwards is
 // whole. A temporary may stay behind after SIGKILL (the program never
-// learns of it), never under a final name; SIGTERM and SIGINT remove it.
+// learns of it), never under a final name; every signal that ends the
+// program otherwise removes it. A file-size limit fails the copy as a full
+// disk does.
 //
-// The default run is small; FORGELINE_KILLED_BUILDS and
-// FORGELINE_KILLED_TEMPLATE_MB make it as heavy as wanted, e.g. 50 builds
+// The default run stops one build with each signal; FORGELINE_KILLED_BUILDS
+// and FORGELINE_KILLED_TEMPLATE_MB make it as heavy as wanted, e.g. 50 builds
 // with a 300 MB template.
 #include <gtest/gtest.h>
 
@@ -14,9 +16,13 @@
 TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   GTEST_SKIP() << "needs POSIX signals (SIGINT, SIGTERM, SIGKILL), which Windows does not have";
 }
+TEST(InterruptedBuild, AFileSizeLimitFailsTheCopyLikeAFullDisk) {
+  GTEST_SKIP() << "needs a file-size limit (ulimit -f), which Windows does not have";
+}
 #else
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,15 +69,49 @@ bool isWholeTemplate(const std::string& path, off_t size) {
   return whole;
 }
 
-pid_t startBuild(const std::string& mainFolder, const std::string& name) {
+// Every signal the program tidies up after, one round each, and SIGKILL,
+// which it never sees, twice.
+const int kSignals[] = {SIGKILL, SIGKILL, SIGTERM, SIGINT,  SIGHUP,
+                        SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2};
+
+pid_t startBuild(const std::string& mainFolder, const std::string& name, const std::string& errPath = "/dev/null") {
   return startCliProgram({"-C", mainFolder, "build", "DEMO08", "--name", name, "--date", "2024-12-06"}, "/",
-                         "/dev/null", "/dev/null");
+                         "/dev/null", errPath);
+}
+
+// A soft limit of this process, and so of the programs it starts, for as
+// long as the object lives.
+class ScopedLimit {
+ public:
+  ScopedLimit(int resource, rlim_t soft) : resource_(resource) {
+    ::getrlimit(resource_, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = std::min(soft, saved_.rlim_max);
+    ::setrlimit(resource_, &limit);
+  }
+  ~ScopedLimit() { ::setrlimit(resource_, &saved_); }
+  ScopedLimit(const ScopedLimit&) = delete;
+  ScopedLimit& operator=(const ScopedLimit&) = delete;
+
+ private:
+  int resource_;
+  rlimit saved_{};
+};
+
+// The temporaries anywhere under `root`.
+std::vector<std::string> temporariesIn(const std::string& root) {
+  std::vector<std::string> found;
+  for (const auto& [path, content] : snapshotTree(root)) {
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    if (file.starts_with(".") && file.ends_with(".part")) found.push_back(path);
+  }
+  return found;
 }
 
 }  // namespace
 
 TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
-  const long builds = fromEnvironment("FORGELINE_KILLED_BUILDS", 6);
+  const long builds = fromEnvironment("FORGELINE_KILLED_BUILDS", static_cast<long>(std::size(kSignals)));
   const off_t size = static_cast<off_t>(fromEnvironment("FORGELINE_KILLED_TEMPLATE_MB", 8)) << 20;
   TempDir dir;
   const std::string main = dir / "main";
@@ -91,10 +131,11 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   std::filesystem::remove_all(project);
 
   std::mt19937 random(static_cast<unsigned>(fromEnvironment("FORGELINE_KILLED_SEED", 20241206)));
-  const int signals[] = {SIGKILL, SIGKILL, SIGTERM, SIGINT};
+  // SIGQUIT dumps a core by default: none is wanted here.
+  const ScopedLimit noCore(RLIMIT_CORE, 0);
   int withTemplate = 0, leftoverTemporaries = 0;
   for (long round = 0; round < builds; ++round) {
-    const int signal = signals[round % 4];
+    const int signal = kSignals[static_cast<std::size_t>(round) % std::size(kSignals)];
     SCOPED_TRACE("build " + std::to_string(round) + " stopped by signal " + std::to_string(signal));
     std::uniform_int_distribution<long> moment(0, std::chrono::duration_cast<std::chrono::microseconds>(wholeBuild).count());
     const pid_t pid = startBuild(main, name);
@@ -121,5 +162,36 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   }
   std::cout << builds << " builds stopped with a " << (size >> 20) << " MB template: " << withTemplate
             << " held their .mcp (all whole), " << leftoverTemporaries << " temporaries left behind\n";
+}
+
+// A write past the file-size limit (ulimit -f) fails as one on a full disk
+// does: the step's numbered error, exit 1, the temporary removed, and no
+// file short under its own name.
+TEST(InterruptedBuild, AFileSizeLimitFailsTheCopyLikeAFullDisk) {
+  const off_t size = off_t{8} << 20;
+  struct Case {
+    std::string large;     // the template made larger than the limit
+    std::string copyName;  // its name in the project
+    std::string error;
+  } cases[] = {
+      {"Default.mem", "Default.mem", "forgeline-cli: Error 19: Could not copy 'Default.mem'.\n"},
+      {"DEMO08.mcp", "P.mcp", "forgeline-cli: Error 20: Could not copy MCP file.\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string main = dir / "main";
+    writeTwoMcuKeyFiles(main);
+    writeLargeTemplate(main + "/KeyFiles/" + c.large, size);
+    pid_t pid = -1;
+    {
+      const ScopedLimit fileSize(RLIMIT_FSIZE, 1000 * 1024);  // ulimit -f 1000
+      pid = startBuild(main, "P", dir / "err");
+    }
+    EXPECT_EQ(waitForProgram(pid), 1) << c.large;
+    EXPECT_EQ(readFile(dir / "err"), c.error) << c.large;
+    EXPECT_EQ(temporariesIn(main + "/P"), std::vector<std::string>{}) << c.large;
+    EXPECT_TRUE(exists(main + "/P/Sources/main.c")) << c.large;
+    EXPECT_FALSE(exists(main + "/P/" + c.copyName)) << c.large;
+  }
 }
 #endif

@@ -1,6 +1,9 @@
-// What every disk says when a folder cannot be made.
+// What every disk says when a folder cannot be made, and what removing the
+// unfinished file (as a signal or console handler does) leaves behind.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -58,4 +61,23 @@ TEST(DirectoryCreation, EveryDiskTellsMadeTakenAndWhyNot) {
   EXPECT_EQ(real.createDirectory("missing/New").reason, "No such file or directory");
   EXPECT_EQ(real.createDirectory("file/New").reason, "Not a directory");
 #endif
+}
+
+// A handler stops the program while a file is half written: its temporary
+// is removed at once, and the file can no longer take its name. Run apart,
+// since on Windows no file may start in this process afterwards.
+TEST(UnfinishedFile, RemovedWhileWrittenNeverTakesItsName) {
+  test::TempDir dir;
+  EXPECT_EXIT(
+      {
+        RealFileSystem fs(dir.path());
+        std::unique_ptr<OutputFile> out = fs.openForWriting("Project.prm");
+        const bool written = out && out->write("half of it");
+        removeUnfinishedFile();
+        const bool closed = out && out->close();
+        out.reset();
+        std::exit(written && !closed && test::snapshotTree(dir.path()).empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(test::snapshotTree(dir.path()).empty());
 }
