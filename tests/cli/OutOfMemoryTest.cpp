@@ -28,7 +28,9 @@ class RunsOutOfMemory : public FileSystemWrapper {
     return spend(), target().openForWriting(path);
   }
   bool copyFile(const std::string& from, const std::string& to) override { return spend(), target().copyFile(from, to); }
-  bool createDirectory(const std::string& path) override { return spend(), target().createDirectory(path); }
+  DirectoryCreation createDirectory(const std::string& path) override {
+    return spend(), target().createDirectory(path);
+  }
 
  private:
   void spend() {
