@@ -9,7 +9,13 @@ namespace forgeline {
 
 namespace {
 
+// As the user starts the window: on Windows help and messages name the .exe,
+// the file a user finds in Explorer or types at a prompt.
+#ifdef _WIN32
+constexpr const char* kProgramName = "forgeline.exe";
+#else
 constexpr const char* kProgramName = "forgeline";
+#endif
 
 }  // namespace
 
@@ -18,7 +24,7 @@ void defineWindowOptions(CLI::App& cli, WindowOptions& options) {
   cli.description(
       "Forgeline: creates a CodeWarrior 6.3 project for an 8-bit HCS08 or RS08 MCU from the MCU key files "
       "in the folder KeyFiles.");
-  cli.set_version_flag("--version", std::string(kProgramName) + " " + FORGELINE_VERSION, "Print the version and exit");
+  cli.set_version_flag("--version", std::string("forgeline ") + FORGELINE_VERSION, "Print the version and exit");
   cli.set_help_flag("-h,--help", "Print this help and exit");
   cli.add_option("DIR", options.folder,
                  "Work in DIR as if started there: DIR holds the folder KeyFiles, and the new project folder is "
