@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <utility>
@@ -97,4 +98,16 @@ TEST(MainSourceComposer, HeaderLinesOnDisk) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(writtenMainSource(c.name, 0, {}, {}, c.date), expected::mainSource(c.head, {})) << c.name;
+}
+
+// Every month by the name the C library gives it, in a header on disk.
+TEST(MainSourceComposer, EveryMonthHasItsOwnName) {
+  for (int month = 1; month <= 12; ++month) {
+    std::tm time{};
+    time.tm_mon = month - 1;
+    char name[8] = {};
+    ASSERT_EQ(std::strftime(name, sizeof name, "%b", &time), 3U) << month;
+    const std::string written = writtenMainSource("M", 0, {}, {}, {28, month, 2026});
+    EXPECT_EQ(written.substr(0, written.find('\n') + 1), std::string("// M 28") + name + "26\r\n") << month;
+  }
 }
