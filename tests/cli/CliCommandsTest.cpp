@@ -6,6 +6,9 @@
 #include <unistd.h>
 #endif
 
+#include <chrono>
+#include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -231,7 +234,21 @@ TEST(CliUsage, DatesAreRealCalendarDates) {
                {"9999-12-31", 31, 12, 9999}, {"2026-12-05", 5, 12, 2026}, {"2026-02-29"}, {"1900-02-29"},
                {"2026-13-01"}, {"2026-04-31"}, {"0000-01-01"}, {"26-12-05"}, {"2026-1-05"}, {"2026/12/05"},
                {"2026-12-05x"}, {""}};
-  for (const Case& c : cases) {
+  // Every month at its last day and the day after, in a leap year, a common
+  // year and the two kinds of century.
+  std::vector<Case> walk(std::begin(cases), std::end(cases));
+  for (const int year : {2024, 2026, 1900, 2000}) {
+    for (unsigned month = 1; month <= 12; ++month) {
+      const int last = static_cast<int>(
+          static_cast<unsigned>(std::chrono::year_month_day_last(std::chrono::year(year) / std::chrono::month(month) /
+                                                                  std::chrono::last).day()));
+      char text[2][48];
+      for (int after : {0, 1}) std::snprintf(text[after], sizeof text[after], "%04d-%02u-%02d", year, month, last + after);
+      walk.push_back({text[0], last, static_cast<int>(month), year});
+      walk.push_back({text[1]});
+    }
+  }
+  for (const Case& c : walk) {
     const std::optional<CalendarDate> date = cli::parseDate(c.text);
     const std::vector<int> got = date ? std::vector<int>{date->day, date->month, date->year} : std::vector<int>(3);
     EXPECT_EQ(got, (std::vector<int>{c.day, c.month, c.year})) << c.text;
