@@ -56,18 +56,20 @@ std::string listing(const CheckReport& report) {
   return out;
 }
 
-CheckReport checkOne(const std::string& bytes, const std::vector<std::string>& mcps, bool unreadable) {
+const std::string F = "KeyFiles/MCU_T.txt";
+
+// The whole KeyFiles folder, or just the file named.
+CheckReport checkOne(const std::string& bytes, const std::vector<std::string>& mcps, bool unreadable, bool named = false) {
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {{"MCU_T.txt", bytes}}, mcps);
   RealFileSystem disk(dir.path());
   test::FaultyFileSystem fs(disk);
   if (unreadable) fs.failOn(test::FsOp::openForReading, "MCU_T.txt");
-  return checkKeyFiles(fs);
+  return named ? checkKeyFiles(fs, {F}) : checkKeyFiles(fs);
 }
 
 constexpr auto E = Severity::error;
 constexpr auto W = Severity::warning;
-const std::string F = "KeyFiles/MCU_T.txt";
 
 }  // namespace
 
@@ -209,6 +211,10 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
   for (const Case& c : cases) {
     CheckReport report = checkOne(c.file, c.mcps, c.unreadable);
     EXPECT_EQ(shape(report), c.expected) << c.name << "\n" << listing(report);
+    // Named alone, the file's findings come in the same order: by line, and
+    // at one line by rule, wherever the rules' own order disagrees.
+    const CheckReport named = checkOne(c.file, c.mcps, c.unreadable, true);
+    EXPECT_EQ(shape(named), c.expected) << c.name << " named\n" << listing(named);
     EXPECT_EQ(report.filesChecked, 1) << c.name;
     if (!c.firstText.empty() && !report.findings.empty()) {
       EXPECT_EQ(formatFinding(report.findings[0]), c.firstText) << c.name;
