@@ -76,6 +76,19 @@ for caption in "${captions[@]}"; do
   done
 done
 
+# A start holding a pattern character is text: it matches only the captions
+# that begin with it as typed.
+while IFS='|' read -r start count; do
+  complete_line "forgeline-cli -C $folder show $start"
+  [[ ${#COMPREPLY[@]} == "$count" ]] || fail "$start gives ${COMPREPLY[*]}"
+done <<'EOF_STARTS'
+'D*'|1
+\*|0
+'?'|0
+'[A-J]'|0
+"C\${"|1
+EOF_STARTS
+
 # In a real interactive shell: Tab completes the folder, each MCU typed by a
 # start (bare, escaped or quoted) and its module; a file for check.
 starts=(A B C D '"E' "'F S08 N" 'F\ S08\ N' G H '"I' J:k)
