@@ -33,12 +33,14 @@ struct Outcome {
 };
 
 // The installed program in a process of its own, with no display of any kind
-// unless `display` names one for DISPLAY.
-Outcome runProgram(const QStringList& args, const QString& display = {}) {
+// but what `settings` ("NAME=value" each) names.
+Outcome runProgram(const QStringList& args, const QStringList& settings = {}) {
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
-  if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "QT_QPA_PLATFORM"})
+    environment.remove(QString::fromLatin1(name));
+  for (const QString& setting : settings)
+    environment.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(FORGELINE_WINDOW_PROGRAM), args);
   if (!program.waitForFinished(30000)) return {};
@@ -149,12 +151,22 @@ class WizardAppTest : public QObject {
     QCOMPARE(displayMissing(platform.toStdString(), display.toStdString(), waylandDisplay.toStdString()), missing);
   }
 
-  // DISPLAY names a server that is not there: the toolkit's own warnings say
-  // so, then the same last line and status.
+  // A display is named but not there: the toolkit is started and its own
+  // warnings say so, then the same last line and status.
+  void aDisplayOutOfReachEndsWithTheSameLine_data() {
+    static const TempDir runtime;  // no compositor's socket in it
+    const QString folder = QString::fromStdString(runtime.path());
+    QTest::addColumn<QStringList>("settings");
+    QTest::newRow("X11") << QStringList{"DISPLAY=:65000"};
+    QTest::newRow("Wayland") << QStringList{"QT_QPA_PLATFORM=wayland", "XDG_RUNTIME_DIR=" + folder,
+                                            "WAYLAND_DISPLAY=" + folder + "/wayland-none"};
+  }
   void aDisplayOutOfReachEndsWithTheSameLine() {
-    const Outcome outcome = runProgram({"."}, QStringLiteral(":65000"));
+    QFETCH(QStringList, settings);
+    const Outcome outcome = runProgram({"."}, settings);
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.endsWith(QLatin1String(kNoDisplayLine) + '\n'), qPrintable(outcome.err));
+    QVERIFY2(outcome.err.size() > QString(kNoDisplayLine).size() + 1, "the toolkit was never started");
   }
 
   void theCommandLineIsReadWithoutAnyDisplay_data() {
