@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -103,12 +106,26 @@ std::vector<std::string> demoPathsThrough(const std::string& last) {
 }  // namespace
 
 // In a deep folder, so that restoring the working directory cannot rely on
-// a fixed-size buffer.
+// a fixed-size buffer. The folders are open as far as the umask lets them,
+// like any made by hand.
 TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
   auto wizard = demoWizard(std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f'));
   ASSERT_GT(wizard->keyFiles().size(), 220u);
   const auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
+#ifndef _WIN32
+  const mode_t umaskBefore = ::umask(027);
+#endif
   wizard->build("Blinky");
+#ifndef _WIN32
+  ::umask(umaskBefore);
+  for (const auto& [path, bytes] : kDemoTree) {
+    struct stat info {};
+    ASSERT_EQ(::stat((wizard->root + "/" + path).c_str(), &info), 0) << path;
+    if (S_ISDIR(info.st_mode)) {
+      EXPECT_EQ(info.st_mode & 07777, 0750u) << path;
+    }
+  }
+#endif
 
   EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)});
   EXPECT_TRUE(wizard->dialog.ended());
