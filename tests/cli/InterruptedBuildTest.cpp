@@ -194,4 +194,28 @@ TEST(InterruptedBuild, AFileSizeLimitFailsTheCopyLikeAFullDisk) {
     EXPECT_FALSE(exists(main + "/P/" + c.copyName)) << c.large;
   }
 }
+
+// A signal the caller ignores, as nohup ignores SIGHUP, stays ignored: the
+// build runs to its end however often it comes.
+TEST(InterruptedBuild, ASignalTheCallerIgnoresIsLeftIgnored) {
+  TempDir dir;
+  const std::string main = dir / "main";
+  writeTwoMcuKeyFiles(main);
+  writeLargeTemplate(main + "/KeyFiles/DEMO08.mcp", off_t{8} << 20);
+  struct sigaction ignore {}, saved {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGHUP, &ignore, &saved);
+  const pid_t pid = startBuild(main, "P");
+  ::sigaction(SIGHUP, &saved, nullptr);
+  int wstatus = 0;
+  // Again and again until it ends, so some of them come after the program
+  // has set up its own handling.
+  while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
+    ::kill(pid, SIGHUP);
+    ::usleep(500);
+  }
+  ASSERT_TRUE(WIFEXITED(wstatus)) << "ended by signal " << WTERMSIG(wstatus);
+  EXPECT_EQ(WEXITSTATUS(wstatus), 0);
+  EXPECT_TRUE(exists(main + "/P/P.mcp"));
+}
 #endif
