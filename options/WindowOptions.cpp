@@ -32,7 +32,9 @@ void defineWindowOptions(CLI::App& cli, WindowOptions& options) {
   cli.add_flag("--choose-folder", options.chooseFolder,
                "When DIR holds no KeyFiles, ask for the folder that does, starting at the one chosen last time; "
                "Cancel ends the program");
-  cli.footer("Exit status: 0, also when the window is closed without building; 2 for a bad command line.");
+  cli.footer(
+      "Exit status: 0, also when the window is closed without building; 1 when the window cannot be opened; 2 for a "
+      "bad command line.");
 }
 
 WindowCommandLine parseWindowCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {

@@ -198,7 +198,8 @@ class WizardAppTest : public QObject {
     QVERIFY2(out.isEmpty() ? outcome.out.isEmpty() : outcome.out.startsWith(out), qPrintable(outcome.out));
     QCOMPARE(outcome.err, err);
     if (args[0].endsWith("help")) {
-      for (const char* option : {"Usage: forgeline [OPTIONS] [DIR]", "--choose-folder", "--version", "DIR"})
+      for (const char* option : {"Usage: forgeline [OPTIONS] [DIR]", "--choose-folder", "--version", "DIR",
+                                 "1 when the window cannot be opened; 2 for a bad command line."})
         QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
     }
   }
