@@ -1,5 +1,7 @@
 #include "cli/CliApp.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <new>
@@ -40,10 +42,19 @@ class Session {
 
   bool open() { return session_.open(); }
 
-  void list() {
-    for (int i = 0; i < session_.state().mcuCount; ++i)
-      out_ << i << '\t' << session_.control(mcuButton(i)).caption << '\t'
-           << session_.state().mcuFileTitles[static_cast<std::size_t>(i)] << '\n';
+  // The revision of an MCU is known only once its file is loaded, which
+  // the listing does not do: list stays one read of each menu name.
+  void list(OutputFormat format) {
+    nlohmann::ordered_json mcus = nlohmann::ordered_json::array();
+    for (int i = 0; i < session_.state().mcuCount; ++i) {
+      const std::string& caption = session_.control(mcuButton(i)).caption;
+      const std::string& file = session_.state().mcuFileTitles[static_cast<std::size_t>(i)];
+      if (format == OutputFormat::text)
+        out_ << i << '\t' << caption << '\t' << file << '\n';
+      else
+        mcus.push_back({{"index", i}, {"caption", caption}, {"file", file}});
+    }
+    if (format == OutputFormat::json) printJson(mcus);
   }
 
   // The click on the MCU radio button that `mcu` names.
@@ -85,7 +96,8 @@ class Session {
     return false;
   }
 
-  void show() {
+  void show(OutputFormat format) {
+    if (format == OutputFormat::json) return showJson();
     out_ << session_.control(kMcuGroup).caption << '\n';
     for (int i = 0; i < kMaxModules; ++i) {
       const ControlState& box = session_.control(moduleBox(i));
@@ -118,6 +130,39 @@ class Session {
       if (box.visible && box.enabled) captions.push_back(box.caption);
     }
     return captions;
+  }
+
+  // What show prints, with what the loader read for each box besides.
+  void showJson() {
+    const WizardState& state = session_.state();
+    const auto mcu = static_cast<std::size_t>(state.selectedMcu);
+    nlohmann::ordered_json boxes = nlohmann::ordered_json::array();
+    for (int i = 0; i < kMaxModules; ++i) {
+      const ControlState& box = session_.control(moduleBox(i));
+      if (!box.visible) continue;
+      const auto m = static_cast<std::size_t>(i);
+      boxes.push_back({{"index", i},
+                       {"caption", box.caption},
+                       {"description", state.moduleDescriptions[m]},
+                       {"uses", state.moduleUses[m]},
+                       {"enabled", box.enabled},
+                       {"marked", box.marked}});
+    }
+    const WizardNotes notes = session_.notes();
+    printJson({{"mcu",
+                {{"index", state.selectedMcu},
+                 {"caption", session_.control(mcuButton(state.selectedMcu)).caption},
+                 {"file", state.mcuFileTitles[mcu]},
+                 {"revision", state.revision},
+                 {"frame", session_.control(kMcuGroup).caption}}},
+               {"boxes", boxes},
+               {"notes", {{"description", notes.description}, {"warning", notes.warning}}}});
+  }
+
+  // Key-file text is bytes in no promised encoding, JSON is UTF-8: a byte
+  // that is not UTF-8 becomes U+FFFD rather than failing the document.
+  void printJson(const nlohmann::ordered_json& document) {
+    out_ << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
   }
 
   bool usageError(const std::string& reason) {
@@ -174,7 +219,7 @@ int printVersion(CommandRun& run) {
 }
 
 int runList(CommandRun& run) {
-  run.session->list();
+  run.session->list(run.inv().output);
   return status(ExitStatus::done);
 }
 
@@ -188,7 +233,7 @@ bool chooseAndClick(CommandRun& run) {
 
 int runShow(CommandRun& run) {
   if (!chooseAndClick(run)) return status(ExitStatus::badUsage);
-  run.session->show();
+  run.session->show(run.inv().output);
   return status(ExitStatus::done);
 }
 

@@ -159,7 +159,7 @@ class Parser {
     if (inv_.printPath && !insideProjectFolder(*inv_.printPath))
       return failure("--print needs a path inside the project folder, such as Sources/main.c, not '" +
                      *inv_.printPath + "'");
-    if (std::optional<std::string> error = checkFormatError()) return failure(*error);
+    if (std::optional<std::string> error = formatError()) return failure(*error);
     if (date_) {
       inv_.date = parseDate(*date_);
       if (!inv_.date) return failure("invalid date '" + *date_ + "': expected a calendar date YYYY-MM-DD");
@@ -174,7 +174,12 @@ class Parser {
     command->footer(kFooter);
     command->allow_extras();
     switch (word.command) {
+      case Command::list:
+        addFormatOption(*command, word.command);
+        break;
       case Command::show:
+        addFormatOption(*command, word.command);
+        [[fallthrough]];
       case Command::build:
         command->add_option("MCU", inv_.mcu, "#N or the caption of the MCU to choose")->required()->type_name("");
         command->add_option("--click", inv_.clicks, "one click on module box M; repeatable, applied in order")
@@ -210,17 +215,40 @@ class Parser {
   void addCheckOptions(CLI::App& command) {
     command.add_option("FILE", inv_.check.files, "check just these key files instead of all of KeyFiles")
         ->type_name("");
-    command.add_option("--format", format_, "the report: gcc (one line per finding, the default) or sarif (SARIF 2.1.0)")
+    addFormatOption(command, Command::check);
+  }
+
+  void addFormatOption(CLI::App& command, Command which) {
+    command
+        .add_option("--format", format_,
+                    which == Command::check
+                        ? "the report: gcc (one line per finding, the default) or sarif (SARIF 2.1.0)"
+                        : "text (the lines described above, the default) or json (one JSON document)")
         ->type_name("FORMAT");
   }
 
-  std::optional<std::string> checkFormatError() {
-    if (!format_ || *format_ == "gcc") return std::nullopt;
-    if (*format_ == "sarif") {
-      inv_.check.format = ReportFormat::sarif;
-      return std::nullopt;
+  // The words --format takes, command by command, the default first.
+  struct FormatWord {
+    Command command;
+    const char* word;
+  };
+  static constexpr FormatWord kFormatWords[] = {{Command::list, "text"},  {Command::list, "json"},
+                                                {Command::show, "text"},  {Command::show, "json"},
+                                                {Command::check, "gcc"}, {Command::check, "sarif"}};
+
+  std::optional<std::string> formatError() {
+    if (!format_) return std::nullopt;
+    std::string expected;
+    for (const FormatWord& format : kFormatWords) {
+      if (format.command != inv_.command) continue;
+      if (*format_ == format.word) {
+        inv_.output = *format_ == "json" ? OutputFormat::json : OutputFormat::text;
+        inv_.check.format = *format_ == "sarif" ? ReportFormat::sarif : ReportFormat::gcc;
+        return std::nullopt;
+      }
+      expected += (expected.empty() ? "" : " or ") + std::string(format.word);
     }
-    return "invalid format '" + *format_ + "': expected gcc or sarif";
+    return "invalid format '" + *format_ + "': expected " + expected;
   }
 
   static bool isOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
@@ -302,7 +330,7 @@ class Parser {
   bool version_ = false;
   std::optional<std::string> topic_;
   std::optional<std::string> date_;
-  std::optional<std::string> format_;  // check --format, read by checkFormatError()
+  std::optional<std::string> format_;  // --format of list, show or check, read by formatError()
 };
 
 }  // namespace

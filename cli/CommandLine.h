@@ -13,6 +13,10 @@ namespace forgeline::cli {
 
 enum class Command { list, show, build, check, help, version };
 
+// How list and show print: lines for people, or one JSON document for
+// scripts.
+enum class OutputFormat { text, json };
+
 // What one run of a command works on; runCli sets it up as the command's
 // row asks.
 struct CommandRun;
@@ -42,6 +46,7 @@ struct Invocation {
   std::optional<CalendarDate> date;
   bool dryRun = false;
   std::optional<std::string> printPath;  // --print: a path inside the project folder
+  OutputFormat output = OutputFormat::text;  // list and show --format=text|json
   CheckOptions check;                    // check [--format=gcc|sarif] [FILE]...
 };
 

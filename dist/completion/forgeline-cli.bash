@@ -138,7 +138,7 @@ _forgeline_cli() {
       --) ended=1 ;;
       -C) dirs+=(-C "${words[i + 1]}"); ((i++)) ;;
       -C*) dirs+=("$word") ;;
-      --click | --name | --date | --print) ((i++)) ;;
+      --click | --name | --date | --print | --format) ((i++)) ;;
     esac
   done
 
@@ -152,7 +152,14 @@ _forgeline_cli() {
     -C) compopt -o dirnames 2>/dev/null; return ;;
     --name | --print) return ;;
     --date) _forgeline_cli_offer "$given$(date +%Y-%m-%d)"; return ;;
-    --format) _forgeline_cli_offer "${given}gcc" "${given}sarif"; return ;;
+    --format)
+      if [[ $command == check ]]; then
+        _forgeline_cli_offer "${given}gcc" "${given}sarif"
+      else
+        _forgeline_cli_offer "${given}text" "${given}json"
+      fi
+      return
+      ;;
     --click)
       [[ -n $mcu ]] && _forgeline_cli_modules
       _forgeline_cli_offer "${choices[@]}"
@@ -161,10 +168,10 @@ _forgeline_cli() {
   esac
   if [[ $cur == -* && -z $ended ]]; then
     case $command in
-      show) choices=(--click --help) ;;
+      show) choices=(--click --format --help) ;;
       build) choices=(--click --name --date --dry-run --print --help) ;;
-      check) choices=(--format --help) ;;
-      list | help) choices=(--help) ;;
+      check | list) choices=(--format --help) ;;
+      help) choices=(--help) ;;
       *) choices=(-C -h --help --version) ;;
     esac
   elif [[ -z $command ]]; then

@@ -1,6 +1,7 @@
 // list, show, check, --help and --version end to end, and every way a
 // command line is refused.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +72,69 @@ TEST(CliList, OneLinePerEntryInButtonOrderWithRawBytesAndShowTakesTheFirst) {
     EXPECT_EQ(r.status, 0) << c.mcu << "\n" << r.err;
     EXPECT_EQ(r.out, c.frame) << c.mcu;
   }
+  // JSON is UTF-8 whatever bytes a caption holds: the Latin-1 byte becomes U+FFFD.
+  r = runCliProgram({"-C", keys, "list", "--format=json"}, "/");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(nlohmann::json::parse(r.out).at(2).at("caption"), "Caf\xef\xbf\xbd") << r.out;
+  r = runCliProgram({"-C", keys, "show", "#2", "--format=json"}, "/");
+  EXPECT_EQ(nlohmann::json::parse(r.out).at("mcu").at("caption"), "Caf\xef\xbf\xbd") << r.out;
+}
+
+namespace {
+
+// The lines of list and show, made again from their JSON.
+std::string listLines(const nlohmann::json& mcus) {
+  std::string text;
+  for (const nlohmann::json& mcu : mcus)
+    text += std::to_string(mcu.at("index").get<int>()) + "\t" + mcu.at("caption").get<std::string>() + "\t" +
+            mcu.at("file").get<std::string>() + "\n";
+  return text;
+}
+
+std::string showLines(const nlohmann::json& shown) {
+  const nlohmann::json& mcu = shown.at("mcu");
+  std::string text = mcu.at("frame").get<std::string>() + "\n";
+  EXPECT_EQ(mcu.at("frame"), "MCU (" + mcu.at("file").get<std::string>() + ".txt Revision=" +
+                                 std::to_string(mcu.at("revision").get<int>()) + ")");
+  for (const nlohmann::json& box : shown.at("boxes"))
+    text += std::to_string(box.at("index").get<int>()) + "\t" + box.at("caption").get<std::string>() + "\t" +
+            (box.at("marked").get<bool>() ? "x" : "-") + "\t" +
+            (box.at("enabled").get<bool>() ? "enabled" : "disabled") + "\n";
+  const std::string description = shown.at("notes").at("description"), warning = shown.at("notes").at("warning");
+  if (!description.empty()) text += "description: " + description + "\n";
+  if (!warning.empty()) text += warning + "\n";
+  return text;
+}
+
+}  // namespace
+
+// --format=json says what the lines say, box by box, on every example MCU
+// before and after clicks, and adds what the loader read for each box.
+TEST(CliJson, ListAndShowSayWhatTheLinesSay) {
+  const std::vector<std::string> examples = {"-C", std::string(std::getenv("FORGELINE_SOURCE_DIR")) + "/examples"};
+  auto run = [&](std::vector<std::string> args, const char* format) {
+    args.insert(args.begin(), examples.begin(), examples.end());
+    args.push_back(format);
+    CliResult r = runCliProgram(args, "/");
+    EXPECT_EQ(r.status, 0) << describe(args) << "\n" << r.err;
+    return r.out;
+  };
+  const nlohmann::json mcus = nlohmann::json::parse(run({"list"}, "--format=json"));
+  EXPECT_EQ(mcus.size(), 3u);
+  EXPECT_EQ(listLines(mcus), run({"list"}, "--format=text"));
+  for (const char* mcu : {"#0", "#1", "#2"})
+    for (const std::vector<std::string>& clicks :
+         {std::vector<std::string>{}, {"--click", "#1"}, {"--click", "#1", "--click", "#4"}}) {
+      std::vector<std::string> args = {"show", mcu};
+      args.insert(args.end(), clicks.begin(), clicks.end());
+      const nlohmann::json shown = nlohmann::json::parse(run(args, "--format=json"));
+      EXPECT_EQ(showLines(shown), run(args, "--format=text")) << describe(args);
+      EXPECT_EQ(shown.at("mcu").at("caption"), mcus.at(shown.at("mcu").at("index").get<std::size_t>()).at("caption"));
+    }
+  const nlohmann::json led = nlohmann::json::parse(run({"show", "S08-NOVA16"}, "--format=json")).at("boxes").at(1);
+  EXPECT_EQ(led.at("caption"), "LED");
+  EXPECT_EQ(led.at("uses"), "TPM");
+  EXPECT_TRUE(led.at("description").get<std::string>().starts_with("Blinks the LED")) << led;
 }
 
 TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
@@ -153,7 +217,9 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
       {"build", "DEMO08", "--dry-run=yes"}, {"build", "DEMO08", "--date", "2026-02-29"},
       {"build", "DEMO08", "--date", "2026-12-05", "--date", "2026-12-06"}, {"help", "bogus"}, {"help", "list", "show"},
       {"build", "DEMO08", "--print", "Sources/main.c"}, {"build", "DEMO08", "--dry-run", "--print", "../KeyFiles/DEMO08.mcp"}, {"build", "DEMO08", "--dry-run", "--print", "/etc/passwd"},
-      {"build", "DEMO08", "--dry-run", "--print", "Sources/../Sources/main.c"}, {"show", "--", "DEMO08", "--click"}};
+      {"build", "DEMO08", "--dry-run", "--print", "Sources/../Sources/main.c"}, {"show", "--", "DEMO08", "--click"},
+      {"list", "--format=json", "--format=text"}, {"list", "--format=gcc"}, {"show", "DEMO08", "--format", "sarif"},
+      {"check", "--format=json"}, {"build", "DEMO08", "--format=json"}, {"list", "-C", "."}};
   const auto before = test::snapshotTree(dir.path());
   for (const auto& args : cases) {
     CliResult r = runCliProgram(args, dir.path());

@@ -43,6 +43,10 @@ forgeline-cli -C $examples build #1 --click L|LED
 forgeline-cli -C $examples show 'S08-NOVA16' --click=A|ADC
 forgeline-cli -C $examples build S08-NOVA16 --dr|--dry-run
 forgeline-cli check --format=s|sarif
+forgeline-cli list --format=|text json
+forgeline-cli -C $examples show --format json S08-N|S08-NOVA16
+forgeline-cli -C $examples show S08-NOVA16 --format |text json
+forgeline-cli -C $examples show S08-NOVA16 --f|--format
 forgeline-cli --v|--version
 forgeline-cli help c|check
 forgeline-cli -C /nonexistent show S|
