@@ -111,7 +111,6 @@ class Parser {
     app_.require_subcommand(0, 1);
     app_.footer(kFooter);
     app_.get_formatter()->column_width(22);
-    app_.get_formatter()->label("Subcommands", "Commands");
     app_.get_formatter()->label("SUBCOMMAND", "COMMAND");
     app_.get_formatter()->label("REQUIRED", "");
     for (const CommandRow& word : commandWords()) addCommand(word);
@@ -128,6 +127,8 @@ class Parser {
       app_.parse(reversed);
     } catch (const CLI::CallForHelp&) {
       return helpFor(selected());
+    } catch (const CLI::ArgumentMismatch& e) {
+      return failure(givenMoreThanOnce().value_or(e.what()));
     } catch (const CLI::ParseError& e) {
       return failure(e.what());
     }
@@ -171,6 +172,8 @@ class Parser {
  private:
   void addCommand(const CommandRow& word) {
     CLI::App* command = app_.add_subcommand(word.name, word.description);
+    // The heading --help puts over the commands is their group's name.
+    command->group("Commands");
     command->footer(kFooter);
     command->allow_extras();
     switch (word.command) {
@@ -251,6 +254,23 @@ class Parser {
     return "invalid format '" + *format_ + "': expected " + expected;
   }
 
+  // CLI11's "At Most 1 required but received 2", said of the option the
+  // user gave twice.
+  std::optional<std::string> givenMoreThanOnce() {
+    std::vector<const CLI::App*> apps = {&app_};
+    if (const CLI::App* command = selected()) apps.push_back(command);
+    for (const CLI::App* app : apps)
+      for (const CLI::Option* option : app->get_options()) {
+        if (option->get_items_expected_max() != 1 || option->count() < 2) continue;
+        std::string values;
+        for (const std::string& value : option->results())
+          values += (values.empty() ? "'" : ", '") + afterMark_.original(value) + "'";
+        return option->get_name() + " is given " + std::to_string(option->count()) + " times (" + values +
+               "); give it once";
+      }
+    return std::nullopt;
+  }
+
   static bool isOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
 
   // Where the "--" that CLI11 takes as the mark stands (args.size() for
@@ -286,14 +306,37 @@ class Parser {
     for (std::string& file : inv_.check.files) file = afterMark_.original(file);
   }
 
-  // "unknown option '--clik' for show; did you mean '--click'?"
+  // "unknown option '--clik' for show; did you mean '--click'?" An option
+  // is offered by its long name, or its short one when it has no other.
   static std::string unknownOption(const std::string& word, const CLI::App& command, const std::string& where) {
     std::vector<std::string> names;
-    for (const CLI::Option* option : command.get_options())
-      if (!option->get_group().empty())
-        for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const CLI::Option* option : command.get_options()) {
+      if (option->get_group().empty()) continue;
+      for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+      if (option->get_lnames().empty())
+        for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+    }
+    const std::string refusal = "unknown option '" + word + "'" + where;
+    if (const CLI::Option* global = globalOptionWithValue(word, command))
+      return refusal + "; " + global->get_name() + " goes before the command: " + kProgramName + " " +
+             global->get_name() + " " + global->get_type_name() + " " + command.get_name();
     const std::string typed = word.substr(0, word.find('='));
-    return "unknown option '" + word + "'" + where + suggestionFor(typed, names);
+    return refusal + suggestionFor(typed, names);
+  }
+
+  // The program's option, such as -C, that `word` gives to a command: it
+  // only counts before the command, which is easy to forget.
+  static const CLI::Option* globalOptionWithValue(const std::string& word, const CLI::App& command) {
+    const CLI::App* program = command.get_parent();
+    if (program == nullptr) return nullptr;
+    for (const CLI::Option* option : program->get_options()) {
+      if (option->get_type_size_min() == 0) continue;
+      for (const std::string& name : option->get_snames())
+        if (word.starts_with("-" + name)) return option;
+      for (const std::string& name : option->get_lnames())
+        if (word == "--" + name || word.starts_with("--" + name + "=")) return option;
+    }
+    return nullptr;
   }
 
   CLI::App* selected() {

@@ -196,7 +196,10 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
       EXPECT_EQ(r.err, "") << describe(args);
     }
   }
-  CliResult r = runCliProgram({"--version"}, "/");
+  // The commands are headed as the usage line names them.
+  CliResult r = runCliProgram({"--help"}, "/");
+  EXPECT_NE(r.out.find("\nCommands:\n  list "), std::string::npos) << r.out;
+  r = runCliProgram({"--version"}, "/");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "forgeline-cli 1.0.0\n");
 }

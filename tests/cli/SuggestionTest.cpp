@@ -74,6 +74,28 @@ TEST(Suggestion, RefusalsOnTheExamplesNameWhatWasMeant) {
        .err = "forgeline-cli: no module box matches 'PWM'; the choices are 'LED', 'TPM', 'ICS', 'ADC', 'SCI'\n"},
       {.args = {"bulid", "S08-NOVA16"},
        .err = "forgeline-cli: unknown command 'bulid'; did you mean 'build'? (see forgeline-cli --help)\n"},
+      // Options of the program itself, -C among them, and where -C belongs.
+      {.args = {"--bogus", "list"},
+       .err = "forgeline-cli: unknown option '--bogus'; the choices are '--help', '--version', '-C' (see "
+              "forgeline-cli --help)\n"},
+      {.args = {"list", "-C", ".."},
+       .err = "forgeline-cli: unknown option '-C' for list; -C goes before the command: forgeline-cli -C DIR list "
+              "(see forgeline-cli --help)\n"},
+      {.args = {"show", "#1", "-C.."},
+       .err = "forgeline-cli: unknown option '-C..' for show; -C goes before the command: forgeline-cli -C DIR show "
+              "(see forgeline-cli --help)\n"},
+      {.args = {"list", "--Cx"},
+       .err = "forgeline-cli: unknown option '--Cx' for list; the choices are '--help', '--format' (see "
+              "forgeline-cli --help)\n"},
+      // An option given twice, in the program's words and not the parser's.
+      {.args = {"check", "--format=gcc", "--format", "sarif"},
+       .err = "forgeline-cli: --format is given 2 times ('gcc', 'sarif'); give it once (see forgeline-cli --help)\n"},
+      {.args = {"build", "#1", "--name", "A", "--name=B", "--name", "C"},
+       .err = "forgeline-cli: --name is given 3 times ('A', 'B', 'C'); give it once (see forgeline-cli --help)\n"},
+      {.args = {"show", "#1", "--format=json", "--format=jsn"},
+       .err = "forgeline-cli: --format is given 2 times ('json', 'jsn'); give it once (see forgeline-cli --help)\n"},
+      {.args = {"list", "--format=jsn"},
+       .err = "forgeline-cli: invalid format 'jsn': expected text or json (see forgeline-cli --help)\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"-C", examples};
