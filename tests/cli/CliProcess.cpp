@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <stdexcept>
 
 #include "support/TestSupport.h"
@@ -106,9 +107,19 @@ CliResult runCliProgram(const std::vector<std::string>& args, const std::string&
   startup.hStdOutput = out.get();
   startup.hStdError = err.get();
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        wide(workingDirectory).c_str(), &startup, &process))
-    throw std::runtime_error("cannot start " + program + ": error " + std::to_string(::GetLastError()));
+  // Under Wine a start now and then fails with ERROR_INTERNAL_ERROR, the
+  // emulator's own hiccup and nothing the program did (it has not run yet);
+  // that one error is tried again, said on stderr so it stays visible.
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                         wide(workingDirectory).c_str(), &startup, &process))
+      break;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 5)
+      throw std::runtime_error("cannot start " + program + ": error " + std::to_string(error));
+    std::cerr << "starting " << program << " failed with ERROR_INTERNAL_ERROR; trying again\n";
+    ::Sleep(200);
+  }
   OwnedHandle thread(process.hThread), child(process.hProcess);
   ::WaitForSingleObject(child.get(), INFINITE);
   DWORD code = 0;
