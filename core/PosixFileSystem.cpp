@@ -15,7 +15,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string_view>
 #include <system_error>
@@ -102,12 +101,12 @@ std::string reasonFor(int error) { return std::generic_category().message(error)
 // file ignores the flag.
 int keepIfRegular(int fd, std::string* why = nullptr) {
   if (fd < 0) {
-    if (why) *why = std::strerror(errno);
+    if (why) *why = reasonFor(errno);
     return -1;
   }
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
-  if (why) *why = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+  if (why) *why = S_ISDIR(info.st_mode) ? reasonFor(EISDIR) : "not a regular file";
   ::close(fd);
   return -1;
 }
