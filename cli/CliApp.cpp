@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "cli/RecordingFileSystem.h"
-#include "cli/Suggestion.h"
+#include "core/Suggestion.h"
 #include "cli/TerminalDialog.h"
 #include "core/DialogModel.h"
 #include "check/KeyFileChecker.h"

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <memory>
 
-#include "cli/Suggestion.h"
+#include "core/Suggestion.h"
 #include "cli/TerminalDialog.h"
 
 namespace forgeline::cli {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace forgeline::cli {
+namespace forgeline {
 
 // The choices `typed` most likely meant, in the order given, each once.
 // Tried in turn, the first step that finds any wins: equal ignoring the case
@@ -23,4 +23,4 @@ std::string suggestionFor(std::string_view typed, const std::vector<std::string>
 
 inline constexpr std::size_t kFewChoices = 8;
 
-}  // namespace forgeline::cli
+}  // namespace forgeline

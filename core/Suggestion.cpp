@@ -1,9 +1,9 @@
-#include "cli/Suggestion.h"
+#include "core/Suggestion.h"
 
 #include <algorithm>
 #include <numeric>
 
-namespace forgeline::cli {
+namespace forgeline {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::string suggestionFor(std::string_view typed, const std::vector<std::string>
   return "";
 }
 
-}  // namespace forgeline::cli
+}  // namespace forgeline
