@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <vector>
 
 #include "core/FileSystem.h"
+#include "core/Suggestion.h"
 
 namespace forgeline {
 
@@ -17,6 +19,25 @@ constexpr const char* kProgramName = "forgeline.exe";
 constexpr const char* kProgramName = "forgeline";
 #endif
 
+// What CLI11 could not place, worded as the command-line tool words it: an
+// unknown option is answered with the likely meant one, or the few there
+// are; anything else keeps the parser's own sentence.
+std::string refusal(const CLI::ParseError& bad, const CLI::App& cli) {
+  // Each option by its long name, or its short one when it has no other.
+  std::vector<std::string> names;
+  for (const CLI::Option* option : cli.get_options()) {
+    if (!option->nonpositional()) continue;
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    if (option->get_lnames().empty())
+      for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  for (const std::string& word : cli.remaining()) {
+    if (word.size() < 2 || word[0] != '-') continue;
+    return "unknown option '" + word + "'" + suggestionFor(word.substr(0, word.find('=')), names);
+  }
+  return bad.what();
+}
+
 }  // namespace
 
 void defineWindowOptions(CLI::App& cli, WindowOptions& options) {
@@ -26,9 +47,11 @@ void defineWindowOptions(CLI::App& cli, WindowOptions& options) {
       "in the folder KeyFiles.");
   cli.set_version_flag("--version", std::string("forgeline ") + FORGELINE_VERSION, "Print the version and exit");
   cli.set_help_flag("-h,--help", "Print this help and exit");
+  // The help names the value DIR alone, not DIR and the parser's word for its type.
   cli.add_option("DIR", options.folder,
                  "Work in DIR as if started there: DIR holds the folder KeyFiles, and the new project folder is "
-                 "made in DIR (default: the current folder)");
+                 "made in DIR (default: the current folder)")
+      ->type_name("");
   cli.add_flag("--choose-folder", options.chooseFolder,
                "When DIR holds no KeyFiles, ask for the folder that does, starting at the one chosen last time; "
                "Cancel ends the program");
@@ -47,7 +70,7 @@ WindowCommandLine parseWindowCommandLine(int argc, const char* const* argv, std:
     result.exitStatus = cli.exit(done, out, err);
     return result;
   } catch (const CLI::ParseError& bad) {
-    err << kProgramName << ": " << bad.what() << " (see " << kProgramName << " --help)\n";
+    err << kProgramName << ": " << refusal(bad, cli) << " (see " << kProgramName << " --help)\n";
     result.exitStatus = 2;
     return result;
   }

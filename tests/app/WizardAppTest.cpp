@@ -178,8 +178,14 @@ class WizardAppTest : public QObject {
     QTest::newRow("help, short") << QStringList{"-h"} << 0 << "Forgeline: creates" << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "forgeline " FORGELINE_VERSION "\n" << "";
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << ""
-                                    << "forgeline: The following argument was not expected: --colour (see forgeline "
-                                       "--help)\n";
+                                    << "forgeline: unknown option '--colour'; the choices are '--version', '--help', "
+                                       "'--choose-folder' (see forgeline --help)\n";
+    QTest::newRow("option mistyped") << QStringList{"--chose-folder", "."} << 2 << ""
+                                     << "forgeline: unknown option '--chose-folder'; did you mean '--choose-folder'? "
+                                        "(see forgeline --help)\n";
+    QTest::newRow("option cut short") << QStringList{".", "--choose=x"} << 2 << ""
+                                      << "forgeline: unknown option '--choose=x'; did you mean '--choose-folder'? "
+                                         "(see forgeline --help)\n";
     QTest::newRow("two folders") << QStringList{".", ".."} << 2 << ""
                                  << "forgeline: The following argument was not expected: .. (see forgeline --help)\n";
     QTest::newRow("a folder that is not there")
@@ -201,6 +207,8 @@ class WizardAppTest : public QObject {
       for (const char* option : {"Usage: forgeline [OPTIONS] [DIR]", "--choose-folder", "--version", "DIR",
                                  "1 when the window cannot be opened; 2 for a bad command line."})
         QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
+      // The value is named DIR, not by the parser's word for its type.
+      QVERIFY2(!outcome.out.contains(QLatin1String("DIR TEXT")), qPrintable(outcome.out));
     }
   }
 
