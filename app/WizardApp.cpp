@@ -101,7 +101,8 @@ WizardApp::WizardApp(int& argc, char** argv) : QApplication(watchingToolkitStart
   qInstallMessageHandler(handlerBeforeStart);
   setApplicationName(QStringLiteral("forgeline"));
   setApplicationVersion(QStringLiteral(FORGELINE_VERSION));
-  setDesktopFileName(QStringLiteral("forgeline"));
+  // Wayland compositors find the window's icon and name through its desktop entry.
+  setDesktopFileName(QStringLiteral("org.forgeline.Forgeline"));
   // The settings key the wizard was always meant to have; only the folder
   // that --choose-folder asked for is ever kept under it.
   setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));

@@ -1,5 +1,6 @@
 # package.sh BUILD_DIR SCRATCH CLI HAS_WINDOW LICENSE: makes the Debian
-# package of the build as scripts/package does, unpacks it, checks that its
+# package of the build as scripts/package does, unpacks it, checks that it
+# holds every file, that appstreamcli takes its AppStream file and that its
 # copyright file grants the repository's licence, and runs the unpacked
 # forgeline-cli on a copy of the unpacked examples.
 set -euo pipefail
@@ -17,13 +18,19 @@ lintian --fail-on error "$deb" 2>/dev/null || fail "lintian reports errors"
 
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
-expected=(usr/bin/forgeline-cli usr/share/man/man1/forgeline.1.gz usr/share/man/man1/forgeline-cli.1.gz
-          usr/share/bash-completion/completions/forgeline-cli usr/share/zsh/vendor-completions/_forgeline-cli
-          usr/share/forgeline/examples/KeyFiles/MCU_NOVA16.txt usr/share/forgeline/examples/include/nova16.h
-          usr/share/doc/forgeline/copyright)
-[ "$has_window" = 1 ] && expected+=(usr/bin/forgeline usr/share/applications/forgeline.desktop
-  usr/share/icons/hicolor/scalable/apps/forgeline.svg usr/share/icons/hicolor/64x64/apps/forgeline.png)
-for path in "${expected[@]}"; do [ -f "$root/$path" ] || fail "the package lacks /$path"; done
+source "$(dirname "$0")/installed-files.sh"
+expected=("${user_files[@]}" "${debian_files[@]}" share/forgeline/examples/KeyFiles/MCU_NOVA16.txt
+          share/forgeline/examples/include/nova16.h)
+[ "$has_window" = 1 ] && expected+=("${window_files[@]}")
+for path in "${expected[@]}"; do [ -f "$root/usr/$path" ] || fail "the package lacks /usr/$path"; done
+
+# What a software centre reads of the window: validate-tree validates the
+# AppStream file as `appstreamcli validate` does and also finds the desktop
+# entry its id names.
+if [ "$has_window" = 1 ]; then
+  appstreamcli validate-tree --no-net "$root" >"$scratch/appstream" ||
+    fail "appstreamcli validate-tree: $(cat "$scratch/appstream")"
+fi
 
 # The licence text of debian/copyright, its "." lines blank again, is the
 # repository's LICENSE from its permission paragraph on.
