@@ -28,10 +28,10 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ libgtest-dev libcli11-dev qt6-base-dev fonts-dejavu-core nlohmann-json3-dev)
 
 # Making the Debian package (dpkg-shlibdeps finds its dependencies) and
-# checking it; the tests also render the man pages, load the zsh
-# completion and validate the AppStream file.
+# checking it; the tests also render the man pages, load the zsh and fish
+# completions and validate the AppStream file.
 PACKAGE_PACKAGES=(dpkg-dev lintian)
-DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh appstream)
+DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh fish appstream)
 
 # The Windows leg: the mingw-w64 cross compiler with the posix thread model
 # (GoogleTest needs it) and its binutils (objdump), GoogleTest's sources to

@@ -1,7 +1,7 @@
-# completion.sh CLI SOURCE_DIR: both completion scripts are valid shell, the
-# bash one completes commands, options, MCU and module captions of the
-# examples through forgeline-cli, and in both shells hostile captions are
-# offered as the literal text they are, with nothing in them run.
+# completion.sh CLI SOURCE_DIR: the completion scripts are valid shell, the
+# bash and fish ones complete commands, options, MCU and module captions of
+# the examples through forgeline-cli, and in bash, zsh and fish hostile
+# captions are offered as the literal text they are, with nothing in them run.
 set -euo pipefail
 cli=$1 root=$2
 status=0
@@ -9,14 +9,19 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 
 bash -n "$root/dist/completion/forgeline-cli.bash" || fail "bash -n"
 zsh -n "$root/dist/completion/_forgeline-cli" || fail "zsh -n"
+fish -n "$root/dist/completion/forgeline-cli.fish" || fail "fish -n"
 
 # Every option and command of the help is offered by both scripts.
 help=$("$cli" --help)
 for command in list show build check; do help+=$'\n'$("$cli" help "$command"); done
 words=$(grep -oE -- '(^|[ ,])--?[[:alpha:]][[:alnum:]-]*' <<<"$help" | grep -oE -- '--?[[:alpha:]][[:alnum:]-]*' | sort -u)
-for script in forgeline-cli.bash _forgeline-cli; do
+for script in forgeline-cli.bash _forgeline-cli forgeline-cli.fish; do
   for word in $words list show build check help; do
-    grep -qF -- "$word" "$root/dist/completion/$script" || fail "$script does not offer $word"
+    # fish names an option without its dashes, after -l or -s.
+    written=$word
+    [[ $script == *.fish && $word == --* ]] && written="-l ${word#--}"
+    [[ $script == *.fish && $word == -[[:alpha:]] ]] && written="-s ${word#-}"
+    grep -qF -- "$written" "$root/dist/completion/$script" || fail "$script does not offer $word"
   done
 done
 
@@ -31,15 +36,12 @@ complete_line() {
   _forgeline_cli
 }
 examples=$root/examples
-while IFS='|' read -r line expected; do
-  complete_line "$line"
-  [ "${COMPREPLY[*]}" = "$expected" ] || fail "'$line': got '${COMPREPLY[*]}', expected '$expected'"
-done <<EOF_CASES
+cases=$(cat <<EOF_CASES
 forgeline-cli |list show build check help
 forgeline-cli -C $examples show S08-N|S08-NOVA16
 forgeline-cli -C $examples build |RS08-WREN2 S08-NOVA16 S08-ORION32
 forgeline-cli -C$examples show S08-NOVA16 --click |LED TPM ICS ADC SCI
-forgeline-cli -C $examples build #1 --click L|LED
+forgeline-cli -C $examples build '#1' --click L|LED
 forgeline-cli -C $examples show 'S08-NOVA16' --click=A|ADC
 forgeline-cli -C $examples build S08-NOVA16 --dr|--dry-run
 forgeline-cli check --format=s|sarif
@@ -51,6 +53,32 @@ forgeline-cli --v|--version
 forgeline-cli help c|check
 forgeline-cli -C /nonexistent show S|
 EOF_CASES
+)
+while IFS='|' read -r line expected; do
+  complete_line "$line"
+  [ "${COMPREPLY[*]}" = "$expected" ] || fail "'$line': got '${COMPREPLY[*]}', expected '$expected'"
+done <<<"$cases"
+
+# fish_complete LINE...: for each LINE, what fish offers with the cursor at
+# its end, one line of words, without their descriptions and without the
+# "--opt=" that fish keeps in front of a value.
+fish_complete() {
+  fish --no-config -c "source '$root/dist/completion/forgeline-cli.fish'"'
+    for line in $argv
+      set -l offered (complete -C $line | string replace -r -- "\t.*" "" | string replace -r -- "^--[a-z-]+=" "")
+      echo "$offered"
+    end' "$@"
+}
+# fish sorts what it offers unless told to keep the order, as it is for
+# MCUs and boxes (held by the hostile captions below): compared as sets.
+sorted() { tr ' ' '\n' <<<"$1" | sort | tr '\n' ' '; }
+mapfile -t lines < <(cut -d'|' -f1 <<<"$cases")
+mapfile -t expected < <(cut -d'|' -f2 <<<"$cases")
+mapfile -t offered < <(fish_complete "${lines[@]}")
+for i in "${!lines[@]}"; do
+  [ "$(sorted "${offered[i]-}")" = "$(sorted "${expected[i]}")" ] ||
+    fail "fish: '${lines[i]}': got '${offered[i]-}', expected '${expected[i]}'"
+done
 
 # Hostile captions, each behind its own first letter, in a folder whose own
 # name would run a command. Module captions hold name characters only.
@@ -93,16 +121,31 @@ done <<'EOF_STARTS'
 "C\${"|1
 EOF_STARTS
 
+# fish offers each caption as exactly itself, in button order.
+mapfile -t offered < <(fish --no-config -c "source '$root/dist/completion/forgeline-cli.fish'
+  complete -C \$argv[1] | string replace -r -- '\t[^\t]*\$' ''" "forgeline-cli -C $folder show ")
+wanted=("${captions[@]}")
+wanted[7]='#7'
+[ "$(printf '%s|' "${offered[@]}")" = "$(printf '%s|' "${wanted[@]}")" ] ||
+  fail "fish offered $(printf '%q ' "${offered[@]}")"
+
 # In a real interactive shell: Tab completes the folder, each MCU typed by a
-# start (bare, escaped or quoted) and its module; a file for check.
-starts=(A B C D '"E' "'F S08 N" 'F\ S08\ N' G H '"I' J:k)
-typed=
-for start in "${starts[@]}"; do typed+=$'forgeline-cli -C K\t show '"$start"$'\t--click L\t\n'; done
-typed+=$'forgeline-cli check K\tK\tMCU_A\t\nexit 0\n'
-for shell in "bash --norc --noprofile -i" "zsh -f -i"; do
-  setup="source '$root/dist/completion/forgeline-cli.bash'"
-  [[ $shell == zsh* ]] && setup="fpath=('$root/dist/completion' \$fpath); autoload -U compinit; compinit -u -D"
-  out=$(printf '%s\n%s' "$setup" "$typed" | HISTFILE= INPUTRC=/dev/null TERM=dumb timeout 20 script -qec "$shell" /dev/null | tr -d '\r')
+# start (bare, escaped or quoted) and its module; a file for check. fish
+# offers the caption with a tab by its number, typed escaped since a bare #
+# starts a comment there.
+for shell in "bash --norc --noprofile -i" "zsh -f -i" "fish --no-config --private -i"; do
+  starts=(A B C D '"E' "'F S08 N" 'F\ S08\ N' G H '"I' J:k)
+  case $shell in
+    bash*) setup="source '$root/dist/completion/forgeline-cli.bash'" ;;
+    zsh*) setup="fpath=('$root/dist/completion' \$fpath); autoload -U compinit; compinit -u -D" ;;
+    fish*) setup="source '$root/dist/completion/forgeline-cli.fish'" starts[8]='\#7' ;;
+  esac
+  typed=
+  for start in "${starts[@]}"; do typed+=$'forgeline-cli -C K\t show '"$start"$'\t--click L\t\n'; done
+  typed+=$'forgeline-cli check K\tK\tMCU_A\t\nexit 0\n'
+  out=$(printf '%s\n%s' "$setup" "$typed" | HISTFILE= INPUTRC=/dev/null TERM=dumb \
+    XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" timeout 20 script -qec "$shell" /dev/null |
+    tr -d '\r')
   chosen=$(sed -n 's/^MCU (MCU_\(.\)\.txt.*/\1/p' <<<"$out" | tr -d '\n')
   clicked=$(grep -c $'^1\tLED\tx\tenabled$' <<<"$out" || true)
   [[ $chosen == ABCDEFFGHIJ && $clicked == 11 ]] || fail "$shell chose '$chosen', clicked $clicked times"
