@@ -13,8 +13,16 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
+  # Root installs directly (a container often has no sudo); anyone else
+  # through sudo, when there is one.
   local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Installing ${missing[*]} needs root: run this as root, or install them first." >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
   # One package-list update per run, also when a script calls another.
   if [ -z "${FORGELINE_APT_UPDATED:-}" ]; then
     "${sudo[@]}" apt-get update -qq
