@@ -33,6 +33,8 @@ TEST(Suggestion, CaseFirstThenContainedThenClosest) {
       {.typed = "bd", .choices = commands, .meant = {}},
       // Equality wins over containment: "LED" is meant, not "LEDS" too.
       {.typed = "led", .choices = {"INIT", "LED", "LEDS"}, .meant = {"LED"}},
+      // A closer choice found later pushes out a farther one found first.
+      {.typed = "ABCDEF", .choices = {"ABCDXY", "ABCDEX"}, .meant = {"ABCDEX"}},
       // Only ASCII letters fold; a byte above 127 must match as it is.
       {.typed = "caf\xc9", .choices = {"CAF\xe9", "CAF\xc9"}, .meant = {"CAF\xc9"}},
       {.typed = std::string(100000, 'x'), .choices = mcus, .meant = {}},
@@ -41,8 +43,11 @@ TEST(Suggestion, CaseFirstThenContainedThenClosest) {
 }
 
 TEST(Suggestion, ListsTheChoicesOnlyWhenFewAndNoneIsLikely) {
-  std::vector<std::string> many;
-  for (char c = 'A'; c < static_cast<char>('A' + kFewChoices + 1); ++c) many.push_back(std::string(4, c));
+  // Exactly as many choices as are still listed, and one more.
+  std::vector<std::string> few;
+  for (char c = 'A'; c < static_cast<char>('A' + kFewChoices); ++c) few.push_back(std::string(4, c));
+  std::vector<std::string> many = few;
+  many.push_back("ZZZZ");
   struct Case {
     std::string typed;
     std::vector<std::string> choices;
@@ -51,6 +56,9 @@ TEST(Suggestion, ListsTheChoicesOnlyWhenFewAndNoneIsLikely) {
       {.typed = "NOVA16", .choices = {"S08-NOVA16"}, .tail = "; did you mean 'S08-NOVA16'?"},
       {.typed = "x", .choices = {"AX", "BX", "CX"}, .tail = "; did you mean 'AX', 'BX' or 'CX'?"},
       {.typed = "QQ", .choices = {"TPM", "ICS", "TPM"}, .tail = "; the choices are 'TPM', 'ICS'"},
+      {.typed = "QQ",
+       .choices = few,
+       .tail = "; the choices are 'AAAA', 'BBBB', 'CCCC', 'DDDD', 'EEEE', 'FFFF', 'GGGG', 'HHHH'"},
       {.typed = "QQ", .choices = many, .tail = ""},
       {.typed = "QQ", .choices = {}, .tail = ""},
   };
