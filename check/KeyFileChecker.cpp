@@ -344,8 +344,8 @@ CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths)
   return report;
 }
 
-std::string formatFinding(const Finding& finding) {
-  std::string where = finding.file;
+std::string formatFinding(const Finding& finding, const ReportPaths& paths) {
+  std::string where = paths.shown(finding.file);
   if (finding.line > 0) where += ":" + std::to_string(finding.line);
   return where + (finding.severity == Severity::error ? ": error: " : ": warning: ") + finding.text;
 }
@@ -376,19 +376,22 @@ class Tally : public FindingSink {
 
 class GccLines : public FindingSink {
  public:
-  explicit GccLines(std::ostream& out) : out_(out) {}
-  void add(const Finding& finding) override { out_ << formatFinding(finding) << '\n'; }
+  GccLines(std::ostream& out, const ReportPaths& paths) : out_(out), paths_(paths) {}
+  void add(const Finding& finding) override { out_ << formatFinding(finding, paths_) << '\n'; }
 
  private:
   std::ostream& out_;
+  const ReportPaths& paths_;
 };
 
 }  // namespace
 
 int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out) {
-  GccLines lines(out);
+  const std::string checked = fs.currentDirectory().value_or("");
+  const ReportPaths paths(checked, options.workingFolder.empty() ? checked : options.workingFolder);
+  GccLines lines(out, paths);
   std::optional<SarifWriter> sarif;
-  if (options.format == ReportFormat::sarif) sarif.emplace(out);
+  if (options.format == ReportFormat::sarif) sarif.emplace(out, paths);
   Tally tally(sarif ? static_cast<FindingSink&>(*sarif) : lines);
   tally.totals.filesChecked = options.files.empty() ? checkKeyFiles(fs, tally) : checkKeyFiles(fs, options.files, tally);
   if (sarif)

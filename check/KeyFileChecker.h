@@ -72,6 +72,9 @@ struct FindingKindInfo {
   const char* id;     // stable name for tools, e.g. "long-line"
   Severity severity;  // errors: the wizard will misbehave; warnings: legal, rarely meant
   const char* title;  // what the kind is about, in a few words
+  // What the wizard does with such a file and how to mend it: the rule's
+  // help in a SARIF log, and a row of the README's table of findings.
+  const char* description;
 };
 
 const FindingKindInfo& findingKindInfo(FindingKind kind);
@@ -132,8 +135,44 @@ int checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths, Finding
 CheckReport checkKeyFiles(FileSystem& fs);
 CheckReport checkKeyFiles(FileSystem& fs, const std::vector<std::string>& paths);
 
-// "KeyFiles/MCU_X.txt:LINE: error: TEXT" (no ":LINE" when line is 0).
-std::string formatFinding(const Finding& finding);
+// How a report names a file for its reader. The checker names files as
+// found from the folder it checked; a person, an editor or a CI job opens
+// them from the folder the command was run in, which -C may have left.
+class ReportPaths {
+ public:
+  // Names as found, and no base folder for SARIF.
+  ReportPaths() = default;
+  // Both absolute: the folder checked (findings are relative to it) and the
+  // folder the command was run in.
+  ReportPaths(std::string checkedFolder, std::string workingFolder);
+
+  // A path that opens from the working folder: the name as found when the
+  // two folders are one, relative to the working folder when the file lies
+  // inside it, else absolute; a path given absolute stays as given.
+  std::string shown(const std::string& file) const;
+
+  struct Location {
+    std::string uri;         // percent-encoded
+    bool underBase = false;  // relative to baseUri(); else a file:// URI, or as found when no base is known
+  };
+  // For SARIF: relative to the working folder when the file lies inside it,
+  // else an absolute file:// URI.
+  Location location(const std::string& file) const;
+  // The working folder as a file:// URI ending in "/"; empty when unknown.
+  std::string baseUri() const;
+
+ private:
+  std::string checked_;
+  std::string working_;
+};
+
+// "file:///a%20b/c" for "/a b/c", "file:///C:/x" for "C:/x", "file://server/share"
+// for "//server/share": every byte but the unreserved ones and "/" encoded.
+std::string fileUri(const std::string& absolutePath);
+
+// "KeyFiles/MCU_X.txt:LINE: error: TEXT" (no ":LINE" when line is 0), the
+// file named as `paths` shows it.
+std::string formatFinding(const Finding& finding, const ReportPaths& paths = {});
 // "1 error, 2 warnings in 1 file"
 std::string formatSummary(const CheckTotals& totals);
 std::string formatSummary(const CheckReport& report);
@@ -144,12 +183,13 @@ std::string formatSummary(const CheckReport& report);
 // result as it comes, the tail with the summary at finish().
 class SarifWriter : public FindingSink {
  public:
-  explicit SarifWriter(std::ostream& out);
+  explicit SarifWriter(std::ostream& out, ReportPaths paths = {});
   void add(const Finding& finding) override;
   void finish(const CheckTotals& totals);
 
  private:
   std::ostream& out_;
+  ReportPaths paths_;
   bool anyResult_ = false;
 };
 void writeSarif(const CheckReport& report, std::ostream& out);
@@ -160,6 +200,9 @@ enum class ReportFormat { gcc, sarif };
 struct CheckOptions {
   std::vector<std::string> files;  // `check FILE...`; empty: every file of KeyFiles
   ReportFormat format = ReportFormat::gcc;
+  // The absolute folder the command was run in, from which the report names
+  // files; empty: the folder checked.
+  std::string workingFolder;
 };
 
 // The check command: checks the KeyFiles in `fs`'s working directory (or

@@ -1,11 +1,12 @@
 // The findings as a SARIF 2.1.0 log. Only what the format requires and what
-// viewers show is written: the tool with one rule per finding kind, and one
-// result per finding with its level, message and place.
+// viewers and code-scanning services show is written: the tool with one rule
+// per finding kind and its help, the folder the paths are relative to, and
+// one result per finding with its level, message and place.
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -15,40 +16,44 @@ namespace forgeline {
 
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 // Bytes from key files are not always UTF-8, and a log that is not would be
 // thrown away whole by the tools that read it: the JSON library writes each
 // string and puts U+FFFD where a byte does not belong to a valid sequence.
-std::string jsonString(std::string_view text) {
-  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
+std::string dumped(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-// A relative URI reference: every byte but the unreserved ones and "/" is
-// percent-encoded, so blanks and "#" in file names survive.
-std::string uriReference(std::string_view path) {
+const char* level(Severity severity) { return severity == Severity::error ? "error" : "warning"; }
+
+// The README's table cell: Markdown that shows the text as it is.
+std::string markdown(std::string_view text) {
   std::string out;
-  for (char ch : path) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-        std::string_view("-._~/").find(ch) != std::string_view::npos) {
-      out += ch;
-    } else {
-      char encoded[4];
-      std::snprintf(encoded, sizeof encoded, "%%%02X", c);
-      out += encoded;
-    }
+  for (char c : text) {
+    if (std::string_view("\\*<|").find(c) != std::string_view::npos) out += '\\';
+    out += c;
   }
   return out;
 }
 
-const char* level(Severity severity) { return severity == Severity::error ? "error" : "warning"; }
+Json rule(const FindingKindInfo& kind) {
+  return {{"id", kind.id},
+          {"shortDescription", {{"text", kind.title}}},
+          {"fullDescription", {{"text", kind.description}}},
+          {"help", {{"text", kind.description}, {"markdown", markdown(kind.description)}}},
+          {"defaultConfiguration", {{"level", level(kind.severity)}}}};
+}
+
+// The base id relative URIs name: the folder the command was run in, which
+// is where a code-scanning service's checkout begins.
+constexpr const char* kBaseId = "SRCROOT";
 
 }  // namespace
 
-SarifWriter::SarifWriter(std::ostream& out) : out_(out) {
+SarifWriter::SarifWriter(std::ostream& out, ReportPaths paths) : out_(out), paths_(std::move(paths)) {
   // The rules are every finding kind, known before any finding, so they come
   // first and each result can follow as soon as it is found.
   out_ << "{\n"
-          "  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
+          "  \"$schema\": \"https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/sarif-schema-2.1.0.json\",\n"
           "  \"version\": \"2.1.0\",\n"
           "  \"runs\": [\n"
           "    {\n"
@@ -56,35 +61,42 @@ SarifWriter::SarifWriter(std::ostream& out) : out_(out) {
           "        \"driver\": {\n"
           "          \"name\": \"forgeline-cli check\",\n"
           "          \"version\": \"" FORGELINE_VERSION "\",\n"
+          "          \"informationUri\": \"" FORGELINE_HOMEPAGE "\",\n"
           "          \"rules\": [";
   const char* separator = "\n";
   for (const FindingKindInfo& kind : findingKinds()) {
-    out_ << separator << "            {\"id\": " << jsonString(kind.id)
-         << ", \"shortDescription\": {\"text\": " << jsonString(kind.title)
-         << "}, \"defaultConfiguration\": {\"level\": \"" << level(kind.severity) << "\"}}";
+    out_ << separator << "            " << dumped(rule(kind));
     separator = ",\n";
   }
   out_ << "\n          ]\n"
           "        }\n"
-          "      },\n"
-          "      \"results\": [";
+          "      },\n";
+  if (const std::string base = paths_.baseUri(); !base.empty())
+    out_ << "      \"originalUriBaseIds\": " << dumped({{kBaseId, {{"uri", base}}}}) << ",\n";
+  out_ << "      \"results\": [";
 }
 
 // A finding about the whole file points at its first line: code-scanning
 // services want a line in every result.
 void SarifWriter::add(const Finding& finding) {
-  out_ << (anyResult_ ? ",\n" : "\n") << "        {\"ruleId\": " << jsonString(findingKindInfo(finding.kind).id)
-       << ", \"ruleIndex\": " << static_cast<int>(finding.kind) << ", \"level\": \"" << level(finding.severity)
-       << "\", \"message\": {\"text\": " << jsonString(finding.text)
-       << "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": "
-       << jsonString(uriReference(finding.file)) << "}, \"region\": {\"startLine\": " << std::max(finding.line, 1)
-       << "}}}]}";
+  const ReportPaths::Location where = paths_.location(finding.file);
+  Json artifact = {{"uri", where.uri}};
+  if (where.underBase) artifact["uriBaseId"] = kBaseId;
+  const Json result = {
+      {"ruleId", findingKindInfo(finding.kind).id},
+      {"ruleIndex", static_cast<int>(finding.kind)},
+      {"level", level(finding.severity)},
+      {"message", {{"text", finding.text}}},
+      {"locations",
+       Json::array({{{"physicalLocation",
+                      {{"artifactLocation", artifact}, {"region", {{"startLine", std::max(finding.line, 1)}}}}}}})}};
+  out_ << (anyResult_ ? ",\n" : "\n") << "        " << dumped(result);
   anyResult_ = true;
 }
 
 void SarifWriter::finish(const CheckTotals& totals) {
   out_ << (anyResult_ ? "\n      ],\n" : "],\n")
-       << "      \"properties\": {\"summary\": " << jsonString(formatSummary(totals)) << "}\n"
+       << "      \"properties\": {\"summary\": " << dumped(formatSummary(totals)) << "}\n"
        << "    }\n"
           "  ]\n"
           "}\n";

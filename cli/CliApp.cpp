@@ -187,6 +187,7 @@ struct CommandRun {
   FileSystem* fs = nullptr;          // set for Needs::disk and Needs::startupScan
   Session* session = nullptr;        // set for Needs::startupScan, opened
   std::optional<std::string> startDirectory;
+  std::optional<std::string> workingDirectory;  // where the program was started, before any -C
   const std::string* projectFolder = nullptr;  // the dry run's, once it made one
 
   const Invocation& inv() const { return parsed.invocation; }
@@ -251,7 +252,13 @@ int runBuild(CommandRun& run) {
 
 // The checker reports a missing KeyFiles or MCU file itself, so it runs
 // without the window's start-up scan.
-int runChecker(CommandRun& run) { return runCheck(*run.fs, run.inv().check, run.out); }
+// Its paths are named from where the program was started, so they open
+// from there whatever -C entered.
+int runChecker(CommandRun& run) {
+  CheckOptions options = run.inv().check;
+  options.workingFolder = run.workingDirectory.value_or("");
+  return runCheck(*run.fs, options, run.out);
+}
 
 constexpr CommandRow kCommands[] = {
     {"list", Command::list, Needs::startupScan, runList,
@@ -279,10 +286,11 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   const CommandRow& row = *std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&](const CommandRow& r) { return r.command == inv.command; });
   CommandRun run{.parsed = parsed, .out = out, .err = err, .fs = nullptr, .session = nullptr,
-                 .startDirectory = {}, .projectFolder = nullptr};
+                 .startDirectory = {}, .workingDirectory = {}, .projectFolder = nullptr};
   if (row.needs == Needs::nothing) return row.handler(run);
 
   RealFileSystem disk;
+  run.workingDirectory = disk.currentDirectory();
   for (const std::string& directory : inv.directories) {
     if (!disk.changeDirectory(directory)) {
       const std::string reason = disk.whyNotEnterable(directory);

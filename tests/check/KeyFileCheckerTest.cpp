@@ -422,7 +422,7 @@ TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
     EXPECT_EQ(place.at("region").at("startLine"), std::max(f.line, 1));
   }
   EXPECT_EQ(run.at("properties").at("summary"), formatSummary(report));
-  EXPECT_NE(out.str().find("\"uri\": \"KeyFiles/MCU_A%20B%23%25%2B%26%3B%3D%40%21%27%28%29%5B%5D%2C~-.txt\""),
+  EXPECT_NE(out.str().find("\"uri\":\"KeyFiles/MCU_A%20B%23%25%2B%26%3B%3D%40%21%27%28%29%5B%5D%2C~-.txt\""),
             std::string::npos)
       << out.str();
   EXPECT_NE(out.str().find("\xEF\xBF\xBDX"), std::string::npos) << out.str();
