@@ -37,9 +37,10 @@ BUILD_PACKAGES=(cmake make g++ libgtest-dev libcli11-dev qt6-base-dev fonts-deja
 
 # Making the Debian package (dpkg-shlibdeps finds its dependencies) and
 # checking it; the tests also render the man pages, load the zsh and fish
-# completions and validate the AppStream file.
+# completions, validate the AppStream file and validate check's SARIF log
+# against its JSON schema.
 PACKAGE_PACKAGES=(dpkg-dev lintian)
-DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh fish appstream)
+DIST_TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" man-db groff-base zsh fish appstream python3-jsonschema)
 
 # The Windows leg: the mingw-w64 cross compiler with the posix thread model
 # (GoogleTest needs it) and its binutils (objdump), GoogleTest's sources to
