@@ -396,7 +396,7 @@ int runCheck(FileSystem& fs, const CheckOptions& options, std::ostream& out) {
   tally.totals.filesChecked = options.files.empty() ? checkKeyFiles(fs, tally) : checkKeyFiles(fs, options.files, tally);
   if (sarif)
     sarif->finish(tally.totals);
-  else
+  else if (!options.quiet)
     out << formatSummary(tally.totals) << '\n';
   return tally.totals.errors > 0 ? 1 : 0;
 }

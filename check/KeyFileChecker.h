@@ -203,6 +203,8 @@ struct CheckOptions {
   // The absolute folder the command was run in, from which the report names
   // files; empty: the folder checked.
   std::string workingFolder;
+  // Only the findings: no summary line after them (the SARIF log stays whole).
+  bool quiet = false;
 };
 
 // The check command: checks the KeyFiles in `fs`'s working directory (or

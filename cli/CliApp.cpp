@@ -110,10 +110,14 @@ class Session {
     if (!notes.warning.empty()) out_ << notes.warning << '\n';
   }
 
-  // Types the name and presses Build.
-  bool build(const std::optional<std::string>& projectName) {
+  // Types the name and presses Build. Quiet, only a build that failed has
+  // its messages printed: one that succeeded shows just its success.
+  bool build(const std::optional<std::string>& projectName, bool quiet) {
     if (projectName) session_.typeProjectName(*projectName);
-    return session_.pressBuild();
+    if (quiet) dialog_.hold();
+    const bool built = session_.pressBuild();
+    dialog_.release(!built);
+    return built;
   }
 
  private:
@@ -241,7 +245,7 @@ int runShow(CommandRun& run) {
 int runBuild(CommandRun& run) {
   const Invocation& inv = run.inv();
   if (!chooseAndClick(run)) return status(ExitStatus::badUsage);
-  if (!run.session->build(inv.projectName)) return status(ExitStatus::failed);
+  if (!run.session->build(inv.projectName, inv.quiet)) return status(ExitStatus::failed);
   if (inv.printPath && !printMadeFile(*run.fs, run.startDirectory, *run.projectFolder, *inv.printPath, run.out)) {
     run.err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
             << *run.projectFolder << "'\n";
@@ -257,6 +261,7 @@ int runBuild(CommandRun& run) {
 int runChecker(CommandRun& run) {
   CheckOptions options = run.inv().check;
   options.workingFolder = run.workingDirectory.value_or("");
+  options.quiet = run.inv().quiet;
   return runCheck(*run.fs, options, run.out);
 }
 

@@ -188,7 +188,10 @@ class Parser {
         command->add_option("--click", inv_.clicks, "one click on module box M; repeatable, applied in order")
             ->type_name("M")
             ->allow_extra_args(false);
-        if (word.command == Command::build) addBuildOptions(*command);
+        if (word.command == Command::build) {
+          addBuildOptions(*command);
+          addQuietFlag(*command, "print nothing when the build succeeds; errors are still printed");
+        }
         break;
       case Command::help:
         command->add_option("COMMAND", topic_, "the command to describe")->type_name("");
@@ -219,6 +222,11 @@ class Parser {
     command.add_option("FILE", inv_.check.files, "check just these key files instead of all of KeyFiles")
         ->type_name("");
     addFormatOption(command, Command::check);
+    addQuietFlag(command, "print only the findings, without the summary line");
+  }
+
+  void addQuietFlag(CLI::App& command, const char* description) {
+    command.add_flag("-q,--quiet", inv_.quiet, description)->disable_flag_override();
   }
 
   void addFormatOption(CLI::App& command, Command which) {

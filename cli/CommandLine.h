@@ -48,6 +48,7 @@ struct Invocation {
   std::optional<std::string> printPath;  // --print: a path inside the project folder
   OutputFormat output = OutputFormat::text;  // list and show --format=text|json
   CheckOptions check;                    // check [--format=gcc|sarif] [FILE]...
+  bool quiet = false;                    // build and check -q: errors only
 };
 
 struct ParsedArguments {

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "core/DialogModel.h"
 
@@ -18,8 +19,16 @@ class TerminalDialog : public DialogModel {
 
   void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
 
+  // From here on each message's line waits, until release() prints the
+  // lines waiting (`print`) or drops them: -q keeps what a build that
+  // succeeded says to itself.
+  void hold() { holding_ = true; }
+  void release(bool print);
+
  private:
   std::ostream& messages_;
+  bool holding_ = false;
+  std::vector<std::string> held_;
 };
 
 }  // namespace forgeline::cli

@@ -169,8 +169,9 @@ _forgeline_cli() {
   if [[ $cur == -* && -z $ended ]]; then
     case $command in
       show) choices=(--click --format --help) ;;
-      build) choices=(--click --name --date --dry-run --print --help) ;;
-      check | list) choices=(--format --help) ;;
+      build) choices=(--click --name --date --dry-run --print -q --quiet --help) ;;
+      check) choices=(--format -q --quiet --help) ;;
+      list) choices=(--format --help) ;;
       help) choices=(--help) ;;
       *) choices=(-C -h --help --version) ;;
     esac

@@ -223,7 +223,12 @@ TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
     std::function<void(const std::string& root)> prepare;
     std::string err;
   } cases[] = {
-      {"folder exists", [](const std::string& root) { test::makeDirectory(root + "/Project01"); }, exists},
+      {"folder exists",
+       [](const std::string& root) {
+         test::makeDirectory(root + "/Project01");
+         test::makeDirectory(root + "/Quiet");
+       },
+       exists},
       {"no burner.bbl", [](const std::string& root) { std::remove((root + "/KeyFiles/burner.bbl").c_str()); },
        "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
       {"no .mcp", [](const std::string& root) { std::remove((root + "/KeyFiles/DEMO08.mcp").c_str()); },
@@ -239,11 +244,33 @@ TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
     EXPECT_EQ(dry.err, c.err) << c.name;
     EXPECT_EQ(test::snapshotTree(dir.path()), before) << c.name;
 
-    CliResult real = runCliProgram({"build", "DEMO08"}, dir.path());
-    EXPECT_EQ(real.status, 1) << c.name;
-    EXPECT_EQ(real.err, c.err) << c.name;
-    EXPECT_EQ(real.out, "") << c.name;
+    // Quiet or not, a failure says the same.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"build", "DEMO08"},
+                                                 {"build", "DEMO08", "-q", "--name", "Quiet"}}) {
+      const std::string quiet = describe(args);
+      CliResult real = runCliProgram(args, dir.path());
+      EXPECT_EQ(real.status, 1) << c.name << quiet;
+      EXPECT_EQ(real.err, c.err) << c.name << quiet;
+      EXPECT_EQ(real.out, "") << c.name << quiet;
+    }
   }
+}
+
+// -q: a build that succeeds prints nothing, and a dry run still lists its
+// steps, only without the success line.
+TEST(CliBuild, QuietPrintsNothingWhenTheBuildSucceeds) {
+  test::TempDir dir;
+  test::writeTwoMcuKeyFiles(dir.path());
+  const CliResult dry = runCliProgram({"build", "DEMO08", "--dry-run"}, dir.path());
+  const CliResult quietDry = runCliProgram({"build", "DEMO08", "--dry-run", "--quiet"}, dir.path());
+  EXPECT_EQ(quietDry.status, 0);
+  EXPECT_EQ(quietDry.out, dry.out);
+  EXPECT_EQ(dry.err, "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n");
+  EXPECT_EQ(quietDry.err, "");
+  const CliResult real = runCliProgram({"build", "-q", "DEMO08"}, dir.path());
+  EXPECT_EQ(real.status, 0);
+  EXPECT_EQ(real.out + real.err, "");
+  EXPECT_TRUE(test::exists(dir / "Project01/Project01.mcp"));
 }
 
 // A main folder the disk will not add to (refused to root as well, so this
@@ -286,8 +313,9 @@ TEST(CliBuild, AMainCThatCannotBeCreatedExitsOne) {
 TEST(CliBuild, ARestoreFailureAfterSuccessExitsOne) {
   test::TempDir dir;
   test::writeTwoMcuKeyFiles(dir.path());
+  // Quiet, too: the build failed, so every message it showed is printed.
   std::ostringstream out, err;
-  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05"}, out, err,
+  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05", "-q"}, out, err,
                            [&dir](FileSystem& disk) {
                              auto faulty = std::make_unique<test::FaultyFileSystem>(disk);
                              // The wizard works in KeyFiles and returns there after a build.

@@ -224,7 +224,8 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
       {"build", "DEMO08", "--print", "Sources/main.c"}, {"build", "DEMO08", "--dry-run", "--print", "../KeyFiles/DEMO08.mcp"}, {"build", "DEMO08", "--dry-run", "--print", "/etc/passwd"},
       {"build", "DEMO08", "--dry-run", "--print", "Sources/../Sources/main.c"}, {"show", "--", "DEMO08", "--click"},
       {"list", "--format=json", "--format=text"}, {"list", "--format=gcc"}, {"show", "DEMO08", "--format", "sarif"},
-      {"check", "--format=json"}, {"build", "DEMO08", "--format=json"}, {"list", "-C", "."}};
+      {"check", "--format=json"}, {"build", "DEMO08", "--format=json"}, {"list", "-C", "."}, {"list", "-q"},
+      {"show", "DEMO08", "--quiet"}, {"check", "--quiet=no"}};
   const auto before = test::snapshotTree(dir.path());
   for (const auto& args : cases) {
     CliResult r = runCliProgram(args, dir.path());
@@ -418,7 +419,8 @@ TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
 
 // Every path check prints opens from the folder the program was started in,
 // whatever -C entered: relative when the file lies inside that folder,
-// absolute when outside or when given absolute.
+// absolute when outside or when given absolute. -q leaves out the summary
+// line alone.
 TEST(CliCheck, EveryPathOpensFromTheWorkingFolder) {
   test::TempDir top;
   test::writeKeyFiles(top / "work/my lab", {{"MCU_BAD #1.txt", "x\n"}});
@@ -445,7 +447,8 @@ TEST(CliCheck, EveryPathOpensFromTheWorkingFolder) {
     const CliResult r = runCliProgram(c.args, from);
     std::vector<std::string> lines = test::linesOf(r.out);
     ASSERT_GE(lines.size(), 2u) << r.out << r.err;
-    lines.pop_back();  // the summary
+    const std::string summary = lines.back();
+    lines.pop_back();
     for (const std::string& line : lines) {
       std::smatch m;
       ASSERT_TRUE(std::regex_match(line, m, finding)) << line;
@@ -454,5 +457,8 @@ TEST(CliCheck, EveryPathOpensFromTheWorkingFolder) {
       EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::u8path(from) / named, std::filesystem::u8path(c.file)))
           << line;
     }
+    const CliResult quiet = runCliProgram([&] { auto a = c.args; a.push_back("-q"); return a; }(), from);
+    EXPECT_EQ(quiet.out + summary + "\n", r.out);
+    EXPECT_EQ(quiet.status, r.status);
   }
 }

@@ -45,6 +45,8 @@ forgeline-cli -C $examples build '#1' --click L|LED
 forgeline-cli -C $examples show 'S08-NOVA16' --click=A|ADC
 forgeline-cli -C $examples build S08-NOVA16 --dr|--dry-run
 forgeline-cli check --format=s|sarif
+forgeline-cli check --q|--quiet
+forgeline-cli -C $examples build S08-NOVA16 --qu|--quiet
 forgeline-cli list --format=|text json
 forgeline-cli -C $examples show --format json S08-N|S08-NOVA16
 forgeline-cli -C $examples show S08-NOVA16 --format |text json
