@@ -130,5 +130,7 @@ complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l name -x -d 'T
 complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l date -x -a '(date +%Y-%m-%d)' \
     -d 'The date written into main.c'
 complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l dry-run -d 'Print each step; change nothing'
+complete -c forgeline-cli -n '__forgeline_cli_command_is build check' -s q -l quiet \
+    -d 'Errors only: no success message, no summary'
 complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l print -x \
     -d 'With --dry-run: print this file of the project'
