@@ -112,8 +112,9 @@ class Session {
 
   // Types the name and presses Build. Quiet, only a build that failed has
   // its messages printed: one that succeeded shows just its success.
-  bool build(const std::optional<std::string>& projectName, bool quiet) {
+  bool build(const std::optional<std::string>& projectName, bool quiet, bool keepRecord) {
     if (projectName) session_.typeProjectName(*projectName);
+    if (!keepRecord) session_.leaveOutRecord();
     if (quiet) dialog_.hold();
     const bool built = session_.pressBuild();
     dialog_.release(!built);
@@ -245,7 +246,11 @@ int runShow(CommandRun& run) {
 int runBuild(CommandRun& run) {
   const Invocation& inv = run.inv();
   if (!chooseAndClick(run)) return status(ExitStatus::badUsage);
-  if (!run.session->build(inv.projectName, inv.quiet)) return status(ExitStatus::failed);
+  // The dry run lists the project's own files; its record would need every
+  // template read to hash it, which the dry run never does.
+  if (!run.session->build(inv.projectName, inv.quiet, !inv.noRecord && !inv.dryRun)) {
+    return status(ExitStatus::failed);
+  }
   if (inv.printPath && !printMadeFile(*run.fs, run.startDirectory, *run.projectFolder, *inv.printPath, run.out)) {
     run.err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
             << *run.projectFolder << "'\n";

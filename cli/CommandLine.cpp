@@ -209,6 +209,8 @@ class Parser {
     command.add_option("--date", date_, "the date written into main.c (default: today)")->type_name("YYYY-MM-DD");
     command.add_flag("--dry-run", inv_.dryRun, "print each mkdir, write and copy of the build; change nothing")
             ->disable_flag_override();
+    command.add_flag("--no-record", inv_.noRecord, "leave the project's record (.forgeline/, what update reads) out")
+        ->disable_flag_override();
     command
         .add_option("--print", inv_.printPath,
                     "with --dry-run: print the bytes of the file PATH of the project folder instead, exactly as the "

@@ -45,6 +45,7 @@ struct Invocation {
   std::optional<std::string> projectName;
   std::optional<CalendarDate> date;
   bool dryRun = false;
+  bool noRecord = false;                 // build --no-record
   std::optional<std::string> printPath;  // --print: a path inside the project folder
   OutputFormat output = OutputFormat::text;  // list and show --format=text|json
   CheckOptions check;                    // check [--format=gcc|sarif] [FILE]...

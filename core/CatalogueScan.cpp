@@ -49,6 +49,7 @@ void initialiseWizard(WizardState& state, DialogPort& dialog, FileSystem& fs) {
   state.windowTitle = kWindowTitle;
   dialog.setCaption(kWindow, state.windowTitle);
   state.chosenCount = 0;
+  state.tickCount = 0;
   for (int i = 0; i < kMaxMcus; ++i) dialog.setVisible(mcuButton(i), false);
   dialog.setEnabled(kBuildButton, false);
   state.includeName = kDefaultIncludeName;

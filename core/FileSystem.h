@@ -77,7 +77,8 @@ class FileSystem {
   // Creates exactly one directory level. `exists` whenever something of
   // that name is there already (a folder, a file, a link, dangling or not),
   // whatever else may be wrong; `failed`, with the reason, when nothing is
-  // there and it could not be made.
+  // there and it could not be made. On Windows a folder whose name starts
+  // with "." is made hidden, as its name hides it on Linux.
   virtual DirectoryCreation createDirectory(const std::string& path) = 0;
   // Copies a regular file, replacing an existing destination; false on any
   // failure. The destination appears whole or not at all, whatever stops

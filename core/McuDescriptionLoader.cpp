@@ -60,6 +60,7 @@ class McuDescriptionLoader {
       // choice before go too; the build recounts chosenCount anyway.
       state_.descriptionText.clear();
       state_.chosenCount = 0;
+      state_.tickCount = 0;
       dialog_.requestRepaint();
     }
     std::string caption = "MCU (" + state_.mcuFileTitles[static_cast<std::size_t>(mcuIndex)] +

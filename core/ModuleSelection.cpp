@@ -1,9 +1,21 @@
+#include <algorithm>
 #include <bitset>
 #include <string>
 
 #include "core/Wizard.h"
 
 namespace forgeline {
+
+namespace {
+
+void noteTick(WizardState& state, int index) {
+  auto* end = state.tickOrder.begin() + state.tickCount;
+  end = std::remove(state.tickOrder.begin(), end, index);
+  if (state.moduleChosen[static_cast<std::size_t>(index)]) *end++ = index;
+  state.tickCount = static_cast<int>(end - state.tickOrder.begin());
+}
+
+}  // namespace
 
 int countChosenModules(const WizardState& state) {
   int count = 0;
@@ -16,6 +28,7 @@ void toggleModule(WizardState& state, DialogPort& dialog, int index) {
   if (index < 0 || index >= kMaxModules) return;
   const auto clicked = static_cast<std::size_t>(index);
   state.moduleChosen[clicked] = !state.moduleChosen[clicked];
+  noteTick(state, index);
   // Unticking clears the line even while other modules stay ticked.
   state.descriptionText = state.moduleChosen[clicked] ? state.moduleDescriptions[clicked] : std::string();
 

@@ -381,6 +381,10 @@ DirectoryCreation RealFileSystem::createDirectory(const std::string& path) {
   // A link put in its place between the two calls is not ours to enter.
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return DirectoryCreation::failed(reasonFor(ERROR_DIRECTORY));
+  // A folder whose name starts with a dot (the project's record) is hidden
+  // on Linux by its name; Explorer needs the attribute.
+  if (target.substr(target.rfind('/') + 1).starts_with('.'))
+    ::SetFileAttributesW(systemPath(target).c_str(), info.dwFileAttributes | FILE_ATTRIBUTE_HIDDEN);
   held_->made.emplace_back(target, std::move(folder));
   return DirectoryCreation::made();
 }

@@ -64,6 +64,11 @@ struct WizardState {
   std::array<std::bitset<kMaxModules>, kMaxModules> usedBy{};
   bool usedByKnown = false;
   int chosenCount = 0;
+  // The modules the user ticked, in the order of their clicks, each once: a
+  // project's record replays them in this order, since a box a later tick
+  // greys can no longer be clicked.
+  std::array<int, kMaxModules> tickOrder{};
+  int tickCount = 0;
 
   // Section s (1..8) lives at index s - 1; use section()/sectionCount().
   std::array<std::array<std::string_view, kMaxSectionLines>, kSectionCount> sectionLines{};
@@ -87,6 +92,8 @@ struct WizardState {
   std::string_view currentLine;
   bool buildFailed = false;
   bool isRs08 = false;
+  // The build leaves its record in the project (.forgeline/) unless told not to.
+  bool keepRecord = true;
 
   std::array<std::string_view, kMaxSectionLines>& section(int s) {
     return sectionLines[static_cast<std::size_t>(s - 1)];

@@ -8,6 +8,7 @@
 #include "generate/MainSourceComposer.h"
 #include "generate/ProjectFiles.h"
 #include "generate/ProjectName.h"
+#include "generate/ProjectRecord.h"
 
 namespace forgeline {
 
@@ -30,6 +31,7 @@ struct BuildRun {
   DialogPort& dialog;
   FileSystem& fs;
   const Clock& clock;
+  BuildCapture& capture;
 
   void tell(const std::string& text) { dialog.showMessage(text, dialog.applicationName(), MessageIcon::none); }
 };
@@ -146,6 +148,9 @@ const BuildStep kBuildSteps[] = {
     {kGuarded, [](BuildRun& r) { return r.fs.copyFile("../KeyFiles/Default.mem", "Default.mem"); },
      kErrorCopyMemory},
     {kGuarded, copyProjectTemplate, kErrorCopyMcp},
+    // Last, so that a record in a project always speaks of every file.
+    {kGuarded, [](BuildRun& r) { return !r.state.keepRecord || recordBuild(r.state, r.clock, r.capture); },
+     kErrorRecord},
     {kGuarded, reportSuccess, kOwnMessage},
 };
 
@@ -165,7 +170,8 @@ std::optional<std::string> prepare(BuildRun& run) {
 }  // namespace
 
 void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const Clock& clock) {
-  BuildRun run{state, dialog, fs, clock};
+  BuildCapture capture(fs);
+  BuildRun run{state, dialog, capture, clock, capture};
   const std::optional<std::string> savedDirectory = prepare(run);
 
   for (const BuildStep& step : kBuildSteps) {

@@ -22,5 +22,6 @@ inline constexpr const char* kErrorCopyStart08 = "Error 16b: Could not copy 'Sta
 inline constexpr const char* kErrorCopyLayout = "Error 18: Could not copy 'C_Layout.hwl'.";
 inline constexpr const char* kErrorCopyMemory = "Error 19: Could not copy 'Default.mem'.";
 inline constexpr const char* kErrorCopyMcp = "Error 20: Could not copy MCP file.";
+inline constexpr const char* kErrorRecord = "Error 21: Could not write the project's record (.forgeline).";
 
 }  // namespace forgeline

@@ -59,6 +59,9 @@ class WizardSession {
   // The same click on a face whose check box has flipped its mark already.
   void moduleBoxFlipped(int index);
 
+  // The next Build leaves the project's record (.forgeline/) out.
+  void leaveOutRecord() { state_->keepRecord = false; }
+
   // Typed into the project-name box.
   void typeProjectName(const std::string& name);
 

@@ -35,10 +35,13 @@ ShownMessage refusedNameWarning() {
           MessageIcon::warning};
 }
 
-// Everything under the main folder but KeyFiles.
+// Everything under the main folder but KeyFiles and the project's record,
+// whose own tests are with the update.
 std::map<std::string, std::string> projectTree(const WizardHarness& wizard) {
   std::map<std::string, std::string> tree = test::snapshotTree(wizard.root);
-  std::erase_if(tree, [](const auto& entry) { return entry.first.starts_with("KeyFiles"); });
+  std::erase_if(tree, [](const auto& entry) {
+    return entry.first.starts_with("KeyFiles") || entry.first.find("/.forgeline") != std::string::npos;
+  });
   return tree;
 }
 
