@@ -15,6 +15,7 @@
 #include "core/Wizard.h"
 #include "core/WizardState.h"
 #include "session/WizardSession.h"
+#include "update/ProjectUpdate.h"
 
 namespace forgeline::cli {
 
@@ -259,6 +260,25 @@ int runBuild(CommandRun& run) {
   return status(ExitStatus::done);
 }
 
+// The project is the folder named, or the one the command runs in; either
+// way the update works from the folder that holds it and KeyFiles.
+int runUpdate(CommandRun& run) {
+  const Invocation& inv = run.inv();
+  UpdateRequest request{inv.project.value_or(""), {}, inv.dryRun};
+  for (const auto& [tick, box] : inv.boxChanges) request.changes.push_back({tick, box});
+  if (request.project.empty()) {
+    const std::string here = run.fs->currentDirectory().value_or("");
+    request.project = here.substr(here.find_last_of('/') + 1);
+    if (request.project.empty() || !run.fs->changeDirectory("..")) {
+      run.err << kProgramName << ": no project folder here; name it: " << kProgramName << " update PROJECT\n";
+      return status(ExitStatus::badUsage);
+    }
+  }
+  const UpdateOutcome outcome = updateProject(*run.fs, request, run.out);
+  if (!outcome.error.empty()) run.err << kProgramName << ": " << outcome.error << '\n';
+  return static_cast<int>(outcome.status);
+}
+
 // The checker reports a missing KeyFiles or MCU file itself, so it runs
 // without the window's start-up scan.
 // Its paths are named from where the program was started, so they open
@@ -277,6 +297,8 @@ constexpr CommandRow kCommands[] = {
      "the MCU frame and the module boxes after choosing MCU and clicking each M"},
     {"build", Command::build, Needs::startupScan, runBuild, "choose MCU, click each M, type NAME and press Build"},
     {"check", Command::check, Needs::disk, runChecker, "report the mistakes in the key files"},
+    {"update", Command::update, Needs::disk, runUpdate,
+     "merge the project's files with a new build from its record, the key files and each --click/--unclick"},
     {"help", Command::help, Needs::nothing, printHelp, "print the help of forgeline-cli or of one command"},
     {"", Command::version, Needs::nothing, printVersion, ""},
 };
@@ -315,7 +337,7 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   // names the project folder the printed path lies in.
   std::string projectFolder;
   std::unique_ptr<RecordingFileSystem> recording;
-  if (inv.dryRun)
+  if (inv.dryRun && inv.command == Command::build)
     recording = std::make_unique<RecordingFileSystem>(base, [&](const std::string& line) {
       if (!inv.printPath) out << line << '\n';
       if (projectFolder.empty() && line.starts_with("mkdir ")) projectFolder = line.substr(6);

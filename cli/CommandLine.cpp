@@ -156,6 +156,7 @@ class Parser {
     for (const CommandRow& word : commandWords())
       if (command->get_name() == word.name) inv_.command = word.command;
     if (inv_.command == Command::help) return helpTopic();
+    if (inv_.command == Command::update) takeBoxChanges();
     if (inv_.printPath && !inv_.dryRun) return failure("--print needs --dry-run");
     if (inv_.printPath && !insideProjectFolder(*inv_.printPath))
       return failure("--print needs a path inside the project folder, such as Sources/main.c, not '" +
@@ -199,6 +200,9 @@ class Parser {
       case Command::check:
         addCheckOptions(*command);
         break;
+      case Command::update:
+        addUpdateOptions(*command);
+        break;
       default:
         break;
     }
@@ -216,6 +220,30 @@ class Parser {
                     "with --dry-run: print the bytes of the file PATH of the project folder instead, exactly as the "
                     "build would write them")
         ->type_name("PATH");
+  }
+
+  void addUpdateOptions(CLI::App& command) {
+    command.add_option("PROJECT", inv_.project, "the project folder, beside KeyFiles (default: the current folder)")
+        ->type_name("");
+    clickOption_ = command.add_option("--click", clicks_, "tick module box M; repeatable, in order with --unclick")
+                       ->type_name("M")
+                       ->allow_extra_args(false);
+    unclickOption_ = command.add_option("--unclick", unclicks_, "untick module box M; repeatable")
+                         ->type_name("M")
+                         ->allow_extra_args(false);
+    command.add_flag("--dry-run", inv_.dryRun, "print a unified diff of every change; change nothing")
+        ->disable_flag_override();
+  }
+
+  // update's --click and --unclick in the order they were typed.
+  void takeBoxChanges() {
+    if (clickOption_ == nullptr) return;
+    std::size_t click = 0, unclick = 0;
+    for (const CLI::Option* option : selected()->parse_order()) {
+      if (option == clickOption_ && click < clicks_.size()) inv_.boxChanges.emplace_back(true, clicks_[click++]);
+      if (option == unclickOption_ && unclick < unclicks_.size())
+        inv_.boxChanges.emplace_back(false, unclicks_[unclick++]);
+    }
   }
 
   // check's own arguments, apart from the wizard's: the key files to check
@@ -313,6 +341,7 @@ class Parser {
   void giveBackWordsAfterMark() {
     inv_.mcu = afterMark_.original(inv_.mcu);
     if (topic_) topic_ = afterMark_.original(*topic_);
+    if (inv_.project) inv_.project = afterMark_.original(*inv_.project);
     for (std::string& file : inv_.check.files) file = afterMark_.original(file);
   }
 
@@ -383,6 +412,9 @@ class Parser {
   bool version_ = false;
   std::optional<std::string> topic_;
   std::optional<std::string> date_;
+  std::vector<std::string> clicks_, unclicks_;  // update's, put in order by takeBoxChanges()
+  CLI::Option* clickOption_ = nullptr;
+  CLI::Option* unclickOption_ = nullptr;
   std::optional<std::string> format_;  // --format of list, show or check, read by formatError()
 };
 

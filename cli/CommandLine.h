@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/KeyFileChecker.h"
@@ -11,7 +12,7 @@
 
 namespace forgeline::cli {
 
-enum class Command { list, show, build, check, help, version };
+enum class Command { list, show, build, check, update, help, version };
 
 // How list and show print: lines for people, or one JSON document for
 // scripts.
@@ -46,6 +47,8 @@ struct Invocation {
   std::optional<CalendarDate> date;
   bool dryRun = false;
   bool noRecord = false;                 // build --no-record
+  std::optional<std::string> project;    // update's PROJECT
+  std::vector<std::pair<bool, std::string>> boxChanges;  // update: each --click (true) and --unclick, in order
   std::optional<std::string> printPath;  // --print: a path inside the project folder
   OutputFormat output = OutputFormat::text;  // list and show --format=text|json
   CheckOptions check;                    // check [--format=gcc|sarif] [FILE]...

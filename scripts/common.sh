@@ -33,7 +33,7 @@ ensure_packages() {
 
 # A font, because the window draws its notes as text and its tests look for
 # those pixels; a bare machine may have none.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev libcli11-dev qt6-base-dev fonts-dejavu-core nlohmann-json3-dev)
+BUILD_PACKAGES=(cmake make g++ libgtest-dev libcli11-dev qt6-base-dev fonts-dejavu-core nlohmann-json3-dev libdtl-dev)
 
 # Making the Debian package (dpkg-shlibdeps finds its dependencies) and
 # checking it; the tests also render the man pages, load the zsh and fish

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/MemoryFileSystem.h"
+#include "generate/ProjectRecord.h"
+#include "session/WizardSession.h"
+#include "support/TestSupport.h"
+#include "update/ProjectUpdate.h"
+
+using namespace forgeline;
+
+namespace {
+
+const char* const kMainSource = "/Blinky/Sources/main.c";
+const char* const kKeyFile = "/KeyFiles/MCU_NOVA16.txt";
+
+// The example KeyFiles, in memory, beside which projects are built.
+struct Examples {
+  MemoryFileSystem disk;
+  Examples() {
+    const std::string from = std::string(std::getenv("FORGELINE_SOURCE_DIR")) + "/examples/KeyFiles";
+    for (const auto& entry : std::filesystem::directory_iterator(from))
+      disk.addFile("/KeyFiles/" + entry.path().filename().string(), test::readFile(entry.path().string()));
+  }
+
+  // Builds Blinky on the S08-NOVA16 with the boxes clicked in order.
+  void build(const std::vector<std::string>& clicks, bool record = true) {
+    const FixedClock clock({5, 12, 2026});
+    WizardSession session(disk, clock);
+    ASSERT_TRUE(session.open());
+    ASSERT_TRUE(session.chooseMcu(1));
+    for (const std::string& box : clicks)
+      for (int i = 0; i < kMaxModules; ++i)
+        if (session.control(moduleBox(i)).caption == box) session.clickModule(i);
+    session.typeProjectName("Blinky");
+    if (!record) session.leaveOutRecord();
+    ASSERT_TRUE(session.pressBuild());
+    disk.changeDirectory("/");
+  }
+
+  UpdateOutcome update(const std::vector<BoxChange>& changes, std::string* told = nullptr) {
+    std::ostringstream out;
+    const UpdateOutcome outcome = updateProject(disk, {"Blinky", changes, false}, out);
+    if (told) *told = out.str();
+    return outcome;
+  }
+
+  std::string read(const std::string& path) { return readWholeFile(disk, path).value_or("<missing>"); }
+  void replace(const std::string& path, const std::string& from, const std::string& to) {
+    std::string bytes = read(path);
+    ASSERT_NE(bytes.find(from), std::string::npos) << from;
+    disk.addFile(path, bytes.replace(bytes.find(from), from.size(), to));
+  }
+};
+
+// main.c of a fresh build, with or without a key-file fix.
+std::string freshMainSource(const std::vector<std::string>& clicks, const std::string& fixFrom = {},
+                            const std::string& fixTo = {}) {
+  Examples fresh;
+  if (!fixFrom.empty()) fresh.replace(kKeyFile, fixFrom, fixTo);
+  fresh.build(clicks);
+  return fresh.read(kMainSource);
+}
+
+// The user's own lines in three places: an include, a global and a line in
+// a function body, each away from where the modules put theirs.
+std::string withUserLines(std::string text) {
+  const std::pair<const char*, const char*> edits[] = {
+      {"#include \"derivative.h\"\r\n", "#include <string.h> /* mine */\r\n#include \"derivative.h\"\r\n"},
+      {"volatile unsigned int tpmMilliseconds;\r\n",
+       "static unsigned char myCounter; /* mine */\r\nvolatile unsigned int tpmMilliseconds;\r\n"},
+      {"  PTBD ^= LED_MASK;\r\n", "  PTBD ^= LED_MASK;\r\n  myCounter++; /* mine */\r\n"},
+  };
+  for (const auto& [from, to] : edits) {
+    const std::size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, std::string(from).size(), to);
+  }
+  return text;
+}
+
+// One line of LED's code, in main.c and in the key file, and its fix.
+const char* const kToggleLine = "  PTBD ^= LED_MASK;\r\n";
+const char* const kFixedToggleLine = "  PTBD ^= (unsigned char)LED_MASK;\r\n";
+const char* const kToggleKeyLine = "  PTBD ^= LED_MASK;\n";
+const char* const kFixedToggleKeyLine = "  PTBD ^= (unsigned char)LED_MASK;\n";
+// A fix away from the user's lines.
+const char* const kDirectionKeyLine = "  PTBDD |= LED_MASK;\n";
+const char* const kFixedDirectionKeyLine = "  PTBDD |= (unsigned char)LED_MASK;\n";
+
+}  // namespace
+
+// Ticking a module and taking it back gives what a fresh build with those
+// choices gives, plus the user's own lines; main's body follows the count.
+TEST(ProjectUpdate, AModuleComesAndGoesAndTheUsersLinesStay) {
+  Examples project;
+  project.build({"LED"});
+  project.disk.addFile(kMainSource, withUserLines(project.read(kMainSource)));
+  struct Step {
+    BoxChange change;
+    std::vector<std::string> fresh;
+  } steps[] = {{{true, "ADC"}, {"LED", "ADC"}}, {{false, "ADC"}, {"LED"}}};
+  for (const Step& step : steps) {
+    std::string told;
+    const UpdateOutcome outcome = project.update({step.change}, &told);
+    EXPECT_EQ(outcome.status, UpdateStatus::clean) << step.change.box << outcome.error;
+    EXPECT_EQ(told, "merged Sources/main.c\n") << step.change.box;
+    const std::string expected = withUserLines(freshMainSource(step.fresh));
+    EXPECT_NE(expected.find("myCounter++;"), std::string::npos) << step.change.box;
+    EXPECT_EQ(project.read(kMainSource), expected) << step.change.box;
+  }
+}
+
+// A changed line in a module's section reaches a project nobody edited byte
+// for byte, and an edited one by merge.
+TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
+  for (const bool edited : {false, true}) {
+    Examples project;
+    project.build({"LED"});
+    if (edited) project.disk.addFile(kMainSource, withUserLines(project.read(kMainSource)));
+    const std::string cmdBefore = project.read("/Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd");
+    project.replace(kKeyFile, kDirectionKeyLine, kFixedDirectionKeyLine);
+    std::string told;
+    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean) << edited;
+    EXPECT_EQ(told, edited ? "merged Sources/main.c\n" : "updated Sources/main.c\n");
+    const std::string fresh = freshMainSource({"LED"}, kDirectionKeyLine, kFixedDirectionKeyLine);
+    EXPECT_EQ(project.read(kMainSource), edited ? withUserLines(fresh) : fresh) << edited;
+    EXPECT_EQ(project.read("/Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd"), cmdBefore);
+    EXPECT_EQ(project.read("/Blinky/.forgeline/base/Sources/main.c"), fresh) << edited;
+  }
+}
+
+// Where the user and the key file changed the same lines, the file gets
+// both between markers and the update says so; once the user settles it,
+// the next update has nothing to merge.
+TEST(ProjectUpdate, EditsOnTheSameLinesConflictUntilResolved) {
+  struct Case {
+    const char* what;
+    std::string userFrom, userTo;
+    std::string keyFrom, keyTo;
+    BoxChange change;
+  } cases[] = {
+      {"a fixed line the user changed too", kToggleLine, "  PTBD ^= 1U;\r\n", kToggleKeyLine, kFixedToggleKeyLine, {}},
+      {"main's body with a second module", "      LED_Toggle();\r\n", "      LED_Toggle(); /* mine */\r\n", "", "",
+       {true, "ADC"}},
+  };
+  for (const Case& c : cases) {
+    Examples project;
+    project.build({"LED"});
+    project.replace(kMainSource, c.userFrom, c.userTo);
+    if (!c.keyFrom.empty()) project.replace(kKeyFile, c.keyFrom, c.keyTo);
+    std::vector<BoxChange> changes;
+    if (!c.change.box.empty()) changes.push_back(c.change);
+    std::string told;
+    EXPECT_EQ(project.update(changes, &told).status, UpdateStatus::conflicts) << c.what;
+    EXPECT_EQ(told, "conflict Sources/main.c\n") << c.what;
+    std::string merged = project.read(kMainSource);
+    const std::size_t open = merged.find("<<<<<<< project\r\n"), split = merged.find("=======\r\n"),
+                      close = merged.find(">>>>>>> key files\r\n");
+    ASSERT_TRUE(open < split && split < close && close != std::string::npos) << c.what << "\n" << merged;
+    EXPECT_NE(merged.substr(open, split - open).find(c.userTo), std::string::npos) << c.what;
+    // The user keeps the key files' side.
+    merged.erase(close, std::string(">>>>>>> key files\r\n").size());
+    merged.erase(open, split + std::string("=======\r\n").size() - open);
+    project.disk.addFile(kMainSource, merged);
+    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean) << c.what;
+    EXPECT_EQ(told, "") << c.what;
+    EXPECT_EQ(project.read(kMainSource), merged) << c.what;
+  }
+}
+
+// A copied template is renewed when KeyFiles has a new one and the project's
+// copy is as it was copied; one changed in the project is left and told.
+TEST(ProjectUpdate, ATemplateIsRenewedOnlyWhereTheProjectLeftItAlone) {
+  for (const bool changedInProject : {false, true}) {
+    Examples project;
+    project.build({"LED"});
+    if (changedInProject) project.disk.addFile("/Blinky/Blinky.mcp", "saved by the IDE\r\n");
+    project.disk.addFile("/KeyFiles/S08-NOVA16.mcp", "a new template\r\n");
+    std::string told;
+    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean);
+    EXPECT_EQ(told, changedInProject ? "kept Blinky.mcp\n" : "updated Blinky.mcp\n");
+    EXPECT_EQ(project.read("/Blinky/Blinky.mcp"), changedInProject ? "saved by the IDE\r\n" : "a new template\r\n");
+    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean);
+    EXPECT_EQ(told, "") << "told once, not at every update";
+  }
+}
+
+// Whatever stops an update before it starts, the project stays as it was.
+TEST(ProjectUpdate, AWrongRecordKeyFileOrBoxTouchesNothing) {
+  struct Case {
+    const char* what;
+    bool record;
+    std::string recordFrom, recordTo;
+    BoxChange change;
+    UpdateStatus status;
+    std::string error;
+  } cases[] = {
+      {"no record", false, "", "", {}, UpdateStatus::failed,
+       "'Blinky' has no record of its build (.forgeline/record.txt), so it cannot be updated; a project built with "
+       "--no-record or before records has none"},
+      {"a newer format", true, "format = 1", "format = 2", {}, UpdateStatus::failed,
+       "'Blinky': the record is of format 2, newer than this Forgeline reads (1)"},
+      {"a missing key file", true, "MCU_NOVA16.txt", "MCU_GONE.txt", {}, UpdateStatus::failed,
+       "the key file MCU_GONE.txt the project was built from is not in KeyFiles"},
+      {"an unknown box", true, "", "", {true, "ADX"}, UpdateStatus::badUsage, "no module box matches 'ADX'"},
+  };
+  for (const Case& c : cases) {
+    Examples project;
+    project.build({"LED"}, c.record);
+    if (!c.recordFrom.empty()) project.replace("/Blinky/.forgeline/record.txt", c.recordFrom, c.recordTo);
+    project.replace(kKeyFile, kToggleKeyLine, kFixedToggleKeyLine);
+    const auto before = project.disk.snapshot();
+    std::vector<BoxChange> changes;
+    if (!c.change.box.empty()) changes.push_back(c.change);
+    const UpdateOutcome outcome = project.update(changes);
+    EXPECT_EQ(outcome.status, c.status) << c.what;
+    EXPECT_EQ(outcome.error, c.error) << c.what;
+    EXPECT_EQ(project.disk.snapshot(), before) << c.what;
+  }
+}
+
+// The dry run prints each change as a unified diff and writes nothing.
+TEST(ProjectUpdate, TheDryRunPrintsTheDiffAndWritesNothing) {
+  Examples project;
+  project.build({"LED"});
+  project.replace(kKeyFile, kToggleKeyLine, kFixedToggleKeyLine);
+  const auto before = project.disk.snapshot();
+  std::ostringstream out;
+  EXPECT_EQ(updateProject(project.disk, {"Blinky", {}, true}, out).status, UpdateStatus::clean);
+  EXPECT_EQ(project.disk.snapshot(), before);
+  EXPECT_NE(out.str().find("--- a/Sources/main.c\n+++ b/Sources/main.c\n@@ "), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\n-  PTBD ^= LED_MASK;\n+  PTBD ^= (unsigned char)LED_MASK;\n"), std::string::npos)
+      << out.str();
+}
