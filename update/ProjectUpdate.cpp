@@ -132,6 +132,8 @@ bool mergeFile(Update& run, const std::string& path) {
   const bool untouched = base && ours == *base;
   const Merge merge = untouched ? Merge{linesOf(theirs), 0}
                                 : mergeLines(linesOf(base.value_or("")), linesOf(ours), linesOf(theirs));
+  // Only the user changed the file since its base: nothing to take in.
+  if (merge.lines == linesOf(ours)) return true;
   run.conflicts += merge.conflicts;
   if (run.request.dryRun) {
     printUnifiedDiff(run.out, path, linesOf(ours), merge.lines);
