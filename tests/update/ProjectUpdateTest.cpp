@@ -237,3 +237,12 @@ TEST(ProjectUpdate, TheDryRunPrintsTheDiffAndWritesNothing) {
   EXPECT_NE(out.str().find("\n-  PTBD ^= LED_MASK;\n+  PTBD ^= (unsigned char)LED_MASK;\n"), std::string::npos)
       << out.str();
 }
+
+// The record replays the ticks in the order they were clicked, the first
+// tick first, whatever the order of the boxes.
+TEST(ProjectUpdate, TheRecordKeepsTheTicksInClickOrder) {
+  Examples project;
+  project.build({"SCI", "ADC", "LED"});
+  const std::string record = project.read("/Blinky/.forgeline/record.txt");
+  EXPECT_NE(record.find("\ntick = SCI\ntick = ADC\ntick = LED\nproject = Blinky\n"), std::string::npos) << record;
+}
