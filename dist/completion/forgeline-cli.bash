@@ -138,7 +138,7 @@ _forgeline_cli() {
       --) ended=1 ;;
       -C) dirs+=(-C "${words[i + 1]}"); ((i++)) ;;
       -C*) dirs+=("$word") ;;
-      --click | --name | --date | --print | --format) ((i++)) ;;
+      --click | --unclick | --name | --date | --print | --format) ((i++)) ;;
     esac
   done
 
@@ -150,7 +150,7 @@ _forgeline_cli() {
   COMPREPLY=()
   case $prev in
     -C) compopt -o dirnames 2>/dev/null; return ;;
-    --name | --print) return ;;
+    --name | --print | --unclick) return ;;
     --date) _forgeline_cli_offer "$given$(date +%Y-%m-%d)"; return ;;
     --format)
       if [[ $command == check ]]; then
@@ -161,7 +161,7 @@ _forgeline_cli() {
       return
       ;;
     --click)
-      [[ -n $mcu ]] && _forgeline_cli_modules
+      [[ -n $mcu && $command != update ]] && _forgeline_cli_modules
       _forgeline_cli_offer "${choices[@]}"
       return
       ;;
@@ -169,18 +169,22 @@ _forgeline_cli() {
   if [[ $cur == -* && -z $ended ]]; then
     case $command in
       show) choices=(--click --format --help) ;;
-      build) choices=(--click --name --date --dry-run --print -q --quiet --help) ;;
+      build) choices=(--click --name --date --no-record --dry-run --print -q --quiet --help) ;;
+      update) choices=(--click --unclick --dry-run --help) ;;
       check) choices=(--format -q --quiet --help) ;;
       list) choices=(--format --help) ;;
       help) choices=(--help) ;;
       *) choices=(-C -h --help --version) ;;
     esac
   elif [[ -z $command ]]; then
-    choices=(list show build check help)
+    choices=(list show build check update help)
   elif [[ $command == help && -z $mcu ]]; then
-    choices=(list show build check)
+    choices=(list show build check update)
   elif [[ ($command == show || $command == build) && -z $mcu ]]; then
     _forgeline_cli_mcus
+  elif [[ $command == update && -z $mcu ]]; then
+    compopt -o dirnames 2>/dev/null
+    return
   elif [[ $command == check ]]; then
     compopt -o default 2>/dev/null
     return

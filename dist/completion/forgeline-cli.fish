@@ -28,7 +28,7 @@ function __forgeline_cli_positionals
             switch $word
                 case --
                     set ended 1
-                case -C --click --name --date --print --format
+                case -C --click --unclick --name --date --print --format
                     set i (math $i + 1)
             end
         end
@@ -115,12 +115,13 @@ complete -c forgeline-cli -n __forgeline_cli_needs_command -a list -d 'List the 
 complete -c forgeline-cli -n __forgeline_cli_needs_command -a show -d 'Show the boxes of an MCU after the clicks'
 complete -c forgeline-cli -n __forgeline_cli_needs_command -a build -d 'Build the project of an MCU'
 complete -c forgeline-cli -n __forgeline_cli_needs_command -a check -d 'Check the key files'
+complete -c forgeline-cli -n __forgeline_cli_needs_command -a update -d 'Merge a new build into a project'
 complete -c forgeline-cli -n __forgeline_cli_needs_command -a help -d 'Describe a command'
 
 # The commands' own.
-complete -c forgeline-cli -n '__forgeline_cli_at 0 help' -a 'list show build check'
+complete -c forgeline-cli -n '__forgeline_cli_at 0 help' -a 'list show build check update'
 complete -c forgeline-cli -n '__forgeline_cli_at 0 show build' -k -a '(__forgeline_cli_mcus)'
-complete -c forgeline-cli -n '__forgeline_cli_command_is list show build check' -s h -l help -d 'Print help'
+complete -c forgeline-cli -n '__forgeline_cli_command_is list show build check update' -s h -l help -d 'Print help'
 complete -c forgeline-cli -n '__forgeline_cli_command_is show build' -l click -x -k -a '(__forgeline_cli_modules)' \
     -d 'One click on module box M'
 complete -c forgeline-cli -n '__forgeline_cli_command_is list show' -l format -x -a 'text json' -d 'Text or JSON'
@@ -132,5 +133,10 @@ complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l date -x -a '(
 complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l dry-run -d 'Print each step; change nothing'
 complete -c forgeline-cli -n '__forgeline_cli_command_is build check' -s q -l quiet \
     -d 'Errors only: no success message, no summary'
+complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l no-record -d 'Leave the project record out'
+complete -c forgeline-cli -n '__forgeline_cli_at 0 update' -x -a '(__fish_complete_directories)'
+complete -c forgeline-cli -n '__forgeline_cli_command_is update' -l click -x -d 'Tick module box M'
+complete -c forgeline-cli -n '__forgeline_cli_command_is update' -l unclick -x -d 'Untick module box M'
+complete -c forgeline-cli -n '__forgeline_cli_command_is update' -l dry-run -d 'Print a diff of every change'
 complete -c forgeline-cli -n '__forgeline_cli_command_is build' -l print -x \
     -d 'With --dry-run: print this file of the project'

@@ -13,10 +13,10 @@ fish -n "$root/dist/completion/forgeline-cli.fish" || fail "fish -n"
 
 # Every option and command of the help is offered by both scripts.
 help=$("$cli" --help)
-for command in list show build check; do help+=$'\n'$("$cli" help "$command"); done
+for command in list show build check update; do help+=$'\n'$("$cli" help "$command"); done
 words=$(grep -oE -- '(^|[ ,])--?[[:alpha:]][[:alnum:]-]*' <<<"$help" | grep -oE -- '--?[[:alpha:]][[:alnum:]-]*' | sort -u)
 for script in forgeline-cli.bash _forgeline-cli forgeline-cli.fish; do
-  for word in $words list show build check help; do
+  for word in $words list show build check update help; do
     # fish names an option without its dashes, after -l or -s.
     written=$word
     [[ $script == *.fish && $word == --* ]] && written="-l ${word#--}"
@@ -37,7 +37,7 @@ complete_line() {
 }
 examples=$root/examples
 cases=$(cat <<EOF_CASES
-forgeline-cli |list show build check help
+forgeline-cli |list show build check update help
 forgeline-cli -C $examples show S08-N|S08-NOVA16
 forgeline-cli -C $examples build |RS08-WREN2 S08-NOVA16 S08-ORION32
 forgeline-cli -C$examples show S08-NOVA16 --click |LED TPM ICS ADC SCI
@@ -53,6 +53,7 @@ forgeline-cli -C $examples show S08-NOVA16 --format |text json
 forgeline-cli -C $examples show S08-NOVA16 --f|--format
 forgeline-cli --v|--version
 forgeline-cli help c|check
+forgeline-cli update --u|--unclick
 forgeline-cli -C /nonexistent show S|
 EOF_CASES
 )
