@@ -135,5 +135,23 @@ for keyfile in "${keyfiles[@]}"; do
   fi
 done
 
+# A project the user has worked on, then updated with a second module: the
+# merged main.c, with the user's own lines and the two-module body, compiles.
+work="$scratch/updated"
+mkdir -p "$work" && cp -r "$examples/KeyFiles" "$work/"
+if "$cli" -C "$work" build S08-NOVA16 --click LED --name Blinky --date 2026-12-05 >/dev/null 2>&1; then
+  sed -i -e '/^volatile unsigned int tpmMilliseconds;/i static unsigned char toggles;' \
+         -e '/^  PTBD ^= LED_MASK;/a \  toggles++;' "$work/Blinky/Sources/main.c"
+  if log=$("$cli" -C "$work" update Blinky --click ADC 2>&1); then
+    grep -q 'toggles++' "$work/Blinky/Sources/main.c" || fail "update: the user's line is gone"
+    compile "$work/Blinky/Sources/main.c" "$work/Blinky" "S08-NOVA16 [LED, user lines, update --click ADC]"
+  else
+    fail "update --click ADC failed"
+    printf '%s\n' "$log" | sed 's/^/    /'
+  fi
+else
+  fail "the build before the update failed"
+fi
+
 echo "examples_compile: $passed passed, $failed failed"
 [ $failed -eq 0 ]
