@@ -19,6 +19,9 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
 TEST(InterruptedBuild, AFileSizeLimitFailsTheCopyLikeAFullDisk) {
   GTEST_SKIP() << "needs a file-size limit (ulimit -f), which Windows does not have";
 }
+TEST(InterruptedBuild, AStoppedUpdateLeavesEveryFileAsItWasOrAsItBecomes) {
+  GTEST_SKIP() << "needs POSIX signals (SIGINT, SIGTERM, SIGKILL), which Windows does not have";
+}
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -162,6 +165,63 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   }
   std::cout << builds << " builds stopped with a " << (size >> 20) << " MB template: " << withTemplate
             << " held their .mcp (all whole), " << leftoverTemporaries << " temporaries left behind\n";
+}
+
+// An update stopped at a random moment while it merges main.c and copies a
+// new large template: every file of the project is the one before the
+// update or the one after it, whole, the record included.
+TEST(InterruptedBuild, AStoppedUpdateLeavesEveryFileAsItWasOrAsItBecomes) {
+  const off_t size = static_cast<off_t>(fromEnvironment("FORGELINE_KILLED_TEMPLATE_MB", 8)) << 20;
+  TempDir dir;
+  const std::string main = dir / "main", project = main + "/P", saved = dir / "saved";
+  writeTwoMcuKeyFiles(main);
+  writeLargeTemplate(main + "/KeyFiles/DEMO08.mcp", size);
+  ASSERT_EQ(waitForProgram(startBuild(main, "P")), 0);
+  writeFile(project + "/Sources/main.c", readFile(project + "/Sources/main.c") + "/* mine */\r\n");
+  std::filesystem::copy(project, saved, std::filesystem::copy_options::recursive);
+  writeLargeTemplate(main + "/KeyFiles/DEMO08.mcp", size + 4096);
+  std::string keyFile = readFile(main + "/KeyFiles/MCU_DEMO08.txt");
+  keyFile.replace(keyFile.find("  for (;;) { }\n"), 15, "  for (;;) { /* fixed */ }\n");
+  writeFile(main + "/KeyFiles/MCU_DEMO08.txt", keyFile);
+  auto startUpdate = [&] { return startCliProgram({"-C", main, "update", "P"}, "/", "/dev/null", "/dev/null"); };
+  auto restore = [&] {
+    std::filesystem::remove_all(project);
+    std::filesystem::copy(saved, project, std::filesystem::copy_options::recursive);
+  };
+
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(waitForProgram(startUpdate()), 0);
+  const auto wholeUpdate = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(isWholeTemplate(project + "/P.mcp", size + 4096));
+  std::map<std::string, std::string> before = snapshotTree(saved), after = snapshotTree(project);
+  before.erase("P.mcp");
+  after.erase("P.mcp");
+  ASSERT_NE(before.at("Sources/main.c"), after.at("Sources/main.c"));
+  ASSERT_NE(after.at("Sources/main.c").find("/* mine */"), std::string::npos);
+  restore();
+
+  std::mt19937 random(static_cast<unsigned>(fromEnvironment("FORGELINE_KILLED_SEED", 20241206)));
+  const ScopedLimit noCore(RLIMIT_CORE, 0);
+  for (const int signal : kSignals) {
+    SCOPED_TRACE("update stopped by signal " + std::to_string(signal));
+    std::uniform_int_distribution<long> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(wholeUpdate).count());
+    const pid_t pid = startUpdate();
+    ::usleep(static_cast<useconds_t>(moment(random)));
+    ::kill(pid, signal);
+    waitForProgram(pid);
+    for (const auto& [path, content] : snapshotTree(project)) {
+      const std::string file = path.substr(path.find_last_of('/') + 1);
+      if (file.starts_with(".") && file.ends_with(".part")) {
+        EXPECT_EQ(signal, SIGKILL) << path;
+      } else if (path == "P.mcp") {
+        EXPECT_TRUE(isWholeTemplate(project + "/P.mcp", size) || isWholeTemplate(project + "/P.mcp", size + 4096));
+      } else {
+        EXPECT_TRUE(content == before[path] || content == after[path]) << path;
+      }
+    }
+    restore();
+  }
 }
 
 // A write past the file-size limit (ulimit -f) fails as one on a full disk
