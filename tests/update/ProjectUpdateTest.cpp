@@ -103,7 +103,7 @@ TEST(ProjectUpdate, AModuleComesAndGoesAndTheUsersLinesStay) {
   struct Step {
     BoxChange change;
     std::vector<std::string> fresh;
-  } steps[] = {{{true, "ADC"}, {"LED", "ADC"}}, {{false, "ADC"}, {"LED"}}};
+  } steps[] = {{{true, "ADC"}, {"LED", "ADC"}}, {{false, "#4"}, {"LED"}}};
   for (const Step& step : steps) {
     std::string told;
     const UpdateOutcome outcome = project.update({step.change}, &told);
@@ -208,6 +208,7 @@ TEST(ProjectUpdate, AWrongRecordKeyFileOrBoxTouchesNothing) {
       {"a missing key file", true, "MCU_NOVA16.txt", "MCU_GONE.txt", {}, UpdateStatus::failed,
        "the key file MCU_GONE.txt the project was built from is not in KeyFiles"},
       {"an unknown box", true, "", "", {true, "ADX"}, UpdateStatus::badUsage, "no module box matches 'ADX'"},
+      {"a box past the last", true, "", "", {true, "#6"}, UpdateStatus::badUsage, "no module box matches '#6'"},
   };
   for (const Case& c : cases) {
     Examples project;
