@@ -35,6 +35,12 @@ TEST(Suggestion, CaseFirstThenContainedThenClosest) {
       {.typed = "led", .choices = {"INIT", "LED", "LEDS"}, .meant = {"LED"}},
       // A closer choice found later pushes out a farther one found first.
       {.typed = "ABCDEF", .choices = {"ABCDXY", "ABCDEX"}, .meant = {"ABCDEX"}},
+      // Containment wins over a closer spelling: "NOVB" is one edit away.
+      {.typed = "NOVA", .choices = {"NOVB", "S08-NOVA16"}, .meant = {"S08-NOVA16"}},
+      // Close is up to a third of the typed length in edits: 2 of 6, not 3.
+      {.typed = "SENSOR", .choices = {"SENTRY", "SEXSOR"}, .meant = {"SEXSOR"}},
+      {.typed = "SENSOR", .choices = {"SENTRY", "SEXXOR"}, .meant = {"SEXXOR"}},
+      {.typed = "SENSOR", .choices = {"SENTRY", "SXXXOR"}, .meant = {}},
       // Only ASCII letters fold; a byte above 127 must match as it is.
       {.typed = "caf\xc9", .choices = {"CAF\xe9", "CAF\xc9"}, .meant = {"CAF\xc9"}},
       {.typed = std::string(100000, 'x'), .choices = mcus, .meant = {}},

@@ -39,6 +39,24 @@ same_options() {
 same_options forgeline-cli.1 "$help" "$page"
 [ "$commands" = "$(page_commands <<<"$page")" ] ||
   fail "forgeline-cli.1 lists the commands $(page_commands <<<"$page" | tr '\n' ' ')but --help $(echo $commands)"
+# Each command's line of the synopsis names the options of that command's
+# help, and the words its --format takes, the default first, are the ones
+# the program takes and names when refusing another.
+synopsis=$(awk '/^\.SH/ { on = ($2 == "SYNOPSIS"); next } on' <<<"$page" | tr '\n' ' ' | sed 's/\.br /\n/g')
+examples=$man_dir/../../examples
+for command in $commands; do
+  line=$(grep -E "\.B (forgeline-cli )?$command( |\$)" <<<"$synopsis") || fail "no synopsis line for $command"
+  [ "$(options <<<"$line" | grep -vxE -- '-C|-h|--help')" = "$("$cli" help "$command" | options | grep -vxE -- '-h|--help')" ] ||
+    fail "the synopsis of $command names other options than its help"
+  read -r -a words <<<"$(grep -oE -- '--format=[a-z]+ \| [a-z]+' <<<"$line" | tr -d '|' | sed 's/--format=//')"
+  [ ${#words[@]} = 0 ] && continue
+  mcu=(); [ "$command" = show ] && mcu=("#0")
+  for word in "${words[@]}"; do
+    "$cli" -C "$examples" "$command" "${mcu[@]}" --format="$word" >/dev/null || fail "$command refuses --format=$word"
+  done
+  refusal=$("$cli" -C "$examples" "$command" "${mcu[@]}" --format=x 2>&1 >/dev/null || true)
+  [[ $refusal == *"expected ${words[0]} or ${words[1]} "* ]] || fail "$command --format=x: $refusal"
+done
 version=$("$cli" --version | awk '{ print $2 }')
 grep -q "^\.TH FORGELINE-CLI 1 \"\" \"Forgeline $version\"" <<<"$page" || fail "forgeline-cli.1 is not of version $version"
 grep -q "^\.TH FORGELINE 1 \"\" \"Forgeline $version\"" <(plain forgeline.1) || fail "forgeline.1 is not of version $version"
