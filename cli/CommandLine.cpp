@@ -325,7 +325,7 @@ class Parser {
         if (command != &app_) continue;
       }
       const CLI::Option* option = isOption(word) ? command->get_option_no_throw(word) : nullptr;
-      if (option != nullptr && option->get_type_size_min() > 0) ++i;  // its value, whatever it looks like
+      if (option != nullptr && option->get_expected_min() > 0) ++i;  // its value, whatever it looks like
     }
     return args.size();
   }
@@ -369,7 +369,7 @@ class Parser {
     const CLI::App* program = command.get_parent();
     if (program == nullptr) return nullptr;
     for (const CLI::Option* option : program->get_options()) {
-      if (option->get_type_size_min() == 0) continue;
+      if (option->get_expected_min() == 0) continue;
       for (const std::string& name : option->get_snames())
         if (word.starts_with("-" + name)) return option;
       for (const std::string& name : option->get_lnames())

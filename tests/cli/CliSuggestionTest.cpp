@@ -35,6 +35,10 @@ TEST(CliSuggestion, RefusalsOnTheExamplesNameWhatWasMeant) {
       {.args = {"show", "#1", "-C.."},
        .err = "forgeline-cli: unknown option '-C..' for show; -C goes before the command: forgeline-cli -C DIR show "
               "(see forgeline-cli --help)\n"},
+      // A flag of the program's own, given to a command, has no value to move.
+      {.args = {"list", "--version"},
+       .err = "forgeline-cli: unknown option '--version' for list; the choices are '--help', '--format' (see "
+              "forgeline-cli --help)\n"},
       {.args = {"list", "--Cx"},
        .err = "forgeline-cli: unknown option '--Cx' for list; the choices are '--help', '--format' (see "
               "forgeline-cli --help)\n"},
