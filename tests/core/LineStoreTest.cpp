@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "core/AddressPoison.h"
+#include "core/KeyFileFormat.h"
 #include "core/LargePages.h"
 #include "core/LineStore.h"
 #include "core/WizardState.h"
+#include "support/WizardHarness.h"
 
 using namespace forgeline;
 
@@ -32,6 +34,50 @@ TEST(LineStore, ViewsStayWholeAcrossLentRoomAndOwnBlocks) {
     EXPECT_EQ(again.data(), room);
   }
   EXPECT_EQ(std::string_view(room, 2), "xy") << "the store never frees what it was lent";
+}
+
+// Where each text lands, one after another: in the lent room while it fits,
+// also when it fills the room exactly; then in a block of the store's own,
+// which a text can fill exactly too; a text that does not fit starts a new one.
+TEST(LineStore, ATextThatFitsExactlyStaysInItsRoom) {
+  char room[8];
+  LineStore store;
+  store.lend(room, sizeof room);
+  const std::string_view first = store.keep("abcde");
+  EXPECT_EQ(first.data(), room);
+  EXPECT_EQ(store.keep("fgh").data(), room + 5) << "fills the lent room exactly";
+  const std::string_view own = store.keep("i");
+  EXPECT_TRUE(own.data() < room || own.data() >= room + sizeof room) << "one byte past the lent room";
+  const std::string rest(64 * 1024 - 1, 'z');
+  EXPECT_EQ(store.keep(rest).data(), own.data() + 1) << "fills the store's own block exactly";
+  const std::string_view next = store.keep("j");
+  EXPECT_TRUE(next.data() < own.data() || next.data() > own.data() + rest.size()) << "one byte past its block";
+  EXPECT_EQ(std::string(first) + std::string(own) + std::string(next), "abcdeij");
+}
+
+// The record's block lends its code lines room for every table at capacity,
+// each line a whole piece: a file that fills them all keeps every code line
+// inside the large-page block: loading it takes no block of the store's own.
+TEST(LineStore, EveryCodeLineTableAtCapacityFitsTheRecordsBlock) {
+  const std::string piece = std::string(LineReader::kMaxPiece - 1, 'a') + "\n";
+  std::string init = "MODULE:INIT\n9. i\n", lines;
+  for (int i = 0; i < kMaxSectionLines; ++i) lines += piece;
+  for (int s = 1; s <= kSectionCount; ++s) init += std::to_string(s) + ".\n" + lines;
+  test::WizardHarness w({{"MCU_FULL.txt", "MenuName=FULL\n" + init + "ENDMODULE\nMODULE:M\n9. m\n6.\n" + lines + "ENDMODULE\n"}});
+  w.clickMcu(0);
+  w.clickModule(1);
+  w.loadForBuild();
+  const char* const begin = reinterpret_cast<const char*>(w.state.get());
+  std::vector<std::string_view> kept(w.state->initLines.begin(), w.state->initLines.begin() + w.state->initLineCount);
+  ASSERT_EQ(kept.size(), static_cast<std::size_t>(kMaxInitLines));
+  for (int s = 1; s <= kSectionCount; ++s) {
+    ASSERT_EQ(w.state->sectionCount(s), kMaxSectionLines) << s;
+    kept.insert(kept.end(), w.state->section(s).begin(), w.state->section(s).end());
+  }
+  for (const std::string_view line : kept) {
+    ASSERT_EQ(line, piece);
+    ASSERT_TRUE(line.data() > begin && line.data() + line.size() <= begin + kLargePageSize);
+  }
 }
 
 #ifdef FORGELINE_ADDRESS_SANITIZER
