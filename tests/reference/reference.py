@@ -182,7 +182,7 @@ def nova_body(menu):
 
 def json_writers():
     seed = int(os.environ.get("FORGELINE_SEED", "2026"))
-    for round_ in range(60):
+    for round_ in range(36):
         rng = random.Random(seed * 1000 + round_)
         with tempfile.TemporaryDirectory() as top:
             keys = os.path.join(os.fsencode(top), b"KeyFiles")
@@ -204,23 +204,47 @@ def json_writers():
                         for i, (title, menu) in enumerate(sorted(mcus.items(), key=lambda item: item[1]))]
             if listed is not None and listed != expected:
                 fail(f"list, {what}: {listed} against {expected}")
-            for index in range(len(mcus)):
-                shown = strict_json(run("-C", top, "show", f"#{index}", "--click", "#1", "--format=json").stdout,
-                                    f"show #{index}, {what}")
-                if listed and shown and shown["mcu"]["caption"] != listed[index]["caption"]:
-                    fail(f"show #{index}, {what}: caption {shown['mcu']['caption']!r}")
-            sarif(run("-C", top, "check", "--format=sarif").stdout, keys, what)
+            index = round_ % len(mcus)
+            shown = strict_json(run("-C", top, "show", f"#{index}", "--click", "#1", "--format=json").stdout,
+                                f"show #{index}, {what}")
+            if listed and shown and shown["mcu"]["caption"] != listed[index]["caption"]:
+                fail(f"show #{index}, {what}: caption {shown['mcu']['caption']!r}")
+            # The same bytes where findings quote them: a menu name, a module
+            # line and its uses text, a section line, a whole file; and a file
+            # of the checker's fuzz corpus.
+            hostile = os.path.join(os.fsencode(top), b"hostile")
+            os.makedirs(os.path.join(hostile, b"KeyFiles"))
+            menu, text = list(mcus.values())[0], random_text(rng, 30)
+            corpus = sorted((ROOT / "tests/fuzz/corpus/checker").iterdir())
+            for title, content in ((b"MCU_A", nova_body(menu) + b"MODULE:" + text + b" uses " + text + b"\n6." + text +
+                                    b"\n" + text + b"\nENDMODULE\n"),
+                                   (b"MCU_B" + text.replace(b"/", b"_"), text),
+                                   (b"MCU_C", corpus[round_ % len(corpus)].read_bytes())):
+                with open(os.path.join(hostile, b"KeyFiles", title + b".txt"), "wb") as file:
+                    file.write(content)
+            for folder in (os.fsencode(top), hostile):
+                sarif(run("-C", folder, "check", "--format=sarif").stdout, run("-C", folder, "check").stdout,
+                      os.path.join(folder, b"KeyFiles"), what)
 
 
-def sarif(raw, keys, what):
+TEMPLATES = (b"burner.bbl", b"C_Layout.hwl", b"Default.mem", b"Start08.c", b"StartRS08.c")
+
+
+def sarif(raw, gcc, keys, what):
+    """Each result of the log is the finding of the same place in the GCC
+    style report, its text as Python decodes those bytes."""
     log = strict_json(raw, f"check --format=sarif, {what}")
     if log is None:
         return
     run_ = log["runs"][0]
     rules = run_["tool"]["driver"]["rules"]
-    if not run_["results"]:
-        fail(f"sarif, {what}: no results")
-    for result in run_["results"]:
+    lines = gcc.split(b"\n")[:-2]
+    if not run_["results"] or len(lines) != len(run_["results"]):
+        fail(f"sarif, {what}: {len(run_['results'])} results for {len(lines)} findings")
+    for result, line in zip(run_["results"], lines):
+        said = f": {result['level']}: {result['message']['text']}"
+        if not line.decode("utf-8", "replace").endswith(said):
+            fail(f"sarif, {what}: {said!r} against {line!r}")
         rule = rules[result["ruleIndex"]]
         if rule["id"] != result["ruleId"] or rule["defaultConfiguration"]["level"] != result["level"]:
             fail(f"sarif, {what}: result {result['ruleId']} points at rule {rule['id']}")
@@ -229,12 +253,14 @@ def sarif(raw, keys, what):
         if not re.fullmatch(r"([A-Za-z0-9._~/-]|%[0-9A-F]{2})*", uri):
             fail(f"sarif, {what}: '{uri}' is no percent-encoded relative reference")
         path = urllib.parse.unquote_to_bytes(uri)
-        if not (path.startswith(b"KeyFiles/") and os.path.exists(os.path.join(keys, path[9:]))) and path != b"KeyFiles" and \
-                path[9:] not in (b"burner.bbl", b"C_Layout.hwl", b"Default.mem", b"Start08.c", b"StartRS08.c") and \
-                not path.endswith(b".mcp"):
+        if not line.startswith(path + b":"):
+            fail(f"sarif, {what}: '{uri}' against {line!r}")
+        named = path[len(b"KeyFiles/"):]
+        if not (os.path.exists(os.path.join(keys, named)) or named in TEMPLATES or named.endswith(b".mcp")):
             fail(f"sarif, {what}: '{uri}' names {path!r}, no file of the check")
-        if place["region"]["startLine"] < 1:
-            fail(f"sarif, {what}: {result['ruleId']} at line {place['region']['startLine']}")
+        number = re.match(rb":(\d+): ", line[len(path):])
+        if place["region"]["startLine"] != (int(number.group(1)) if number else 1):
+            fail(f"sarif, {what}: {result['ruleId']} at line {place['region']['startLine']} against {line!r}")
 
 
 # ------------------------------------------------------------- CR LF text
