@@ -263,33 +263,6 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
 
 // After "--" every word is an argument: a word like an option is refused as
 // one only before it, and a command word after it is not a command.
-TEST(CliUsage, AfterTheMarkEveryWordIsAnArgument) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string error;  // empty: accepted
-    std::string mcu = {};
-    std::string name = {};
-  } cases[] = {
-      {{"build", "--", "S08-NOVA16", "--dry-run"}, "unexpected argument '--dry-run'"},
-      {{"build", "S08-NOVA16", "--", "--dry-run"}, "unexpected argument '--dry-run'"},
-      {{"build", "S08-NOVA16", "--", "--", "x"}, "unexpected argument '--'"},
-      {{"--", "list"}, "unexpected argument 'list'"},
-      {{"--", "build", "S08-NOVA16"}, "unexpected argument 'build'"},
-      {{"build", "--dry-rn", "--", "S08-NOVA16"}, "unknown option '--dry-rn' for build; did you mean '--dry-run'?"},
-      {{"build", "--", "--dry-run"}, "", "--dry-run"},
-      {{"build", "--name", "--", "--", "--click"}, "", "--click", "--"},
-  };
-  for (const Case& c : cases) {
-    const cli::ParsedArguments parsed = cli::parseArguments(c.args);
-    EXPECT_EQ(parsed.error, c.error) << describe(c.args);
-    if (!c.error.empty()) continue;
-    EXPECT_EQ(parsed.invocation.command, cli::Command::build) << describe(c.args);
-    EXPECT_EQ(parsed.invocation.mcu, c.mcu) << describe(c.args);
-    EXPECT_EQ(parsed.invocation.projectName.value_or(""), c.name) << describe(c.args);
-    EXPECT_FALSE(parsed.invocation.dryRun) << describe(c.args);
-  }
-}
-
 // Only real calendar dates, written exactly as YYYY-MM-DD; one refusal is
 // also run end to end above.
 TEST(CliUsage, DatesAreRealCalendarDates) {

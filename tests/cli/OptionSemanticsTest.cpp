@@ -23,6 +23,7 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
   struct Case {
     std::vector<std::string> args;
     std::string error;  // empty: accepted as the fields below say
+    std::string mcu = {};
     std::vector<std::string> directories = {};
     std::vector<std::string> clicks = {};
     std::string name = {};
@@ -32,6 +33,13 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
       // -C: every one kept in order, glued or not, before the command only.
       {.args = {"-C", "a", "-Cb", "-C", "/c", "-C", "-d", "list"}, .error = "", .directories = {"a", "b", "/c", "-d"}},
       {.args = {"-C", "a", "--", "list"}, .error = "unexpected argument 'list'"},
+      // After "--" every word is an argument, the mark itself too; a slip
+      // before the mark is refused first.
+      {.args = {"build", "--", "#0", "--dry-run"}, .error = "unexpected argument '--dry-run'"},
+      {.args = {"build", "#0", "--", "--", "x"}, .error = "unexpected argument '--'"},
+      {.args = {"--", "build", "#0"}, .error = "unexpected argument 'build'"},
+      {.args = {"build", "--dry-rn", "--", "#0"}, .error = "unknown option '--dry-rn' for build; did you mean '--dry-run'?"},
+      {.args = {"build", "--", "--dry-run"}, .error = "", .mcu = "--dry-run"},
       // --click: every one in order, the same box again too, anywhere after
       // the command, its value may begin with "-"; after "--" it is a word.
       {.args = {"show", "--click", "B", "#0", "--click=A", "--click", "B", "--click", "-x"},
@@ -51,7 +59,8 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
       {.args = {"build", "#0", "--print", "a"}, .error = "--print needs --dry-run"},
       {.args = {"build", "#0", "--dry-run", "--", "--print", "a"}, .error = "unexpected argument '--print'"},
       // --name: once; its value may look like an option or be the mark.
-      {.args = {"build", "#0", "--name", "-C", "--click", "A"}, .error = "", .clicks = {"A"}, .name = "-C"},
+      {.args = {"build", "#0", "--name", "-C", "--click", "A"}, .error = "", .mcu = "#0", .clicks = {"A"}, .name = "-C"},
+      {.args = {"build", "--name", "--", "--", "--click"}, .error = "", .mcu = "--click", .name = "--"},
       {.args = {"build", "--name=--click", "#0"}, .error = "", .name = "--click"},
       {.args = {"build", "#0", "--name", "a", "--name", "a"}, .error = "--name is given 2 times ('a', 'a'); give it once"},
   };
@@ -60,6 +69,9 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
     EXPECT_EQ(parsed.error, c.error) << joined(c.args);
     if (!c.error.empty()) continue;
     const cli::Invocation& got = parsed.invocation;
+    if (!c.mcu.empty()) {
+      EXPECT_EQ(got.mcu, c.mcu) << joined(c.args);
+    }
     EXPECT_EQ(got.directories, c.directories) << joined(c.args);
     EXPECT_EQ(got.clicks, c.clicks) << joined(c.args);
     EXPECT_EQ(got.projectName.value_or(""), c.name) << joined(c.args);
