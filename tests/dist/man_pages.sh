@@ -46,8 +46,15 @@ synopsis=$(awk '/^\.SH/ { on = ($2 == "SYNOPSIS"); next } on' <<<"$page" | tr '\
 examples=$man_dir/../../examples
 for command in $commands; do
   line=$(grep -E "\.B (forgeline-cli )?$command( |\$)" <<<"$synopsis") || fail "no synopsis line for $command"
-  [ "$(options <<<"$line" | grep -vxE -- '-C|-h|--help')" = "$("$cli" help "$command" | options | grep -vxE -- '-h|--help')" ] ||
-    fail "the synopsis of $command names other options than its help"
+  # Each option line of the help (its short and long names) once in the
+  # synopsis, and nothing else there.
+  named=$(options <<<"$line" | grep -vxE -- '-C' || true)
+  while read -r names; do
+    grep -qxF -f <(options <<<"$names") <<<"$named" || fail "the synopsis of $command lacks $names"
+  done < <("$cli" help "$command" | grep -E '^ +-' | grep -vE -- '-h,--help' | awk '{ print $1 }')
+  for name in $named; do
+    "$cli" help "$command" | options | grep -qxF -- "$name" || fail "the synopsis of $command names $name, its help does not"
+  done
   read -r -a words <<<"$(grep -oE -- '--format=[a-z]+ \| [a-z]+' <<<"$line" | tr -d '|' | sed 's/--format=//')"
   [ ${#words[@]} = 0 ] && continue
   mcu=(); [ "$command" = show ] && mcu=("#0")
