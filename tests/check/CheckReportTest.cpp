@@ -87,11 +87,11 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.missing.front());
-    test::TempDir dir;
-    test::writeKeyFiles(dir.path(), {{"MCU_A.txt", "MenuName=SAME\n" + kBody}, {"MCU_B.txt", "MenuName=SAME\n" + kBody},
-                                     {"MCU_C.txt.txt", "x\n"}, {"MCU-Z.txt", "x\n"}});
-    for (const std::string& name : c.missing) std::filesystem::remove(dir / ("KeyFiles/" + name));
-    RealFileSystem disk(dir.path());
+    MemoryFileSystem disk;
+    test::writeKeyFiles(disk, {{"MCU_A.txt", "MenuName=SAME\n" + kBody}, {"MCU_B.txt", "MenuName=SAME\n" + kBody},
+                               {"MCU_C.txt.txt", "x\n"}, {"MCU-Z.txt", "x\n"}}, {}, false);
+    for (const auto& [name, bytes] : test::keyFileTemplates({}))
+      if (std::find(c.missing.begin(), c.missing.end(), name) == c.missing.end()) disk.addFile("KeyFiles/" + name, bytes);
     ReadLog log(disk);
     Arrivals arrivals(log);
     EXPECT_EQ(checkKeyFiles(log, arrivals), 3);
@@ -115,7 +115,7 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
 }
 
 // A file named on the command line that cannot be read says why, in the
-// system's words.
+// system's words: the real disk's, so on the real disk.
 TEST(CheckReport, ANamedFileThatCannotBeReadSaysWhy) {
   test::TempDir dir;
   test::writeKeyFiles(dir.path(), {{"MCU_T.txt", "MenuName=T\n" + kBody}}, {"T"});

@@ -60,9 +60,8 @@ const std::string F = "KeyFiles/MCU_T.txt";
 
 // The whole KeyFiles folder, or just the file named.
 CheckReport checkOne(const std::string& bytes, const std::vector<std::string>& mcps, bool unreadable, bool named = false) {
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", bytes}}, mcps);
-  RealFileSystem disk(dir.path());
+  MemoryFileSystem disk;
+  test::writeKeyFiles(disk, {{"MCU_T.txt", bytes}}, mcps);
   test::FaultyFileSystem fs(disk);
   if (unreadable) fs.failOn(test::FsOp::openForReading, "MCU_T.txt");
   return named ? checkKeyFiles(fs, {F}) : checkKeyFiles(fs);
@@ -222,6 +221,7 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
   }
 }
 
+// On the real disk: which names it lists, and how, is the disk's own rule.
 TEST(KeyFileChecker, CatalogueFindings) {
   test::TempDir dir;
   const std::string body = "IncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nPRMEND\n" + kInit;
@@ -261,15 +261,14 @@ TEST(KeyFileChecker, CatalogueFindings) {
 }
 
 TEST(KeyFileChecker, FilesPastTheFiftiethAreNeverListed) {
-  test::TempDir dir;
   std::map<std::string, std::string> files;
   std::vector<std::string> menus;
   for (int i = 100; i < 152; ++i) {
     menus.push_back("N" + std::to_string(i));
     files["MCU_" + menus.back() + ".txt"] = "MenuName=" + menus.back() + "\n" + kBase.substr(11);
   }
-  test::writeKeyFiles(dir.path(), files, menus);
-  RealFileSystem fs(dir.path());
+  MemoryFileSystem fs;
+  test::writeKeyFiles(fs, files, menus);
   CheckReport report = checkKeyFiles(fs);
   EXPECT_EQ(shape(report),
             (Findings{{"KeyFiles/MCU_N150.txt", 0, E, tooManyMcuFiles},
@@ -296,13 +295,11 @@ TEST(KeyFileChecker, AMenuNameHoldingAPathIsAnError) {
       {.menuLine = "MenuName=sub/DEMO08", .shown = "sub/DEMO08", .expected = separator},
   };
   for (const Row& row : rows) {
-    test::TempDir dir;
-    test::writeKeyFiles(dir.path(), {{"MCU_T.txt", row.menuLine + "\n" + kBase.substr(11)}}, {"DEMO08"});
+    MemoryFileSystem fs;
+    test::writeKeyFiles(fs, {{"MCU_T.txt", row.menuLine + "\n" + kBase.substr(11)}}, {"DEMO08"});
     // Where each name would lead, a template stands ready.
-    test::writeFile(dir / "x.mcp", "outside");
-    test::makeDirectory(dir / "KeyFiles/sub");
-    test::writeFile(dir / "KeyFiles/sub/DEMO08.mcp", "inside a folder");
-    RealFileSystem fs(dir.path());
+    fs.addFile("x.mcp", "outside");
+    fs.addFile("KeyFiles/sub/DEMO08.mcp", "inside a folder");
     const CheckReport report = checkKeyFiles(fs);
     EXPECT_EQ(shape(report), row.expected) << row.shown << "\n" << listing(report);
     if (report.findings.size() != row.expected.size()) continue;
@@ -374,14 +371,13 @@ TEST(KeyFileChecker, AVeryLongLineIsDescribedByItsFirstPieces) {
 // The named files only, each named as given; one that cannot be read is an
 // error of its own.
 TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", kBase + module("MODULE:ADC uses ADC")}, {"MCU_U.txt", "junk"}}, {"T"});
-  RealFileSystem fs(dir.path());
+  MemoryFileSystem fs;
+  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses ADC")}, {"MCU_U.txt", "junk"}}, {"T"});
   const CheckReport report = checkKeyFiles(fs, {"KeyFiles/MCU_T.txt", "elsewhere/MCU_Q.txt"});
   EXPECT_EQ(shape(report), (Findings{{F, 14, W, usesItself}, {"elsewhere/MCU_Q.txt", 0, E, unreadableFile}}))
       << listing(report);
   EXPECT_EQ(formatSummary(report), "1 error, 1 warning in 2 files");
-  EXPECT_EQ(fs.currentDirectory(), dir.path());
+  EXPECT_EQ(fs.currentDirectory(), "/");
 }
 
 // Read back as JSON: every property SARIF 2.1.0 requires is there, each
@@ -389,11 +385,9 @@ TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
 // U+FFFD. A file's URI keeps letters, digits and - . _ ~ and %-encodes every
 // other character a file name may hold on both systems.
 TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(),
-                      {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}},
+  MemoryFileSystem fs;
+  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}},
                       {"T"});
-  RealFileSystem fs(dir.path());
   const CheckReport report = checkKeyFiles(fs);
   std::ostringstream out;
   writeSarif(report, out);
@@ -506,15 +500,14 @@ struct LoaderTruth : LoadObserver {
   }
 };
 
-LoaderTruth loadEverythingMarked(const std::string& keyFilesDir) {
-  RealFileSystem fs(keyFilesDir);
+LoaderTruth loadEverythingMarked(const std::string& bytes) {
   auto state = std::make_unique<WizardState>();
   state->mcuFileTitles[0] = "MCU_R";
   DialogModel dialog;
-  loadMcuDescription(*state, dialog, fs, 0, LoadMode::previewMode);
+  loadMcuDescription(*state, dialog, bytes, 0, LoadMode::previewMode);
   for (int i = 0; i < kMaxModules; ++i) dialog.setMarked(moduleBox(i), true);
   LoaderTruth truth;
-  loadMcuDescription(*state, dialog, fs, 0, LoadMode::buildMode, &truth);
+  loadMcuDescription(*state, dialog, bytes, 0, LoadMode::buildMode, &truth);
   truth.finish();
   return truth;
 }
@@ -545,15 +538,13 @@ int sectionNamed(const std::string& text) {
 
 TEST(KeyFileChecker, AgreesWithTheLoaderOnRandomFiles) {
   Random random{std::mt19937(20240611)};
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {}, {"R"});
   int capacityFindings = 0, splitFindings = 0, droppedLines = 0;
   for (int round = 0; round < 300; ++round) {
     const std::string bytes = randomFile(random);
-    test::writeFile(dir / "KeyFiles/MCU_R.txt", bytes);
-    RealFileSystem fs(dir.path());
+    MemoryFileSystem fs;
+    test::writeKeyFiles(fs, {{"MCU_R.txt", bytes}}, {"R"});
     const CheckReport report = checkKeyFiles(fs);
-    const LoaderTruth truth = loadEverythingMarked(dir / "KeyFiles");
+    const LoaderTruth truth = loadEverythingMarked(bytes);
     const std::map<int, std::size_t> lengths = rawLineLengths(bytes);
     const std::string context = "round " + std::to_string(round) + "\n" + listing(report);
 

@@ -308,18 +308,31 @@ const char* const kDemo08 =
     "unsigned int ADC_Read(void) { return 0; }\n"
     "ENDMODULE\n";
 
+std::map<std::string, std::string> keyFileTemplates(const std::vector<std::string>& mcpMenuNames) {
+  std::map<std::string, std::string> templates{{"burner.bbl", "burner template\r\n"},
+                                               {"C_Layout.hwl", "layout template\r\n"},
+                                               {"Default.mem", "memory template\r\n"},
+                                               {"Start08.c", "/* HCS08 start-up */\r\n"},
+                                               {"StartRS08.c", "/* RS08 start-up */\r\n"}};
+  for (const std::string& menu : mcpMenuNames) templates[menu + ".mcp"] = "mcp of " + menu + "\r\n";
+  return templates;
+}
+
 void writeKeyFiles(const std::string& root, const std::map<std::string, std::string>& mcuFiles,
                    const std::vector<std::string>& mcpMenuNames, bool withTemplates) {
   const std::string keyFiles = root + "/KeyFiles";
   makeDirectory(keyFiles);
   for (const auto& [name, bytes] : mcuFiles) writeFile(keyFiles + "/" + name, bytes);
   if (!withTemplates) return;
-  writeFile(keyFiles + "/burner.bbl", "burner template\r\n");
-  writeFile(keyFiles + "/C_Layout.hwl", "layout template\r\n");
-  writeFile(keyFiles + "/Default.mem", "memory template\r\n");
-  writeFile(keyFiles + "/Start08.c", "/* HCS08 start-up */\r\n");
-  writeFile(keyFiles + "/StartRS08.c", "/* RS08 start-up */\r\n");
-  for (const std::string& menu : mcpMenuNames) writeFile(keyFiles + "/" + menu + ".mcp", "mcp of " + menu + "\r\n");
+  for (const auto& [name, bytes] : keyFileTemplates(mcpMenuNames)) writeFile(keyFiles + "/" + name, bytes);
+}
+
+void writeKeyFiles(MemoryFileSystem& fs, const std::map<std::string, std::string>& mcuFiles,
+                   const std::vector<std::string>& mcpMenuNames, bool withTemplates) {
+  fs.addDirectory("KeyFiles");
+  for (const auto& [name, bytes] : mcuFiles) fs.addFile("KeyFiles/" + name, bytes);
+  if (!withTemplates) return;
+  for (const auto& [name, bytes] : keyFileTemplates(mcpMenuNames)) fs.addFile("KeyFiles/" + name, bytes);
 }
 
 namespace {

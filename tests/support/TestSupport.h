@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/FileSystem.h"
+#include "core/MemoryFileSystem.h"
 
 namespace forgeline::test {
 
@@ -94,6 +95,12 @@ extern const char* const kDemo08;
 // Default.mem, Start08.c, StartRS08.c and NAME.mcp for every menu name given).
 void writeKeyFiles(const std::string& root, const std::map<std::string, std::string>& mcuFiles,
                    const std::vector<std::string>& mcpMenuNames = {}, bool withTemplates = true);
+// The same KeyFiles in a memory tree, in its working directory: for logic
+// that does not care which disk it reads.
+void writeKeyFiles(MemoryFileSystem& fs, const std::map<std::string, std::string>& mcuFiles,
+                   const std::vector<std::string>& mcpMenuNames = {}, bool withTemplates = true);
+// The templates writeKeyFiles puts beside the MCU files, by name.
+std::map<std::string, std::string> keyFileTemplates(const std::vector<std::string>& mcpMenuNames);
 
 enum class FsOp { currentDirectory, changeDirectory, listEntries, createDirectory, copyFile, openForReading,
                   openForWriting, write, close };
