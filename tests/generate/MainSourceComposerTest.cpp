@@ -9,7 +9,7 @@
 
 #include "ExpectedFiles.h"
 #include "core/Clock.h"
-#include "core/FileSystem.h"
+#include "core/MemoryFileSystem.h"
 #include "core/WizardState.h"
 #include "generate/MainSourceComposer.h"
 #include "support/TestSupport.h"
@@ -20,7 +20,7 @@ namespace {
 
 using StoredLines = std::vector<std::pair<int, std::string>>;  // section, line as the loader keeps it
 
-// Writes main.c into a fresh folder and reads it back as it is on disk.
+// Writes main.c into an empty memory disk and reads it back.
 std::string writtenMainSource(const std::string& name, int chosenCount, const std::vector<std::string>& initLines,
                               const StoredLines& lines, CalendarDate date = {5, 12, 2026}) {
   auto state = std::make_unique<WizardState>();
@@ -29,11 +29,10 @@ std::string writtenMainSource(const std::string& name, int chosenCount, const st
   for (const std::string& line : initLines) state->initLines[static_cast<std::size_t>(state->initLineCount++)] = state->codeLineText.keep(line);
   for (const auto& [section, line] : lines)
     state->section(section)[static_cast<std::size_t>(state->sectionCount(section)++)] = state->codeLineText.keep(line);
-  test::TempDir dir;
-  RealFileSystem fs(dir.path());
+  MemoryFileSystem fs;
   FixedClock clock(date);
   EXPECT_TRUE(writeMainSource(*state, fs, clock).ok());
-  return test::readFile(dir / "main.c");
+  return fs.snapshot()["/main.c"];
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ ShownMessage refusedNameWarning() {
 // Everything under the main folder but KeyFiles and the project's record,
 // whose own tests are with the update.
 std::map<std::string, std::string> projectTree(const WizardHarness& wizard) {
-  std::map<std::string, std::string> tree = test::snapshotTree(wizard.root);
+  std::map<std::string, std::string> tree = wizard.tree();
   std::erase_if(tree, [](const auto& entry) {
     return entry.first.starts_with("KeyFiles") || entry.first.find("/.forgeline") != std::string::npos;
   });
@@ -46,9 +46,10 @@ std::map<std::string, std::string> projectTree(const WizardHarness& wizard) {
 }
 
 // DEMO08 chosen and ADC ticked (which forces ICS on): the road of one build.
-std::unique_ptr<WizardHarness> demoWizard(const std::string& subfolder = {}) {
+std::unique_ptr<WizardHarness> demoWizard(const std::string& subfolder = {},
+                                          WizardHarness::Disk on = WizardHarness::Disk::memory) {
   auto wizard = std::make_unique<WizardHarness>(std::map<std::string, std::string>{{"MCU_DEMO08.txt", test::kDemo08}},
-                                                std::vector<std::string>{"DEMO08"}, subfolder);
+                                                std::vector<std::string>{"DEMO08"}, subfolder, on);
   wizard->clickMcu(0);
   wizard->clickModule(2);
   return wizard;
@@ -108,13 +109,14 @@ std::vector<std::string> demoPathsThrough(const std::string& last) {
 
 }  // namespace
 
-// In a deep folder, so that restoring the working directory cannot rely on
-// a fixed-size buffer. The folders are open as far as the umask lets them,
-// like any made by hand.
+// On the real disk, in a deep folder, so that restoring the working
+// directory cannot rely on a fixed-size buffer. The folders are open as far
+// as the umask lets them, like any made by hand.
 TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
-  auto wizard = demoWizard(std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f'));
+  auto wizard = demoWizard(std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f'),
+                           WizardHarness::Disk::real);
   ASSERT_GT(wizard->keyFiles().size(), 220u);
-  const auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
+  const auto keyFilesBefore = wizard->tree("KeyFiles");
 #ifndef _WIN32
   const mode_t umaskBefore = ::umask(027);
 #endif
@@ -135,7 +137,7 @@ TEST(ProjectBuilder, FullBuildMakesExactlyTheProjectTree) {
   EXPECT_FALSE(wizard->state->buildFailed);
   EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles());
   EXPECT_EQ(projectTree(*wizard), (std::map<std::string, std::string>(kDemoTree.begin(), kDemoTree.end())));
-  EXPECT_EQ(test::snapshotTree(wizard->keyFiles()), keyFilesBefore);
+  EXPECT_EQ(wizard->tree("KeyFiles"), keyFilesBefore);
 }
 
 // kKeyFiles in a fault's path stands for the KeyFiles folder of the test.
@@ -155,7 +157,6 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     std::vector<std::string> messages;  // the folder-exists one a warning, the others plain
     std::string lastMade;               // the last entry of the tree the build got to; empty for none
     std::string lastOperation;          // what the build did last before going back to KeyFiles; empty if it could not
-    std::string missingTemplate = {};
     bool ended = false, failed = true;
     std::string inKeyFiles = {};  // a folder made in KeyFiles before the build
   } cases[] = {
@@ -163,7 +164,7 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
       // in KeyFiles, or found there already.
       {{{FsOp::changeDirectory, ".."}}, {"Error 01: Could not move back to main folder."}, "", "mkdir Blinky"},
       {{{FsOp::changeDirectory, ".."}}, {"Error 01: Could not move back to main folder.", kFolderExists}, "",
-       "mkdir Blinky", {}, false, true, "Blinky"},
+       "mkdir Blinky", false, true, "Blinky"},
       {{{FsOp::changeDirectory, "Blinky"}}, {"Error 02: Could not move back to main folder."}, "Blinky", "cd Blinky"},
       {{{FsOp::createDirectory, "bin"}}, {"Error 03: Could not create bin folder."}, "Blinky", "mkdir bin"},
       {{{FsOp::changeDirectory, "bin"}}, {"Error 04: Could not move to bin folder."}, "Blinky/bin", "cd bin"},
@@ -178,7 +179,6 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
        "mkdir prm"},
       {{{FsOp::changeDirectory, "prm"}}, {"Error 11: Could not move to prm folder."}, "Blinky/prm", "cd prm"},
       {{{FsOp::copyFile, "burner.bbl"}}, {error12}, "Blinky/prm", "copy burner.bbl"},
-      {{}, {error12}, "Blinky/prm", "copy burner.bbl", "burner.bbl"},
       {{{FsOp::changeDirectory, "..", 3}}, {"Error 13: Could not move back to main folder."}, "Blinky/prm/Project.prm",
        "cd .."},
       {{{FsOp::createDirectory, "Sources"}}, {"Error 14: Could not create Sources folder."}, "Blinky/prm/Project.prm",
@@ -194,9 +194,8 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
       {{{FsOp::copyFile, "Default.mem"}}, {"Error 19: Could not copy 'Default.mem'."}, "Blinky/C_Layout.hwl",
        "copy Default.mem"},
       {{{FsOp::copyFile, "Blinky.mcp"}}, {error20}, "Blinky/Default.mem", "copy Blinky.mcp"},
-      {{}, {error20}, "Blinky/Default.mem", "copy Blinky.mcp", "DEMO08.mcp"},
       {{{FsOp::openForWriting, "main.c"}}, {"Could not create 'main.c'. Please close file."},
-       "Blinky/Sources/derivative.h", "write main.c", {}, true},
+       "Blinky/Sources/derivative.h", "write main.c", true},
       // A file that could not be written whole never takes its name.
       {{{FsOp::write, "main.c"}}, {"Could not write 'main.c'."}, "Blinky/Sources/derivative.h", "write-bytes main.c"},
       {{{FsOp::openForWriting, "Project.Map"}}, {"Could not create 'Project.Map'."}, "Blinky/bin", "write Project.Map"},
@@ -209,8 +208,8 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
       {{{FsOp::openForWriting, ini}}, {"Could not create '" + ini + "'."}, "Blinky/Sources/Start08.c", "write " + ini},
       // The working directory not saved, or not entered again: Error 99
       // after the build's own message, which alone decides buildFailed.
-      {{{FsOp::changeDirectory, kKeyFiles}}, {kSuccess, error99}, "Blinky/Blinky.mcp", "", {}, true, false},
-      {{{FsOp::currentDirectory, ""}}, {kSuccess, error99}, "Blinky/Blinky.mcp", "", {}, true, false},
+      {{{FsOp::changeDirectory, kKeyFiles}}, {kSuccess, error99}, "Blinky/Blinky.mcp", "", true, false},
+      {{{FsOp::currentDirectory, ""}}, {kSuccess, error99}, "Blinky/Blinky.mcp", "", true, false},
       {{{FsOp::changeDirectory, kKeyFiles}, {FsOp::copyFile, "burner.bbl"}}, {error12, error99}, "Blinky/prm", ""},
   };
   for (const Case& c : cases) {
@@ -218,12 +217,11 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     const std::string label = c.messages[0] + " " + c.lastOperation;
     for (const Fault& fault : c.faults)
       wizard->faulty.failOn(fault.op, fault.path == kKeyFiles ? wizard->keyFiles() : fault.path, fault.skip);
-    if (!c.missingTemplate.empty()) std::filesystem::remove(wizard->keyFiles() + "/" + c.missingTemplate);
-    if (!c.inKeyFiles.empty()) test::makeDirectory(wizard->keyFiles() + "/" + c.inKeyFiles);
-    auto keyFilesBefore = test::snapshotTree(wizard->keyFiles());
+    if (!c.inKeyFiles.empty()) wizard->addDirectory("KeyFiles/" + c.inKeyFiles);
+    auto keyFilesBefore = wizard->tree("KeyFiles");
     wizard->build("Blinky");
     // No key file changes; a project folder made in KeyFiles stays empty.
-    auto keyFilesAfter = test::snapshotTree(wizard->keyFiles());
+    auto keyFilesAfter = wizard->tree("KeyFiles");
     keyFilesBefore.erase("Blinky");
     keyFilesAfter.erase("Blinky");
     EXPECT_EQ(keyFilesAfter, keyFilesBefore) << label;
@@ -236,7 +234,7 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     std::vector<std::string> made;
     for (const auto& [path, bytes] : projectTree(*wizard)) made.push_back(path);
     EXPECT_EQ(made, demoPathsThrough(c.lastMade)) << label;
-    EXPECT_EQ(test::exists(wizard->keyFiles() + "/Blinky"), c.lastMade.empty()) << label;
+    EXPECT_EQ(wizard->has("KeyFiles/Blinky"), c.lastMade.empty()) << label;
     if (c.lastOperation.empty()) {
       EXPECT_NE(wizard->fs.currentDirectory(), wizard->keyFiles()) << label;
       continue;
@@ -251,6 +249,7 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
 
 // Only a name already taken is "exists already"; a folder the disk will not
 // make for any other reason is told with that reason, and nothing is made.
+// On the real disk, whose words the reason is.
 TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
   const std::string cannot = "Could not create the project folder 'Blinky': ";
   struct Case {
@@ -258,8 +257,8 @@ TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
     std::function<void(WizardHarness&)> prepare;
     std::vector<std::string> messages;  // the first a warning, the rest plain
   } cases[] = {
-      {"a folder of that name", [](WizardHarness& w) { test::makeDirectory(w.root + "/Blinky"); }, {kFolderExists}},
-      {"a file of that name", [](WizardHarness& w) { test::writeFile(w.root + "/Blinky", "x"); }, {kFolderExists}},
+      {"a folder of that name", [](WizardHarness& w) { w.addDirectory("Blinky"); }, {kFolderExists}},
+      {"a file of that name", [](WizardHarness& w) { w.addFile("Blinky", "x"); }, {kFolderExists}},
       {"a disk fault", [](WizardHarness& w) { w.faulty.failOn(FsOp::createDirectory, "Blinky"); },
        {cannot + test::kInjectedFault + "."}},
 #ifndef _WIN32
@@ -274,7 +273,7 @@ TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
 #endif
   };
   for (const Case& c : cases) {
-    auto wizard = demoWizard("main");
+    auto wizard = demoWizard("main", WizardHarness::Disk::real);
     c.prepare(*wizard);
     const auto before = test::snapshotTree(wizard->root);
     wizard->build("Blinky");
@@ -294,16 +293,16 @@ TEST(ProjectBuilder, RefusedOrTakenNameHasItsWarningAndCreatesNothing) {
   const std::string names[] = {"Blinky", "", ".", "..", "a/b", "a\\b", "../Escaped", "/abs", "LPT1", "a?b"};
   for (const std::string& name : names) {
     auto wizard = demoWizard();
-    test::makeDirectory(wizard->root + "/Blinky");
-    test::makeDirectory(wizard->root + "/a");
-    const auto before = test::snapshotTree(wizard->root);
+    wizard->addDirectory("Blinky");
+    wizard->addDirectory("a");
+    const auto before = wizard->tree();
     wizard->build(name);
 
     const ShownMessage warning = name == "Blinky" ? folderExistsWarning() : refusedNameWarning();
     EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{warning}) << name;
     EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended()) << name;
     EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles()) << name;
-    EXPECT_EQ(test::snapshotTree(wizard->root), before) << name;
+    EXPECT_EQ(wizard->tree(), before) << name;
     // A refused name never reaches the disk, so nothing can land beside the
     // main folder either; only an ordinary name is tried and found taken.
     for (const std::string& entry : wizard->faulty.log()) {
@@ -314,7 +313,7 @@ TEST(ProjectBuilder, RefusedOrTakenNameHasItsWarningAndCreatesNothing) {
     wizard->build("Fresh");
     EXPECT_EQ(wizard->dialog.messages(), (std::vector<ShownMessage>{warning, plain(kSuccess)})) << name;
     EXPECT_FALSE(wizard->state->buildFailed) << name;
-    EXPECT_EQ(test::snapshotTree(wizard->root + "/Fresh"), test::snapshotTree(fresh->root + "/Fresh")) << name;
+    EXPECT_EQ(wizard->tree("Fresh"), fresh->tree("Fresh")) << name;
   }
 }
 
@@ -341,29 +340,29 @@ TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
     wizard.clickMcu(0);
     wizard.build("P");
     ASSERT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.menuName;
-    const std::string p = wizard.root + "/P/", prefix = c.rs08 ? "RS08_" : "";
+    const std::string p = "P/", prefix = c.rs08 ? "RS08_" : "";
     const std::string cmd = prefix + "BDM_P&E_Multilink_CyclonePro_";
-    EXPECT_EQ(test::snapshotTree(p + "cmd"),
+    EXPECT_EQ(wizard.tree(p + "cmd"),
               (std::map<std::string, std::string>{{cmd + "Postload.cmd", kCommandText[0]},
                                                   {cmd + "Preload.cmd", kCommandText[1]},
                                                   {cmd + "Reset.cmd", kCommandText[2]},
                                                   {cmd + "Startup.cmd", kCommandText[3]}}))
         << c.menuName;
-    EXPECT_EQ(test::readFile(p + prefix + "BDM_P&E_Multilink_CyclonePro.ini"), c.ini) << c.menuName;
-    EXPECT_FALSE(test::exists(p + (c.rs08 ? "" : "RS08_") + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
-    EXPECT_EQ(test::readFile(p + "Sources/derivative.h"), expected::derivativeHeader("<???.h>", !c.rs08)) << c.menuName;
-    EXPECT_EQ(test::readFile(p + "Sources/" + (c.rs08 ? "StartRS08.c" : "Start08.c")),
+    EXPECT_EQ(wizard.read(p + prefix + "BDM_P&E_Multilink_CyclonePro.ini"), c.ini) << c.menuName;
+    EXPECT_FALSE(wizard.has(p + (c.rs08 ? "" : "RS08_") + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
+    EXPECT_EQ(wizard.read(p + "Sources/derivative.h"), expected::derivativeHeader("<???.h>", !c.rs08)) << c.menuName;
+    EXPECT_EQ(wizard.read(p + "Sources/" + (c.rs08 ? "StartRS08.c" : "Start08.c")),
               c.rs08 ? "/* RS08 start-up */\r\n" : "/* HCS08 start-up */\r\n")
         << c.menuName;
-    EXPECT_FALSE(test::exists(p + "Sources/" + (c.rs08 ? "Start08.c" : "StartRS08.c"))) << c.menuName;
-    EXPECT_EQ(test::readFile(p + "P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
+    EXPECT_FALSE(wizard.has(p + "Sources/" + (c.rs08 ? "Start08.c" : "StartRS08.c"))) << c.menuName;
+    EXPECT_EQ(wizard.read(p + "P.mcp"), "mcp of " + c.menuName + "\r\n") << c.menuName;
     if (!c.rs08) continue;
     wizard.dialog.clearMessages();
     wizard.faulty.failOn(FsOp::copyFile, "StartRS08.c");
     wizard.build("Q");
     EXPECT_EQ(wizard.dialog.messages(), std::vector<ShownMessage>{plain("Error 16a: Could not copy 'StartRS08.c'.")});
-    EXPECT_TRUE(test::exists(wizard.root + "/Q/Sources/main.c"));
-    EXPECT_FALSE(test::exists(wizard.root + "/Q/Sources/StartRS08.c"));
+    EXPECT_TRUE(wizard.has("Q/Sources/main.c"));
+    EXPECT_FALSE(wizard.has("Q/Sources/StartRS08.c"));
   }
 }
 
@@ -391,6 +390,6 @@ TEST(ProjectBuilder, MainBodyFollowsTheTicksCountedAtBuildTime) {
     if (c.staleCount >= 0) wizard->state->chosenCount = c.staleCount;
     wizard->build("P");
     ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
-    EXPECT_EQ(test::readFile(wizard->root + "/P/Sources/main.c"), c.mainSource) << c.name;
+    EXPECT_EQ(wizard->read("P/Sources/main.c"), c.mainSource) << c.name;
   }
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ExpectedFiles.h"
-#include "core/FileSystem.h"
+#include "core/MemoryFileSystem.h"
 #include "core/WizardState.h"
 #include "generate/ProjectFiles.h"
 #include "support/TestSupport.h"
@@ -27,25 +27,23 @@ TEST(ProjectFiles, PrmFileIsTheStoredLinesBackToBack) {
       {{}, ""},
   };
   for (const Case& c : cases) {
-    test::TempDir dir;
-    RealFileSystem fs(dir.path());
+    MemoryFileSystem fs;
     auto state = std::make_unique<WizardState>();
     for (const std::string& line : c.lines)
       state->prmLines[static_cast<std::size_t>(state->prmLineCount++)] = state->prmLineText.keep(line);
     state->prmLines[static_cast<std::size_t>(state->prmLineCount)] = "beyond the count\n";
     EXPECT_TRUE(writePrmFile(*state, fs).ok());
-    EXPECT_EQ(test::readFile(dir / "Project.prm"), c.file) << c.lines.size() << " lines";
+    EXPECT_EQ(fs.snapshot()["/Project.prm"], c.file) << c.lines.size() << " lines";
   }
 }
 
 TEST(ProjectFiles, IncludeNameIsInsertedLiterally) {
   for (const bool rs08 : {false, true}) {
-    test::TempDir dir;
-    RealFileSystem fs(dir.path());
+    MemoryFileSystem fs;
     auto state = std::make_unique<WizardState>();
     state->includeName = "\"%s%d.h\"";
     state->isRs08 = rs08;
     EXPECT_TRUE(writeDerivativeHeader(*state, fs).ok());
-    EXPECT_EQ(test::readFile(dir / "derivative.h"), expected::derivativeHeader("\"%s%d.h\"", !rs08)) << rs08;
+    EXPECT_EQ(fs.snapshot()["/derivative.h"], expected::derivativeHeader("\"%s%d.h\"", !rs08)) << rs08;
   }
 }

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "core/FileSystem.h"
+#include "core/MemoryFileSystem.h"
 #include "generate/TextFileWriter.h"
 #include "support/TestSupport.h"
 
@@ -28,11 +28,10 @@ TEST(TextFileWriter, EveryLineFeedBecomesCarriageReturnLineFeed) {
       {"\xff\xfe high bytes\n", "\xff\xfe high bytes\r\n"},
   };
   for (const Case& c : cases) {
-    test::TempDir dir;
-    test::writeFile(dir / "out.txt", "a much longer earlier content\r\n");
-    RealFileSystem fs(dir.path());
+    MemoryFileSystem fs;
+    fs.addFile("out.txt", "a much longer earlier content\r\n");
     EXPECT_TRUE(writeTextFile(fs, "out.txt", c.text).ok()) << c.text;
-    EXPECT_EQ(test::readFile(dir / "out.txt"), c.file) << c.text;
+    EXPECT_EQ(fs.snapshot(), (std::map<std::string, std::string>{{"/", "<dir>"}, {"/out.txt", c.file}})) << c.text;
   }
 }
 
@@ -54,10 +53,9 @@ TEST(TextFileWriter, WritesInChunksAndStopsAtTheFirstFailure) {
       {{big + "\n", big + "\n", big + "\n", big}, true, 1, "earlier\r\n"},
   };
   for (const Case& c : cases) {
-    test::TempDir dir;
-    test::writeFile(dir / "out.txt", "earlier\r\n");
-    RealFileSystem real(dir.path());
-    test::FaultyFileSystem fs(real);
+    MemoryFileSystem memory;
+    memory.addFile("out.txt", "earlier\r\n");
+    test::FaultyFileSystem fs(memory);
     if (c.fail) fs.failOn(test::FsOp::write, "out.txt");
     TextFileWriter writer(fs, "out.txt");
     for (const std::string& piece : c.pieces) writer.write(piece);
@@ -66,6 +64,6 @@ TEST(TextFileWriter, WritesInChunksAndStopsAtTheFirstFailure) {
     log.insert(log.end(), static_cast<std::size_t>(c.writes), "write-bytes out.txt");
     if (!c.fail) log.push_back("close out.txt");
     EXPECT_EQ(fs.log(), log) << c.pieces.size() << " pieces, fail " << c.fail;
-    EXPECT_EQ(test::snapshotTree(dir.path()), (std::map<std::string, std::string>{{"out.txt", c.file}}));
+    EXPECT_EQ(memory.snapshot(), (std::map<std::string, std::string>{{"/", "<dir>"}, {"/out.txt", c.file}}));
   }
 }

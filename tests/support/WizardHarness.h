@@ -1,4 +1,4 @@
-// A wizard session opened on a temporary KeyFiles, driven the way the window
+// A wizard session opened on a KeyFiles folder in memory (or on the disk), driven the way the window
 // drives it: clicks on MCU buttons and module boxes, a name typed and Build
 // pressed. The session works through a file system that fails on cue.
 #pragma once
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
+#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 #include "session/WizardSession.h"
 #include "support/TestSupport.h"
@@ -17,15 +18,42 @@
 namespace forgeline::test {
 
 struct WizardHarness {
+  // The memory disk serves every test but those of what the real disk itself decides.
+  enum class Disk { memory, real };
   explicit WizardHarness(std::initializer_list<std::pair<const std::string, std::string>> mcuFiles,
                          const std::vector<std::string>& mcpMenuNames = {})
-      : WizardHarness(std::map<std::string, std::string>(mcuFiles), mcpMenuNames, {}) {}
-  // KeyFiles in `subfolder` of the temporary folder, when it is not empty.
+      : WizardHarness(std::map<std::string, std::string>(mcuFiles), mcpMenuNames) {}
+  // KeyFiles in `subfolder` of the main folder, when it is not empty.
   WizardHarness(const std::map<std::string, std::string>& mcuFiles, const std::vector<std::string>& mcpMenuNames,
-                const std::string& subfolder)
-      : root(subfolder.empty() ? dir.path() : dir / subfolder), fs((makeDirectory(root), root)) {
-    writeKeyFiles(root, mcuFiles, mcpMenuNames);
+                const std::string& subfolder = {}, Disk on = Disk::memory)
+      : dir(on == Disk::real ? std::make_unique<TempDir>() : nullptr),
+        root((dir ? dir->path() : std::string("/main")) + (subfolder.empty() ? "" : "/" + subfolder)),
+        disk(dir ? realKeyFiles(root, mcuFiles, mcpMenuNames) : memoryKeyFiles(root, mcuFiles, mcpMenuNames)) {
     session.open();
+  }
+
+  // The main folder's files and folders below `under`, by relative path, as
+  // snapshotTree gives them, on either disk.
+  std::map<std::string, std::string> tree(const std::string& under = {}) const {
+    const std::string top = under.empty() ? root : root + "/" + under;
+    if (dir) return snapshotTree(top);
+    std::map<std::string, std::string> out;
+    for (const auto& [path, bytes] : static_cast<MemoryFileSystem&>(*disk).snapshot())
+      if (path.starts_with(top + "/")) out[path.substr(top.size() + 1)] = bytes;
+    return out;
+  }
+  std::string read(const std::string& path) const {
+    const auto all = tree();
+    return all.contains(path) ? all.at(path) : "<missing>";
+  }
+  bool has(const std::string& path) const { return tree().contains(path); }
+  void addDirectory(const std::string& path) {
+    if (dir) return makeDirectory(root + "/" + path);
+    static_cast<MemoryFileSystem&>(*disk).addDirectory(root + "/" + path);
+  }
+  void addFile(const std::string& path, const std::string& bytes) {
+    if (dir) return writeFile(root + "/" + path, bytes);
+    static_cast<MemoryFileSystem&>(*disk).addFile(root + "/" + path, bytes);
   }
 
   void clickMcu(int i) { session.chooseMcu(i); }
@@ -61,9 +89,27 @@ struct WizardHarness {
     return out;
   }
 
-  TempDir dir;
+  static std::unique_ptr<FileSystem> realKeyFiles(const std::string& root,
+                                                  const std::map<std::string, std::string>& mcuFiles,
+                                                  const std::vector<std::string>& mcpMenuNames) {
+    makeDirectory(root);
+    writeKeyFiles(root, mcuFiles, mcpMenuNames);
+    return std::make_unique<RealFileSystem>(root);
+  }
+  static std::unique_ptr<FileSystem> memoryKeyFiles(const std::string& root,
+                                                    const std::map<std::string, std::string>& mcuFiles,
+                                                    const std::vector<std::string>& mcpMenuNames) {
+    auto memory = std::make_unique<MemoryFileSystem>();
+    memory->addDirectory(root);
+    memory->changeDirectory(root);
+    writeKeyFiles(*memory, mcuFiles, mcpMenuNames);
+    return memory;
+  }
+
+  std::unique_ptr<TempDir> dir;  // only on the real disk
   std::string root;
-  RealFileSystem fs;
+  std::unique_ptr<FileSystem> disk;
+  FileSystem& fs = *disk;
   FaultyFileSystem faulty{fs};
   DialogModel dialog;
   FixedClock clock{CalendarDate{5, 12, 2026}};
