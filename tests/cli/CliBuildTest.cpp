@@ -292,41 +292,40 @@ TEST(CliBuild, AProjectFolderTheDiskWillNotMakeIsToldWithItsReason) {
   EXPECT_EQ(test::snapshotTree(dir.path()), before);
 }
 
-// No disk lets a test refuse main.c to a build that has just made its
-// folders, so this one runs the program in-process on a disk that fails.
-TEST(CliBuild, AMainCThatCannotBeCreatedExitsOne) {
-  test::TempDir dir;
-  test::writeTwoMcuKeyFiles(dir.path());
-  std::ostringstream out, err;
-  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05"}, out, err,
-                           [](FileSystem& disk) {
-                             auto faulty = std::make_unique<test::FaultyFileSystem>(disk);
-                             faulty->failOn(test::FsOp::openForWriting, "main.c");
-                             return faulty;
-                           });
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(err.str(), "forgeline-cli: Could not create 'main.c'. Please close file.\n");
-  EXPECT_TRUE(test::exists(dir / "Project01/Sources/derivative.h"));
-  EXPECT_FALSE(test::exists(dir / "Project01/Sources/main.c"));
-}
-
-// The project is complete, but the wizard could not go back to where it
-// started: the user is told to restart, and a script must not carry on.
-TEST(CliBuild, ARestoreFailureAfterSuccessExitsOne) {
-  test::TempDir dir;
-  test::writeTwoMcuKeyFiles(dir.path());
-  // Quiet, too: the build failed, so every message it showed is printed.
-  std::ostringstream out, err;
-  int status = cli::runCli({"-C", dir.path(), "build", "DEMO08", "--date", "2026-12-05", "-q"}, out, err,
-                           [&dir](FileSystem& disk) {
-                             auto faulty = std::make_unique<test::FaultyFileSystem>(disk);
-                             // The wizard works in KeyFiles and returns there after a build.
-                             faulty->failOn(test::FsOp::changeDirectory, dir / "KeyFiles");
-                             return faulty;
-                           });
-  EXPECT_EQ(err.str(),
-            "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n"
-            "forgeline-cli: Error 99: Please exit and restart GUI.\n");
-  EXPECT_EQ(status, 1);
-  EXPECT_TRUE(test::exists(dir / "Project01/Project01.mcp"));
+// A build that fails late, in-process on a memory disk that fails on cue:
+// main.c refused after the folders are made, or the way back to KeyFiles
+// lost after a complete project (the user is told to restart, and a script
+// must not carry on). Both exit 1; quiet or not, a failed build prints
+// every message it showed.
+TEST(CliBuild, ALateFailureExitsOne) {
+  struct Case {
+    test::FsOp op;
+    std::string path;
+    std::string err;
+    std::string made, notMade;
+    std::vector<std::string> quiet;
+  } cases[] = {
+      {test::FsOp::openForWriting, "main.c", "forgeline-cli: Could not create 'main.c'. Please close file.\n",
+       "/Project01/Sources/derivative.h", "/Project01/Sources/main.c", {}},
+      {test::FsOp::changeDirectory, "/KeyFiles",
+       "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n"
+       "forgeline-cli: Error 99: Please exit and restart GUI.\n",
+       "/Project01/Project01.mcp", "", {"-q"}},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem disk;
+    test::writeTwoMcuKeyFiles(disk);
+    std::vector<std::string> args = {"build", "DEMO08", "--date", "2026-12-05"};
+    args.insert(args.end(), c.quiet.begin(), c.quiet.end());
+    const CliResult r = test::runCliOn(disk, args, [&](FileSystem& memory) {
+      auto faulty = std::make_unique<test::FaultyFileSystem>(memory);
+      faulty->failOn(c.op, c.path);
+      return faulty;
+    });
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.status, 1) << c.path;
+    const auto tree = disk.snapshot();
+    EXPECT_TRUE(tree.contains(c.made)) << c.path;
+    EXPECT_FALSE(tree.contains(c.notMade)) << c.path;
+  }
 }

@@ -32,11 +32,6 @@ namespace {
 
 constexpr const char* kTitle = "Forgeline for 8-bit MCUs   - rev15";
 
-std::vector<std::string> withDir(const test::TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), {"-C", dir.path()});
-  return args;
-}
-
 }  // namespace
 
 // show picks the first entry with the caption in button order, and "#x"
@@ -134,8 +129,8 @@ TEST(CliJson, ListAndShowSayWhatTheLinesSay) {
 }
 
 TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
-  test::TempDir dir;
-  test::writeTwoMcuKeyFiles(dir.path());
+  MemoryFileSystem disk;
+  test::writeTwoMcuKeyFiles(disk);
   struct Case {
     std::vector<std::string> args;
     std::string out;
@@ -158,7 +153,7 @@ TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
        "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\t-\tenabled\n2\tADC\t-\tenabled\n"},
   };
   for (const Case& c : cases) {
-    CliResult r = runCliProgram(withDir(dir, c.args), "/");
+    CliResult r = test::runCliOn(disk, c.args);
     EXPECT_EQ(r.status, 0) << describe(c.args) << "\n" << r.err;
     EXPECT_EQ(r.out, c.out) << describe(c.args);
     EXPECT_EQ(r.err, "") << describe(c.args);
@@ -322,9 +317,9 @@ TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
 // The findings themselves are the checker's; the command prints each, then
 // the summary, and fails only on errors.
 TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
-  CliResult r = runCliProgram({"check"}, dir.path());
+  MemoryFileSystem disk;
+  test::writeKeyFiles(disk, {{"MCU_DEMO08.txt", test::kDemo08}}, {"DEMO08"});
+  CliResult r = test::runCliOn(disk, {"check"});
   // A warning alone still passes.
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.starts_with("KeyFiles/MCU_DEMO08.txt:13: warning: module INIT defines no function MCU_Init"))
@@ -332,8 +327,8 @@ TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
   EXPECT_TRUE(r.out.ends_with("\n0 errors, 1 warning in 1 file\n")) << r.out;
 
   // Seven findings, six of them errors, then the summary.
-  test::writeFile(dir / "KeyFiles/MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n");
-  r = runCliProgram({"check"}, dir.path());
+  disk.addFile("KeyFiles/MCU_BAD.txt", "MODULE:X uses X\n6.\ncode\n");
+  r = test::runCliOn(disk, {"check"});
   const std::vector<std::string> lines = test::linesOf(r.out);
   ASSERT_EQ(lines.size(), 9u) << r.out;
   for (std::size_t i = 0; i < 7; ++i) EXPECT_TRUE(lines[i].starts_with("KeyFiles/MCU_BAD.txt")) << lines[i];
@@ -345,13 +340,13 @@ TEST(CliCheck, PrintsTheCheckersFindingsThenItsSummary) {
 // check FILE... and --format reach the checker; a format it does not know
 // is bad usage.
 TEST(CliCheck, NamedFilesAndSarifFormat) {
-  test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {{"MCU_DEMO08.txt", test::kDemo08}, {"MCU_BAD.txt", "x\n"}}, {"DEMO08"});
-  CliResult r = runCliProgram({"check", "--format=sarif", "KeyFiles/MCU_DEMO08.txt"}, dir.path());
+  MemoryFileSystem disk;
+  test::writeKeyFiles(disk, {{"MCU_DEMO08.txt", test::kDemo08}, {"MCU_BAD.txt", "x\n"}}, {"DEMO08"});
+  CliResult r = test::runCliOn(disk, {"check", "--format=sarif", "KeyFiles/MCU_DEMO08.txt"});
   EXPECT_TRUE(r.out.starts_with("{\n  \"$schema\"")) << r.out;
   EXPECT_NE(r.out.find("\"summary\": \"0 errors, 1 warning in 1 file\""), std::string::npos) << r.out;
   EXPECT_EQ(r.status, 0);
-  r = runCliProgram({"check", "--format", "xml"}, dir.path());
+  r = test::runCliOn(disk, {"check", "--format", "xml"});
   EXPECT_EQ(r.err, "forgeline-cli: invalid format 'xml': expected gcc or sarif (see forgeline-cli --help)\n");
   EXPECT_EQ(r.status, 2);
 }
@@ -359,10 +354,10 @@ TEST(CliCheck, NamedFilesAndSarifFormat) {
 // Where the window would abort, check runs without its scan and reports the
 // cause as its own findings, with a summary.
 TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
-  test::TempDir empty, nearMiss;
-  test::writeKeyFiles(nearMiss.path(), {{"MCU-x.txt", "MenuName=X\n"}});
+  MemoryFileSystem empty, nearMiss;
+  test::writeKeyFiles(nearMiss, {{"MCU-x.txt", "MenuName=X\n"}});
   struct Case {
-    const test::TempDir& dir;
+    MemoryFileSystem& dir;
     std::string out;
   } cases[] = {
       {.dir = empty,
@@ -377,7 +372,7 @@ TEST(CliCheck, NoKeyFilesOrNoMcuFileAreFindings) {
               "1 error, 1 warning in 0 files\n"},
   };
   for (const Case& c : cases) {
-    CliResult r = runCliProgram({"check"}, c.dir.path());
+    CliResult r = test::runCliOn(c.dir, {"check"});
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 1);

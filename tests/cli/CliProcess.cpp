@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
+#include "cli/CliApp.h"
 #include "support/TestSupport.h"
 
 namespace forgeline::test {
@@ -224,6 +226,25 @@ const char* const kRs08Ka2 =
 
 void writeTwoMcuKeyFiles(const std::string& root) {
   writeKeyFiles(root, {{"MCU_DEMO08.txt", kDemo08}, {"MCU_RS08KA2.txt", kRs08Ka2}}, {"DEMO08", "RS08KA2"});
+}
+
+void writeTwoMcuKeyFiles(MemoryFileSystem& disk) {
+  writeKeyFiles(disk, {{"MCU_DEMO08.txt", kDemo08}, {"MCU_RS08KA2.txt", kRs08Ka2}}, {"DEMO08", "RS08KA2"});
+}
+
+CliResult runCliOn(FileSystem& disk, const std::vector<std::string>& args,
+                   const std::function<std::unique_ptr<FileSystem>(FileSystem&)>& filter) {
+  std::ostringstream out, err;
+  CliResult result;
+  const std::optional<std::string> start = disk.currentDirectory();
+  result.status = cli::runCli(args, out, err, [&](FileSystem&) -> std::unique_ptr<FileSystem> {
+    return filter ? filter(disk) : std::make_unique<FileSystemWrapper>(disk);
+  });
+  // The next run starts where a new process would.
+  if (start) disk.changeDirectory(*start);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
 }
 
 }  // namespace forgeline::test

@@ -4,9 +4,13 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/MemoryFileSystem.h"
 
 namespace forgeline::test {
 
@@ -39,7 +43,14 @@ std::string describe(const std::vector<std::string>& args);
 // The lines of `text`, each without its "\n".
 std::vector<std::string> linesOf(const std::string& text);
 
+// The program's own code run in this process on `disk`, starting in its
+// working directory, which it is back in afterwards; `filter` may put a file
+// system that fails on cue over it.
+CliResult runCliOn(FileSystem& disk, const std::vector<std::string>& args,
+                   const std::function<std::unique_ptr<FileSystem>(FileSystem&)>& filter = nullptr);
+
 // Key files with two MCUs (DEMO08 and the RS08 part RS08KA2) and every template.
 void writeTwoMcuKeyFiles(const std::string& root);
+void writeTwoMcuKeyFiles(MemoryFileSystem& disk);
 
 }  // namespace forgeline::test

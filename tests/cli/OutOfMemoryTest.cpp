@@ -1,6 +1,6 @@
 // Memory that runs out in the middle of a command ends it with one line and
 // exit status 1, never an abort; no test can make the real program run out
-// at a chosen moment, so this one runs it in-process on a disk that throws.
+// at a chosen moment, so this one runs it in-process on a memory disk that throws.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -52,26 +52,23 @@ TEST(OutOfMemory, AnyCommandEndsWithOneLineAndExitsOne) {
     bool threw = true;
     for (int calls = 0; threw; ++calls) {
       SCOPED_TRACE(test::describe(command) + " after " + std::to_string(calls) + " calls");
-      test::TempDir dir;
-      test::writeTwoMcuKeyFiles(dir.path());
-      const auto before = test::snapshotTree(dir.path());
-      std::vector<std::string> args{"-C", dir.path()};
-      args.insert(args.end(), command.begin(), command.end());
-      std::ostringstream out, err;
+      MemoryFileSystem disk;
+      test::writeTwoMcuKeyFiles(disk);
+      const auto before = disk.snapshot();
       threw = false;
-      const int status = cli::runCli(args, out, err, [&](FileSystem& disk) {
-        return std::make_unique<RunsOutOfMemory>(disk, calls, threw);
+      const test::CliResult r = test::runCliOn(disk, command, [&](FileSystem& memory) {
+        return std::make_unique<RunsOutOfMemory>(memory, calls, threw);
       });
       if (!threw) {
-        EXPECT_EQ(status, 0) << err.str();
+        EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_GT(calls, 0);
         break;
       }
-      EXPECT_EQ(status, 1);
-      EXPECT_EQ(err.str(), "forgeline-cli: out of memory; the command stopped unfinished\n");
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, "forgeline-cli: out of memory; the command stopped unfinished\n");
       // A build leaves what it had made, as after any failure, but never a
       // half-written file under its temporary name.
-      const auto after = test::snapshotTree(dir.path());
+      const auto after = disk.snapshot();
       for (const auto& [path, bytes] : after) EXPECT_EQ(path.find(".part"), std::string::npos) << path;
       if (command.front() != "build") {
         EXPECT_EQ(after, before);
