@@ -380,14 +380,13 @@ TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
   EXPECT_EQ(fs.currentDirectory(), "/");
 }
 
-// Read back as JSON: every property SARIF 2.1.0 requires is there, each
-// result points at its rule and a line, and a byte that is not UTF-8 is
-// U+FFFD. A file's URI keeps letters, digits and - . _ ~ and %-encodes every
-// other character a file name may hold on both systems.
+// Read back as JSON: every property SARIF 2.1.0 requires of the log and its
+// rules is there (each result's, over any bytes: CheckReport's test). A
+// file's URI keeps letters, digits and - . _ ~ and %-encodes every other
+// character a file name may hold on both systems.
 TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   MemoryFileSystem fs;
-  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}},
-                      {"T"});
+  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}}, {"T"});
   const CheckReport report = checkKeyFiles(fs);
   std::ostringstream out;
   writeSarif(report, out);
@@ -400,24 +399,11 @@ TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   std::set<std::string> ids;
   for (const nlohmann::json& rule : rules) ids.insert(rule.at("id").get<std::string>());
   EXPECT_EQ(ids.size(), rules.size());
-  const nlohmann::json& results = run.at("results");
-  ASSERT_EQ(results.size(), report.findings.size());
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    const nlohmann::json& r = results[i];
-    const Finding& f = report.findings[i];
-    EXPECT_EQ(rules.at(r.at("ruleIndex").get<std::size_t>()).at("id"), r.at("ruleId"));
-    EXPECT_EQ(r.at("level"), f.severity == E ? "error" : "warning");
-    EXPECT_FALSE(r.at("message").at("text").get<std::string>().empty());
-    const nlohmann::json& place = r.at("locations").at(0).at("physicalLocation");
-    EXPECT_FALSE(place.at("artifactLocation").at("uri").get<std::string>().empty());
-    // A finding about the whole file points at its first line.
-    EXPECT_EQ(place.at("region").at("startLine"), std::max(f.line, 1));
-  }
+  EXPECT_EQ(run.at("results").size(), report.findings.size());
   EXPECT_EQ(run.at("properties").at("summary"), formatSummary(report));
   EXPECT_NE(out.str().find("\"uri\":\"KeyFiles/MCU_A%20B%23%25%2B%26%3B%3D%40%21%27%28%29%5B%5D%2C~-.txt\""),
             std::string::npos)
       << out.str();
-  EXPECT_NE(out.str().find("\xEF\xBF\xBDX"), std::string::npos) << out.str();
 }
 
 // ---------------------------------------------------------------------------

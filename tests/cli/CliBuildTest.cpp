@@ -86,7 +86,8 @@ std::string describeChoices(const Choices& c) { return test::describe(buildArgs(
 // window's tree with the window's messages. Every line of the dry run names,
 // relative to the -C folder, what the build then leaves on disk: a folder for
 // mkdir, a file of that size for write, a copy of the source for copy; and
-// nothing else appears.
+// nothing else appears. On the real disk: the dry run reads it, and the
+// build must leave on it exactly what was listed.
 TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
   for (const Choices& c : kChoices) {
     test::TempDir window, dir;
@@ -217,6 +218,7 @@ TEST(CliBuild, WideNamesAndLongPathsReachTheDisk) {
   }
 }
 
+// The real program, whose dry run reads the real disk.
 TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
   const std::string exists =
       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project name.\n";

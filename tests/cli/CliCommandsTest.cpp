@@ -36,7 +36,7 @@ constexpr const char* kTitle = "Forgeline for 8-bit MCUs   - rev15";
 
 // show picks the first entry with the caption in button order, and "#x"
 // is a caption before it is an index. -C is relative to where the program
-// starts, and may be given in steps.
+// starts, and may be given in steps: the real program on the real disk.
 TEST(CliList, OneLinePerEntryInButtonOrderWithRawBytesAndShowTakesTheFirst) {
   test::TempDir top;
   const std::string keys = top / "a/b";
@@ -290,27 +290,27 @@ TEST(CliUsage, DatesAreRealCalendarDates) {
 }
 
 TEST(CliStartUp, AScanAbortPrintsItsMessageAndExitsOne) {
-  test::TempDir noKeyFiles, noMcuFiles;
+  MemoryFileSystem noKeyFiles, noMcuFiles;
   // Near misses on every system (Windows would list "mcu_lower.txt"): a
   // dash, a longer extension, a folder.
-  test::writeKeyFiles(noMcuFiles.path(), {{"MCU-lower.txt", "MenuName=X\n"}, {"MCU_x.txt~", "MenuName=X\n"}});
-  test::makeDirectory(noMcuFiles / "KeyFiles/MCU_dir.txt");
+  test::writeKeyFiles(noMcuFiles, {{"MCU-lower.txt", "MenuName=X\n"}, {"MCU_x.txt~", "MenuName=X\n"}});
+  noMcuFiles.addDirectory("KeyFiles/MCU_dir.txt");
   const std::vector<std::vector<std::string>> commands = {
       {"list"}, {"show", "DEMO08"}, {"build", "DEMO08"}, {"build", "DEMO08", "--dry-run"}};
   struct Case {
-    const test::TempDir& dir;
+    MemoryFileSystem& dir;
     std::string message;
   } cases[] = {{noKeyFiles, "Could not find 'KeyFiles' directory. Will abort."},
                {noMcuFiles, "Found no MCU files. Will abort."}};
   for (const Case& c : cases) {
-    const auto before = test::snapshotTree(c.dir.path());
+    const auto before = c.dir.snapshot();
     for (const auto& args : commands) {
-      CliResult r = runCliProgram(args, c.dir.path());
+      CliResult r = test::runCliOn(c.dir, args);
       EXPECT_EQ(r.status, 1) << describe(args);
       EXPECT_EQ(r.out, "") << describe(args);
       EXPECT_EQ(r.err, std::string(kTitle) + ": " + c.message + "\n") << describe(args);
     }
-    EXPECT_EQ(test::snapshotTree(c.dir.path()), before);
+    EXPECT_EQ(c.dir.snapshot(), before);
   }
 }
 

@@ -1,5 +1,5 @@
 // Project names that look like options or format patterns, given to
-// forgeline-cli build as a script would: each is taken as the name and
+// forgeline-cli build as a script would (in-process, on the memory disk): each is taken as the name and
 // nothing else, and nothing outside its own new folder changes. What names
 // do to the build itself is proven on the builder; here only what the
 // command line adds: option parsing, the exit status and the message.
@@ -25,16 +25,19 @@ TEST(HostileCliNames, OptionLikeNamesAreJustNames) {
       {"../x", ""},   {"", ""},           {"CON", ""},         {"a:b", ""}, {"x.", ""},
   };
   for (const auto& [name, folder] : rows) {
-    const std::vector<std::string> args{"-C", "main", "build", "#0", "--name", name, "--date", "2024-12-06"};
+    const std::vector<std::string> args{"build", "#0", "--name", name, "--date", "2024-12-06"};
     SCOPED_TRACE(describe(args));
-    TempDir dir;
-    writeTwoMcuKeyFiles(dir / "main");
-    writeFile(dir / "beside.txt", "beside\n");
-    const auto before = snapshotTree(dir.path());
-    CliResult result = runCliProgram(args, dir.path());
+    MemoryFileSystem disk;
+    disk.addDirectory("/main");
+    disk.changeDirectory("/main");
+    writeTwoMcuKeyFiles(disk);
+    disk.addFile("/beside.txt", "beside\n");
+    const auto before = disk.snapshot();
+    CliResult result = runCliOn(disk, args);
     EXPECT_EQ(result.status, folder.empty() ? 1 : 0);
     EXPECT_EQ(result.err, folder.empty() ? refused : built);
-    EXPECT_EQ(changesOutside(before, snapshotTree(dir.path()), folder.empty() ? "" : "main/" + folder), "");
-    if (!folder.empty()) { EXPECT_TRUE(exists(dir / "main/" + folder + "/" + folder + ".mcp")); }
+    const auto after = disk.snapshot();
+    EXPECT_EQ(changesOutside(before, after, folder.empty() ? "" : "/main/" + folder), "");
+    if (!folder.empty()) { EXPECT_TRUE(after.contains("/main/" + folder + "/" + folder + ".mcp")); }
   }
 }

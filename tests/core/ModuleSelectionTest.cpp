@@ -49,47 +49,45 @@ void play(const std::vector<std::pair<std::string, std::string>>& modules, const
 
 }  // namespace
 
-TEST(ModuleSelection, UsesChainIsFollowedInBoxOrderOnly) {
-  // P uses Q, Q uses R, boxes in that order: both are forced and released.
-  play({{"P", "Q"}, {"Q", "R"}, {"R", ""}}, {{0, "xe xd xd", 1}, {0, "-e -e -e", 0}});
-  // Same chain, boxes R, Q, P: R's turn comes before Q is marked, so only Q.
-  play({{"R", ""}, {"Q", "R"}, {"P", "Q"}}, {{2, "-e xd xe", 1}});
-}
-
-TEST(ModuleSelection, NamesMatchAsSubstringsButInitOnlyWhole) {
-  play({{"INIT", ""}, {"INITX", ""}, {"TPM", ""}, {"ADC", "TPMX"}},
-       {{3, "xd -e xd xe", 1}, {1, "xd xe xd xe", 2}, {3, "xd xe -e -e", 1}});
-}
-
-TEST(ModuleSelection, TickedModuleForcedByAnotherKeepsItsOwnTick) {
-  play({{"ICS", ""}, {"ADC", "ICS"}},
-       {{0, "xe -e", 1}, {1, "xd xe", 2}, {1, "xe -e", 1}, {0, "-e -e", 0}});
-}
-
-TEST(ModuleSelection, SelfUseLocksTheBoxUntilTheMcuIsChosenAgain) {
-  play({{"SELF", "SELF"}, {"B", ""}},
+// Each row: the modules of one MCU file and the clicks played on it.
+TEST(ModuleSelection, ClicksFollowTheUsesAndInitRules) {
+  const std::string ticked = "xd xd xe";
+  struct Row {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> modules;
+    std::vector<Step> steps;
+  } rows[] = {
+      {"a uses chain in box order: both forced and released", {{"P", "Q"}, {"Q", "R"}, {"R", ""}},
+       {{0, "xe xd xd", 1}, {0, "-e -e -e", 0}}},
+      // R's turn comes before Q is marked, so only Q.
+      {"the same chain against box order", {{"R", ""}, {"Q", "R"}, {"P", "Q"}}, {{2, "-e xd xe", 1}}},
+      {"names match as substrings, INIT only whole", {{"INIT", ""}, {"INITX", ""}, {"TPM", ""}, {"ADC", "TPMX"}},
+       {{3, "xd -e xd xe", 1}, {1, "xd xe xd xe", 2}, {3, "xd xe -e -e", 1}}},
+      {"a ticked module forced by another keeps its own tick", {{"ICS", ""}, {"ADC", "ICS"}},
+       {{0, "xe -e", 1}, {1, "xd xe", 2}, {1, "xe -e", 1}, {0, "-e -e", 0}}},
+      {"self-use locks the box until the MCU is chosen again", {{"SELF", "SELF"}, {"B", ""}},
        {{.click = 0, .boxes = "xd -e", .chosenCount = 1},
         {.click = 0, .boxes = "xd -e", .chosenCount = 1, .outcome = ClickOutcome::disabled},
         {.click = 1, .boxes = "xd xe", .chosenCount = 2},
-        {.boxes = "-e -e", .chosenCount = 0, .mcu = 0}});
-}
-
-// The window offers no click on a hidden box, a disabled one or an MCU
-// button past the last shown, and the session takes none.
-TEST(ModuleSelection, ClicksTheWindowCannotMakeAreRefused) {
-  const std::string ticked = "xd xd xe";
-  play({{"INIT", ""}, {"ICS", ""}, {"ADC", "ICS"}},
+        {.boxes = "-e -e", .chosenCount = 0, .mcu = 0}}},
+      // The window offers no click on a hidden box, a disabled one or an MCU
+      // button past the last shown, and the session takes none.
+      {"clicks the window cannot make", {{"INIT", ""}, {"ICS", ""}, {"ADC", "ICS"}},
        {{.click = 2, .boxes = ticked, .chosenCount = 1},
         {.click = 0, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::disabled},
         {.click = 1, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::disabled},
         {.click = 3, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::hidden},
         {.click = kMaxModules, .boxes = ticked, .chosenCount = 1, .outcome = ClickOutcome::noSuchBox},
         {.boxes = ticked, .chosenCount = 1, .mcu = 1, .outcome = ClickOutcome::noSuchBox},
-        {.boxes = ticked, .chosenCount = 1, .mcu = -1, .outcome = ClickOutcome::noSuchBox}});
-}
-
-TEST(ModuleSelection, EmptyNameIsForcedByAnyMarkedBox) {
-  play({{"INIT", ""}, {"", ""}, {"A", ""}}, {{2, "xd xd xe", 1}});
+        {.boxes = ticked, .chosenCount = 1, .mcu = -1, .outcome = ClickOutcome::noSuchBox}}},
+      {"an empty name is forced by any marked box", {{"INIT", ""}, {"", ""}, {"A", ""}}, {{2, "xd xd xe", 1}}},
+      {"INIT's uses take effect only from the first click", {{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}},
+       {{.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0}, {.click = 1, .boxes = "xd xe xd", .chosenCount = 1}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    play(row.modules, row.steps);
+  }
 }
 
 TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
@@ -112,11 +110,6 @@ TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
   EXPECT_EQ(w.state->chosenCount, 0);
   EXPECT_FALSE(w.state->moduleChosen[2]);
   EXPECT_EQ(w.dialog.repaintRequests(), 6);
-}
-
-TEST(ModuleSelection, InitUsesTakeEffectOnlyFromTheFirstClick) {
-  play({{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}},
-       {{.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0}, {.click = 1, .boxes = "xd xe xd", .chosenCount = 1}});
 }
 
 TEST(ModuleSelection, AnotherMcuBringsItsOwnUses) {

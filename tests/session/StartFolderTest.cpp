@@ -9,7 +9,8 @@
 namespace forgeline {
 namespace {
 
-// A project folder with KeyFiles, one without, and a KeyFiles that is gone.
+// A project folder with KeyFiles, one without, and a KeyFiles that is gone:
+// on the real disk, which is what the start-up asks before any wizard opens.
 TEST(StartFolder, KeyFilesItselfStandsForTheFolderAroundIt) {
   test::TempDir dir;
   for (const char* folder : {"project", "project/KeyFiles", "plain", "plain/KeyFiles.d"})
