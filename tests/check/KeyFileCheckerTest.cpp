@@ -383,10 +383,12 @@ TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
 // Read back as JSON: every property SARIF 2.1.0 requires of the log and its
 // rules is there (each result's, over any bytes: CheckReport's test). A
 // file's URI keeps letters, digits and - . _ ~ and %-encodes every other
-// character a file name may hold on both systems.
+// character a file name may hold on both systems; a byte that is not UTF-8
+// becomes U+FFFD.
 TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   MemoryFileSystem fs;
-  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}}, {"T"});
+  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}},
+                      {"T"});
   const CheckReport report = checkKeyFiles(fs);
   std::ostringstream out;
   writeSarif(report, out);
@@ -404,6 +406,8 @@ TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   EXPECT_NE(out.str().find("\"uri\":\"KeyFiles/MCU_A%20B%23%25%2B%26%3B%3D%40%21%27%28%29%5B%5D%2C~-.txt\""),
             std::string::npos)
       << out.str();
+  // A byte that is not UTF-8 is U+FFFD, not dropped (which would leave the log valid, too).
+  EXPECT_NE(out.str().find("\xEF\xBF\xBDX"), std::string::npos) << out.str();
 }
 
 // ---------------------------------------------------------------------------
