@@ -15,7 +15,8 @@ namespace forgeline {
 enum class Severity { warning, error };
 
 // What a finding is about. Each kind's severity and title stand in one table
-// (findingKindInfo); the order here means nothing.
+// (findingKindInfo), one row per kind in this order: a kind is its own row's
+// index, so a kind added here needs its row at the same place there.
 enum class FindingKind {
   noKeyFiles,
   noMcuFiles,

@@ -28,7 +28,6 @@ class TextFileWriter {
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
 
-  bool isOpen() const { return file_ != nullptr; }
   // Adds `text`, each LF as CR LF. Does nothing on a file that did not
   // open or has already failed, so a broken file is never written further.
   void write(std::string_view text);

@@ -61,7 +61,8 @@ class ProjectWizardDialog {
 
   FileSystem& fs_;
   const Clock& clock_;
-  // Heap-held: the section tables alone are a quarter of a megabyte.
+  // Heap-held: the section tables alone take 128,000 bytes (8 sections of
+  // 1,000 line views), the state as a whole some 135 KB.
   std::unique_ptr<WizardState> state_;
   std::unique_ptr<Win32DialogPort> port_;
   // The wizard itself; this window only turns its clicks into the session's events.
