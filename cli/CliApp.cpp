@@ -122,6 +122,9 @@ class Session {
     return built;
   }
 
+  // The folder the build made; empty until it made one.
+  const std::string& projectFolder() const { return session_.state().projectFolder; }
+
  private:
   std::vector<std::string> mcuCaptions() const {
     std::vector<std::string> captions;
@@ -192,9 +195,8 @@ struct CommandRun {
   std::ostream& err;
   FileSystem* fs = nullptr;          // set for Needs::disk and Needs::startupScan
   Session* session = nullptr;        // set for Needs::startupScan, opened
-  std::optional<std::string> startDirectory;
   std::optional<std::string> workingDirectory;  // where the program was started, before any -C
-  const std::string* projectFolder = nullptr;  // the dry run's, once it made one
+  const RecordingFileSystem* recording = nullptr;  // set for a dry run
 
   const Invocation& inv() const { return parsed.invocation; }
 };
@@ -205,10 +207,9 @@ namespace {
 // made, exactly as the build would have written them. The folder is new, so
 // everything in it lives in the dry run's memory; the path never steps out
 // of it (the command line refuses "..").
-bool printMadeFile(FileSystem& fs, const std::optional<std::string>& startDirectory, const std::string& projectFolder,
-                   const std::string& path, std::ostream& out) {
-  if (!startDirectory || projectFolder.empty()) return false;
-  std::unique_ptr<InputFile> file = fs.openForReading(*startDirectory + "/" + projectFolder + "/" + path);
+bool printMadeFile(FileSystem& fs, const std::string& projectFolder, const std::string& path, std::ostream& out) {
+  if (projectFolder.empty()) return false;
+  std::unique_ptr<InputFile> file = fs.openForReading(projectFolder + "/" + path);
   if (!file) return false;
   char buffer[65536];
   while (std::size_t n = file->read(buffer, sizeof buffer)) out.write(buffer, static_cast<std::streamsize>(n));
@@ -252,9 +253,10 @@ int runBuild(CommandRun& run) {
   if (!run.session->build(inv.projectName, inv.quiet, !inv.noRecord && !inv.dryRun)) {
     return status(ExitStatus::failed);
   }
-  if (inv.printPath && !printMadeFile(*run.fs, run.startDirectory, *run.projectFolder, *inv.printPath, run.out)) {
+  const std::string& folder = run.session->projectFolder();
+  if (inv.printPath && !printMadeFile(*run.fs, folder, *inv.printPath, run.out)) {
     run.err << kProgramName << ": the build writes no file '" << *inv.printPath << "' in its project folder '"
-            << *run.projectFolder << "'\n";
+            << (folder.empty() ? folder : run.recording->shown(folder)) << "'\n";
     return status(ExitStatus::badUsage);
   }
   return status(ExitStatus::done);
@@ -318,7 +320,7 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   const CommandRow& row = *std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&](const CommandRow& r) { return r.command == inv.command; });
   CommandRun run{.parsed = parsed, .out = out, .err = err, .fs = nullptr, .session = nullptr,
-                 .startDirectory = {}, .workingDirectory = {}, .projectFolder = nullptr};
+                 .workingDirectory = {}, .recording = nullptr};
   if (row.needs == Needs::nothing) return row.handler(run);
 
   RealFileSystem disk;
@@ -333,20 +335,16 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   }
   std::unique_ptr<FileSystem> filtered = filter ? filter(disk) : nullptr;
   FileSystem& base = filtered ? *filtered : disk;
-  // With --print the listing gives way to the file's bytes; its first line
-  // names the project folder the printed path lies in.
-  std::string projectFolder;
+  // With --print the listing gives way to the file's bytes.
   std::unique_ptr<RecordingFileSystem> recording;
   if (inv.dryRun && inv.command == Command::build)
     recording = std::make_unique<RecordingFileSystem>(base, [&](const std::string& line) {
       if (!inv.printPath) out << line << '\n';
-      if (projectFolder.empty() && line.starts_with("mkdir ")) projectFolder = line.substr(6);
     });
   run.fs = recording ? recording.get() : &base;
-  run.projectFolder = &projectFolder;
+  run.recording = recording.get();
   if (row.needs == Needs::disk) return row.handler(run);
 
-  run.startDirectory = run.fs->currentDirectory();
   SystemClock systemClock;
   FixedClock fixedClock(inv.date.value_or(CalendarDate{}));
   const Clock& clock = inv.date ? static_cast<const Clock&>(fixedClock) : systemClock;

@@ -2,10 +2,12 @@
 
 #include <utility>
 
+#include "core/LogicalPath.h"
+
 namespace forgeline::cli {
 
 RecordingFileSystem::RecordingFileSystem(FileSystem& disk, Reporter report)
-    : MemoryFileSystem(disk), report_(std::move(report)), start_(disk.currentDirectory().value_or("")) {}
+    : OverlayFileSystem(disk), report_(std::move(report)), start_(disk.currentDirectory().value_or("")) {}
 
 void RecordingFileSystem::madeDirectory(const std::string& path) { report_("mkdir " + shown(path)); }
 

@@ -1,8 +1,6 @@
-// The disk of a dry run: the in-memory file system over the real disk, so
-// key files and templates are read from the disk while every directory
-// created and every file written or copied exists only in memory, where the
-// later steps of a build find them just as they would on disk. Each change
-// that would reach the disk is reported as one line, in the order it
+// The disk of a dry run: the overlay over the real disk, so key files and
+// templates are read from the disk while every change stays in memory. Each
+// change that would reach the disk is reported as one line, in the order it
 // happens:
 //
 //   mkdir PATH
@@ -21,16 +19,15 @@
 #include <functional>
 #include <string>
 
-#include "core/MemoryFileSystem.h"
+#include "core/OverlayFileSystem.h"
 
 namespace forgeline::cli {
 
-class RecordingFileSystem : public MemoryFileSystem {
+class RecordingFileSystem : public OverlayFileSystem {
  public:
   using Reporter = std::function<void(const std::string& line)>;
 
-  // Starts in `disk`'s working directory. `disk` is only read; its own
-  // working directory is moved about to look at folders.
+  // Starts in `disk`'s working directory. `disk` is only read.
   RecordingFileSystem(FileSystem& disk, Reporter report);
 
   // `absolutePath` as the report shows it.

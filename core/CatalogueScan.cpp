@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 
 namespace forgeline {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,22 @@ class InputFile {
   virtual std::optional<std::string_view> takeUnreadBytes() { return std::nullopt; }
 };
 
+// An InputFile over bytes in memory: a key file handed over whole, or one
+// the memory disks hold. The view form needs the bytes to outlive the file;
+// the shared form keeps them alive itself.
+class MemoryInputFile : public InputFile {
+ public:
+  explicit MemoryInputFile(std::string_view bytes) : bytes_(bytes) {}
+  explicit MemoryInputFile(std::shared_ptr<const std::string> bytes) : owner_(std::move(bytes)), bytes_(*owner_) {}
+  std::size_t read(char* buffer, std::size_t size) override;
+  std::optional<std::string_view> takeUnreadBytes() override;
+
+ private:
+  std::shared_ptr<const std::string> owner_;
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+};
+
 // A file opened for writing: raw bytes, no translation.
 class OutputFile {
  public:
@@ -37,6 +54,21 @@ class OutputFile {
   // Flushes, closes and puts the file in place; false when that failed.
   // Called at most once.
   virtual bool close() = 0;
+};
+
+// An OutputFile whose bytes gather in memory and are handed to `place` when
+// it is closed, as a disk puts a file in place; one dropped unclosed is never
+// placed. What the memory disks write.
+class GatheringOutputFile : public OutputFile {
+ public:
+  explicit GatheringOutputFile(std::function<void(std::string bytes)> place) : place_(std::move(place)) {}
+  bool write(std::string_view bytes) override;
+  bool close() override;
+
+ private:
+  std::function<void(std::string bytes)> place_;
+  std::string bytes_;
+  bool closed_ = false;
 };
 
 // What became of a request to create a folder. True exactly when it was made.
@@ -98,7 +130,8 @@ class FileSystem {
 };
 
 // Forwards every call to another file system: derive from it and override
-// the one operation a test wants to change.
+// the operations to change (one to fail on cue, or all of them to keep the
+// changes in memory, as the dry run's overlay does).
 class FileSystemWrapper : public FileSystem {
  public:
   explicit FileSystemWrapper(FileSystem& target) : target_(target) {}
@@ -116,7 +149,8 @@ class FileSystemWrapper : public FileSystem {
   }
 
  protected:
-  FileSystem& target() const { return target_; }
+  FileSystem& target() { return target_; }
+  const FileSystem& target() const { return target_; }
 
  private:
   FileSystem& target_;

@@ -2,7 +2,6 @@
 #include <memory>
 #include <string>
 
-#include "core/MemoryFileSystem.h"
 #include "core/Wizard.h"
 
 namespace forgeline {

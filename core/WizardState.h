@@ -42,6 +42,9 @@ struct WizardState {
 
   std::string windowTitle = kWindowTitle;
   std::string projectName = kDefaultProjectName;
+  // The folder the last build made, absolute as the disk spells its working
+  // directory; empty until a build has made one.
+  std::string projectFolder;
 
   std::array<std::string, kMaxMcus> mcuFileTitles{};
   int mcuCount = 0;

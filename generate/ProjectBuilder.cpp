@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/LogicalPath.h"
 #include "core/Wizard.h"
 #include "generate/DebuggerIniWriter.h"
 #include "generate/MainSourceComposer.h"
@@ -32,6 +33,7 @@ struct BuildRun {
   FileSystem& fs;
   const Clock& clock;
   BuildCapture& capture;
+  std::optional<std::string> startDirectory;
 
   void tell(const std::string& text) { dialog.showMessage(text, dialog.applicationName(), MessageIcon::none); }
 };
@@ -64,6 +66,16 @@ bool reported(BuildRun& run, const WriteOutcome& outcome) {
   return false;
 }
 
+// Where the folder just made lies, without asking the disk once more: every
+// disk keeps its working directory by name, so the first step's ".." took
+// the last name off the start, unless that step failed and the folder was
+// made in the start itself.
+std::string projectFolderPath(const BuildRun& run) {
+  if (!run.startDirectory) return {};
+  const std::string& start = *run.startDirectory;
+  return path::join(run.state.buildFailed ? start : path::parentOf(start), run.state.projectName);
+}
+
 // A name no folder can carry on every system is refused before the disk sees
 // it, and a folder the disk will not make (read-only, full, not ours to
 // write) is told with the system's reason: "exists already" would send the
@@ -75,7 +87,10 @@ bool createProjectFolder(BuildRun& run) {
     return false;
   }
   const DirectoryCreation folder = run.fs.createDirectory(name);
-  if (folder) return true;
+  if (folder) {
+    run.state.projectFolder = projectFolderPath(run);
+    return true;
+  }
   run.dialog.showMessage(folder.outcome == DirectoryCreation::Outcome::exists
                              ? std::string(kFolderExistsWarning)
                              : projectFolderNotCreatedWarning(name, folder.reason),
@@ -164,6 +179,7 @@ std::optional<std::string> prepare(BuildRun& run) {
   state.isRs08 = isRs08MenuName(state.menuName);
   state.chosenCount = countChosenModules(state);
   state.buildFailed = false;
+  state.projectFolder.clear();
   return saved;
 }
 
@@ -171,8 +187,8 @@ std::optional<std::string> prepare(BuildRun& run) {
 
 void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const Clock& clock) {
   BuildCapture capture(fs);
-  BuildRun run{state, dialog, capture, clock, capture};
-  const std::optional<std::string> savedDirectory = prepare(run);
+  BuildRun run{state, dialog, capture, clock, capture, {}};
+  run.startDirectory = prepare(run);
 
   for (const BuildStep& step : kBuildSteps) {
     if (step.guarded && state.buildFailed) continue;
@@ -183,7 +199,7 @@ void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const 
 
   // Runs after every build, and leaves buildFailed alone: a failed restore
   // says nothing about the project folder.
-  if (!savedDirectory || !fs.changeDirectory(*savedDirectory)) run.tell(kRestoreFailed);
+  if (!run.startDirectory || !fs.changeDirectory(*run.startDirectory)) run.tell(kRestoreFailed);
 }
 
 }  // namespace forgeline

@@ -12,7 +12,8 @@ namespace forgeline {
 // Runs the whole build: takes the name from the project-name box, reloads
 // the chosen MCU in build mode, creates the tree, writes and copies every
 // file, reports a failing step in a message box and always returns to the
-// working directory it started in. On success it ends the dialog.
+// working directory it started in. On success it ends the dialog. The
+// folder it made, if any, is left in state.projectFolder.
 void buildProject(WizardState& state, DialogPort& dialog, FileSystem& fs, const Clock& clock);
 
 // The messages of the steps that copy a template out of KeyFiles.
