@@ -83,7 +83,10 @@ OverlayFileSystem::EntryKind OverlayFileSystem::kindOf(const std::string& absolu
     if (entry.isDirectory) return EntryKind::directory;
     return entry.isRegularFile ? EntryKind::file : EntryKind::other;
   }
-  return EntryKind::none;
+  // A disk that folds case, as Windows does, holds the name under another
+  // spelling too: the disk's own lookup decides, as it would for a build.
+  if (target().changeDirectory(absolute)) return EntryKind::directory;
+  return target().openForReading(absolute) ? EntryKind::file : EntryKind::none;
 }
 
 std::optional<std::string> OverlayFileSystem::currentDirectory() const {
