@@ -73,6 +73,9 @@ struct DiskRow {
   bool driveRoots;      // a drive root of ours: "C:name" and other drives refused
 };
 
+// A failing case names its disk.
+void PrintTo(const DiskRow& row, std::ostream* out) { *out << row.name; }
+
 #ifdef _WIN32
 constexpr bool kWindows = true;
 #else
