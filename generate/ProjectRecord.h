@@ -82,7 +82,7 @@ class BuildCapture : public FileSystemWrapper {
   bool copyFile(const std::string& from, const std::string& to) override;
   std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
 
-  FileSystem& disk() const { return target(); }
+  FileSystem& disk() { return target(); }
   // The working folder, as "a/b/" from where the build started.
   std::string here() const;
   std::vector<std::pair<std::string, std::string>> written;  // path, bytes

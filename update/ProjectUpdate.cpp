@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "core/MemoryFileSystem.h"
+#include "core/OverlayFileSystem.h"
 #include "generate/ProjectRecord.h"
 #include "generate/TextFileWriter.h"
 #include "session/WizardSession.h"
@@ -29,8 +29,20 @@ class DiskWithoutProject : public FileSystemWrapper {
       std::erase_if(entries, [this](const DirectoryEntry& entry) { return entry.name == name_; });
     return entries;
   }
+  // Looked up by name, too, the folder is not there: a build in memory that
+  // asks the disk itself whether its project folder exists must hear no.
+  bool changeDirectory(const std::string& path) override { return !hides(path) && target().changeDirectory(path); }
+  std::unique_ptr<InputFile> openForReading(const std::string& path) override {
+    return hides(path) ? nullptr : target().openForReading(path);
+  }
 
  private:
+  bool hides(const std::string& path) const {
+    const std::string within = target().currentDirectory() == folder_ ? name_ : project();
+    return path == within || path.starts_with(within + "/") || path == project() || path.starts_with(project() + "/");
+  }
+  std::string project() const { return folder_ + (folder_.ends_with('/') ? "" : "/") + name_; }
+
   std::string folder_;
   std::string name_;
 };
@@ -79,7 +91,7 @@ struct NewBuild {
   explicit NewBuild(FileSystem& disk, const std::string& folder, const std::string& project)
       : hidden(disk, folder, project), memory(hidden), at(folder + (folder.ends_with('/') ? "" : "/") + project + "/") {}
   DiskWithoutProject hidden;
-  MemoryFileSystem memory;
+  OverlayFileSystem memory;
   std::string at;  // the project folder in memory, "/"-ended
   ProjectRecord record;
 };
@@ -106,6 +118,7 @@ std::optional<UpdateOutcome> buildAgain(NewBuild& build, const ProjectRecord& re
 // The files of one update: the project on disk and the new build in memory.
 struct Update {
   FileSystem& fs;
+  const std::string& folder;  // where the update started, holding the project
   const UpdateRequest& request;
   std::ostream& out;
   NewBuild& build;
@@ -114,6 +127,12 @@ struct Update {
   std::vector<std::pair<std::string, std::string>> bases;  // the new ones
 
   std::string inProject(const std::string& path) const { return request.project + "/" + path; }
+  // The disk, back in the folder the update started in: reading the build
+  // in memory moves it to look about.
+  FileSystem& disk() {
+    fs.changeDirectory(folder);
+    return fs;
+  }
   void tell(const char* what, const std::string& path) {
     if (!request.dryRun) out << what << ' ' << path << '\n';
   }
@@ -133,8 +152,8 @@ bool writeBytes(FileSystem& fs, const std::string& path, InputFile& from) {
 bool mergeFile(Update& run, const std::string& path) {
   const std::string theirs = readWholeFile(run.build.memory, run.build.at + kBaseFolder + "/" + path).value_or("");
   run.bases.emplace_back(path, theirs);
-  const std::optional<std::string> base = readWholeFile(run.fs, run.inProject(std::string(kBaseFolder) + "/" + path));
-  const std::string ours = readWholeFile(run.fs, run.inProject(path)).value_or(base.value_or(""));
+  const std::optional<std::string> base = readWholeFile(run.disk(), run.inProject(std::string(kBaseFolder) + "/" + path));
+  const std::string ours = readWholeFile(run.disk(), run.inProject(path)).value_or(base.value_or(""));
   if (ours == theirs) return true;
   const bool untouched = base && ours == *base;
   const Merge merge = untouched ? Merge{linesOf(theirs), 0}
@@ -149,9 +168,9 @@ bool mergeFile(Update& run, const std::string& path) {
   run.tell(untouched ? "updated" : merge.conflicts ? "conflict" : "merged", path);
   if (untouched) {
     MemoryInputFile bytes(theirs);
-    return writeBytes(run.fs, run.inProject(path), bytes);
+    return writeBytes(run.disk(), run.inProject(path), bytes);
   }
-  return writeTextFile(run.fs, run.inProject(path), textOf(merge.lines)).ok();
+  return writeTextFile(run.disk(), run.inProject(path), textOf(merge.lines)).ok();
 }
 
 // A template is copied again only when KeyFiles holds a new one and the
@@ -161,7 +180,7 @@ bool updateTemplate(Update& run, const TemplateHash& now) {
   const auto old = std::find_if(run.old.templates.begin(), run.old.templates.end(),
                                 [&](const TemplateHash& t) { return t.path == now.path; });
   if (old != run.old.templates.end() && old->hash == now.hash) return true;
-  const std::optional<std::uint64_t> current = hashFile(run.fs, run.inProject(now.path));
+  const std::optional<std::uint64_t> current = hashFile(run.disk(), run.inProject(now.path));
   if (current == now.hash) return true;
   if (current && (old == run.old.templates.end() || *current != old->hash)) {
     run.tell("kept", now.path);
@@ -173,15 +192,15 @@ bool updateTemplate(Update& run, const TemplateHash& now) {
   }
   run.tell("updated", now.path);
   std::unique_ptr<InputFile> source = run.build.memory.openForReading(run.build.at + now.path);
-  return source && writeBytes(run.fs, run.inProject(now.path), *source);
+  return source && writeBytes(run.disk(), run.inProject(now.path), *source);
 }
 
 bool writeRecord(Update& run) {
   const std::optional<std::string> text = readWholeFile(run.build.memory, run.build.at + kRecordFile);
-  const std::optional<std::string> back = run.fs.currentDirectory();
-  if (!text || !back || !run.fs.changeDirectory(run.request.project)) return false;
-  const bool written = writeRecordFolder(run.fs, *text, run.bases);
-  return run.fs.changeDirectory(*back) && written;
+  FileSystem& fs = run.disk();
+  if (!text || !fs.changeDirectory(run.request.project)) return false;
+  const bool written = writeRecordFolder(fs, *text, run.bases);
+  return fs.changeDirectory(run.folder) && written;
 }
 
 }  // namespace
@@ -203,7 +222,7 @@ UpdateOutcome updateProject(FileSystem& fs, const UpdateRequest& request, std::o
   if (!fs.changeDirectory(*folder)) return failure("could not return to '" + *folder + "'");
   if (stopped) return *stopped;
 
-  Update run{fs, request, out, build, old, 0, {}};
+  Update run{fs, *folder, request, out, build, old, 0, {}};
   for (const std::string& path : build.record.bases)
     if (!mergeFile(run, path)) return failure("could not write '" + run.inProject(path) + "'");
   for (const TemplateHash& copy : build.record.templates)
