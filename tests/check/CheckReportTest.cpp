@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -116,73 +113,6 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
     EXPECT_EQ(runCheck(disk, {}, out), 1);
     EXPECT_EQ(out.str(), listing + "9 errors, 4 warnings in 3 files\n");
   }
-}
-
-// A log from any bytes parses with a strict JSON reader, every string in it
-// is well-formed UTF-8, a text that was UTF-8 is kept as it was, and every
-// result points at its rule, its level and a line (a finding about the whole
-// file at its first).
-TEST(CheckReport, SarifIsUtf8AndEveryResultHasALineWhateverTheBytes) {
-  // The checker's own tests of its decoder first: it must refuse what it is here to catch.
-  for (const char* bad : {"\xF8\x80\x80", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                          "\xF5\x80\x80\x80", "\xFF", "\xE2\x82", "\xF0\x9F\x98"})
-    EXPECT_FALSE(strictUtf8(bad)) << test::printable(bad);
-  for (const char* good : {"", "a", "\xC3\xA9", "\xE2\x82\xAC", "\xED\x9F\xBF", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"})
-    EXPECT_TRUE(strictUtf8(good)) << test::printable(good);
-
-  std::vector<std::string> inputs = {"\xF8\x80\x80",     "\x80\xBF",         "\xC0\xAF\xC1\xBF", "\xE0\x80\xAF",
-                                     "\xED\xA0\x80",     "\xED\xBF\xBF",     "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF",
-                                     "\xF4\x90\x80\x80", "\xF5\xF8\xFC\xFE\xFF", "\xE9t\xE9",    "\xC3\xA9\x01\x7F"};
-  const char* source = std::getenv("FORGELINE_SOURCE_DIR");
-  ASSERT_NE(source, nullptr);
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(source) + "/tests/fuzz/corpus/checker"))
-    inputs.push_back(test::readFile(entry.path().string()));
-  std::mt19937 random(26);
-  for (int i = 0; i < 150; ++i) {
-    std::string bytes(random() % 40, '\0');
-    // Mostly high bytes, where the sequences live.
-    for (char& b : bytes) b = static_cast<char>(random() % 4 == 0 ? random() % 0x80 : 0x80 + random() % 0x80);
-    inputs.push_back(bytes);
-  }
-
-  int results = 0;
-  for (const std::string& bytes : inputs) {
-    std::string name = bytes.substr(0, 12);
-    for (char& c : name) c = (c == '/' || c == '\0') ? '_' : c;
-    MemoryFileSystem fs;
-    fs.addDirectory("/KeyFiles");
-    // The bytes as a whole file, and where the findings quote them: a menu
-    // name, a module name, a look-alike line, a file name another names.
-    fs.addFile("/KeyFiles/MCU_" + name + ".txt", bytes);
-    fs.addFile("/KeyFiles/MCU_\xFF\xFF.txt", "MenuName=" + bytes + "\n" + kBody + "MODULE:" + bytes + " uses " + bytes +
-                                                 "\n6." + bytes + "\n" + bytes + "\nENDMODULE\n");
-    fs.addFile("/KeyFiles/MCU_" + name + "2.txt", "MenuName=" + bytes + "\n" + kBody);
-    const CheckReport report = checkKeyFiles(fs);
-    std::ostringstream out;
-    writeSarif(report, out);
-    const std::string log = out.str();
-    SCOPED_TRACE(test::printable(bytes));
-    EXPECT_TRUE(strictUtf8(log));
-    nlohmann::json json;
-    ASSERT_NO_THROW(json = nlohmann::json::parse(log));
-    expectStringsStrictUtf8(json);
-    const nlohmann::json& list = json.at("runs").at(0).at("results");
-    const nlohmann::json& rules = json.at("runs").at(0).at("tool").at("driver").at("rules");
-    ASSERT_EQ(list.size(), report.findings.size());
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      const Finding& f = report.findings[i];
-      const nlohmann::json& place = list[i].at("locations").at(0).at("physicalLocation");
-      EXPECT_EQ(place.at("region").at("startLine"), std::max(f.line, 1));
-      EXPECT_FALSE(place.at("artifactLocation").at("uri").get<std::string>().empty());
-      EXPECT_EQ(rules.at(list[i].at("ruleIndex").get<std::size_t>()).at("id"), list[i].at("ruleId"));
-      EXPECT_EQ(list[i].at("level"), f.severity == E ? "error" : "warning");
-      if (strictUtf8(report.findings[i].text)) {
-        EXPECT_EQ(list[i].at("message").at("text"), report.findings[i].text);
-      }
-    }
-    results += static_cast<int>(list.size());
-  }
-  EXPECT_GT(results, 1000);
 }
 
 // A file named on the command line that cannot be read says why, in the
