@@ -98,6 +98,12 @@ std::string fileUri(const std::string& absolutePath) {
   return "file://" + percentEncoded(path);
 }
 
+// A root folder ("/", "C:/") ends in its own separator already: one more
+// would turn "/" into the "//" of a server share.
+static std::string within(const std::string& folder, const std::string& file) {
+  return folder.ends_with('/') ? folder + file : folder + "/" + file;
+}
+
 ReportPaths::ReportPaths(std::string checkedFolder, std::string workingFolder)
     : checked_(std::move(checkedFolder)), working_(std::move(workingFolder)) {
   if (!checked_.empty()) checked_ = tidy(checked_);
@@ -106,13 +112,13 @@ ReportPaths::ReportPaths(std::string checkedFolder, std::string workingFolder)
 
 std::string ReportPaths::shown(const std::string& file) const {
   if (checked_.empty() || working_.empty() || checked_ == working_ || isAbsolute(file)) return file;
-  const std::string path = tidy(checked_ + "/" + file);
+  const std::string path = tidy(within(checked_, file));
   return inside(path, working_).value_or(path);
 }
 
 ReportPaths::Location ReportPaths::location(const std::string& file) const {
   if (checked_.empty() || working_.empty()) return {percentEncoded(file), false};
-  const std::string path = tidy(isAbsolute(file) ? file : checked_ + "/" + file);
+  const std::string path = tidy(isAbsolute(file) ? file : within(checked_, file));
   if (std::optional<std::string> relative = inside(path, working_)) return {percentEncoded(*relative), true};
   return {fileUri(path), false};
 }

@@ -44,6 +44,8 @@ TEST(ReportPaths, NamesEachFileFromTheWorkingFolder) {
       {"/w/lab", "/w", "/elsewhere//M.txt", "/elsewhere//M.txt", "file:///elsewhere/M.txt", false},
       // The root as working folder.
       {"/lab", "/", "KeyFiles/MCU_A.txt", "lab/KeyFiles/MCU_A.txt", "lab/KeyFiles/MCU_A.txt", true},
+      // The root as the checked folder: no "//", which would name a server.
+      {"/", "/w", "KeyFiles/MCU_A.txt", "/KeyFiles/MCU_A.txt", "file:///KeyFiles/MCU_A.txt", false},
       // Bytes a URI cannot carry as they are.
       {"/w/my lab", "/w", "KeyFiles/MCU_#1 100%.txt", "my lab/KeyFiles/MCU_#1 100%.txt",
        "my%20lab/KeyFiles/MCU_%231%20100%25.txt", true},
