@@ -324,17 +324,19 @@ static int runCommand(const std::vector<std::string>& args, std::ostream& out, s
   if (row.needs == Needs::nothing) return row.handler(run);
 
   RealFileSystem disk;
-  run.workingDirectory = disk.currentDirectory();
+  // A test's filter may put a disk of its own in place of the real one: the
+  // command, -C included, runs on whichever disk it gets.
+  std::unique_ptr<FileSystem> filtered = filter ? filter(disk) : nullptr;
+  FileSystem& base = filtered ? *filtered : disk;
+  run.workingDirectory = base.currentDirectory();
   for (const std::string& directory : inv.directories) {
-    if (!disk.changeDirectory(directory)) {
+    if (!base.changeDirectory(directory)) {
       const std::string reason = disk.whyNotEnterable(directory);
       err << kProgramName << ": cannot enter directory '" << directory << "'" << (reason.empty() ? "" : ": ")
           << reason << '\n';
       return status(ExitStatus::badUsage);
     }
   }
-  std::unique_ptr<FileSystem> filtered = filter ? filter(disk) : nullptr;
-  FileSystem& base = filtered ? *filtered : disk;
   // With --print the listing gives way to the file's bytes.
   std::unique_ptr<RecordingFileSystem> recording;
   if (inv.dryRun && inv.command == Command::build)
