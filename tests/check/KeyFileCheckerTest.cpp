@@ -368,6 +368,43 @@ TEST(KeyFileChecker, AVeryLongLineIsDescribedByItsFirstPieces) {
   }
 }
 
+// Each count the checker keeps stops exactly at its edge: quiet at the
+// limit, found one past it, and the text names what lies at the edge.
+TEST(KeyFileChecker, EachCountIsExactAtItsEdge) {
+  auto modules = [](int count) {
+    std::string file = kBase;
+    for (int i = 1; i < count; ++i)
+      file += module("MODULE:M" + std::string{static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)});
+    return file;
+  };
+  auto ticked = [](int sectionLines) { return kBase + module("MODULE:ADC", "6.\n" + lines(sectionLines, "a") + "7.\nint f;\n"); };
+  struct Case {
+    std::string name, file;
+    FindingKind kind;
+    bool found;
+    std::string text = {};  // found in that finding's text, when given
+  } cases[] = {
+      {"five names past the boxes are all named", modules(55), tooManyModules, true, "and 4 more (MYB, MZB, MAC, MBC and MCC)"},
+      {"six names past the boxes end in \"more\"", modules(56), tooManyModules, true, "and 5 more (MYB, MZB, MAC, MBC, MCC and more)"},
+      {"a ticked section 6 of exactly 1000 lines", ticked(1000), tooManySectionLines, false},
+      {"a ticked section 6 of 1001 lines", ticked(1001), tooManySectionLines, true, "this line is left out"},
+      {"\"6:\" is a near-miss section header", kBase + module("MODULE:ADC", "6:\nint a;\n7.\nint f;\n"), lookAlikeSectionHeader, true},
+      {"a menu name one piece long", "MenuName=" + std::string(89, 'M') + "\n" + kBase.substr(11), longMenuName, false},
+      {"a menu name two pieces long", "MenuName=" + std::string(90, 'M') + "\n" + kBase.substr(11), longMenuName, true, "menu name is 90 characters long"},
+      {"DEL is binary", kBase + module("MODULE:ADC", "7.\nint a;\x7F\n"), binaryContent, true},
+      {"the tenth piece of a line is listed", kBase + std::string(989, 'x') + "\n", longLine, true, "the tenth piece"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CheckReport report = checkOne(c.file, {"T"}, false);
+    auto hit = std::find_if(report.findings.begin(), report.findings.end(), [&](const Finding& f) { return f.kind == c.kind; });
+    ASSERT_EQ(hit != report.findings.end(), c.found) << listing(report);
+    if (c.found) {
+      EXPECT_NE(hit->text.find(c.text), std::string::npos) << hit->text;
+    }
+  }
+}
+
 // The named files only, each named as given; one that cannot be read is an
 // error of its own.
 TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
