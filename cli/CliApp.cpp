@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <new>
 #include <utility>
 
@@ -20,19 +19,6 @@
 namespace forgeline::cli {
 
 namespace {
-
-// "#N", N a decimal number, addresses a control by index; "#" followed by
-// anything else is an ordinary caption. An index too large for any table
-// comes back as one that matches nothing.
-std::optional<int> indexArgument(const std::string& text) {
-  if (text.size() < 2 || text.front() != '#') return std::nullopt;
-  int value = 0;
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-    value = std::min(value * 10 + (text[i] - '0'), 1000000);
-  }
-  return value;
-}
 
 // One run of the wizard on the command line: the session's events, with
 // MCUs and module boxes named as the user names them.
@@ -60,29 +46,14 @@ class Session {
 
   // The click on the MCU radio button that `mcu` names.
   bool chooseMcu(const std::string& mcu) {
-    int index = -1;
-    if (std::optional<int> n = indexArgument(mcu)) {
-      index = *n;
-    } else {
-      for (int i = 0; i < session_.state().mcuCount && index < 0; ++i)
-        if (session_.control(mcuButton(i)).caption == mcu) index = i;
-    }
-    if (!session_.chooseMcu(index))
+    if (!session_.chooseMcu(session_.mcuNamed(mcu)))
       return usageError("no MCU matches '" + mcu + "'" + suggestionFor(mcu, mcuCaptions()));
     return true;
   }
 
   // One click on the module box that `module` names.
   bool click(const std::string& module) {
-    int index = -1;
-    if (std::optional<int> n = indexArgument(module)) {
-      index = *n;
-    } else {
-      for (int i = 0; i < kMaxModules && index < 0; ++i) {
-        const ControlState& box = session_.control(moduleBox(i));
-        if (box.visible && box.caption == module) index = i;
-      }
-    }
+    const int index = session_.moduleBoxNamed(module);
     switch (session_.clickModule(index)) {
       case ClickOutcome::done:
         return true;

@@ -1,5 +1,9 @@
 #include "session/WizardSession.h"
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
 #include "core/Wizard.h"
 #include "generate/ProjectBuilder.h"
 
@@ -76,6 +80,36 @@ WizardSession::WizardSession(DialogPort& face, FileSystem& fs, const Clock& cloc
 WizardSession::~WizardSession() = default;
 
 const DialogModel& WizardSession::dialog() const { return *dialog_; }
+
+namespace {
+
+std::optional<int> indexNamed(const std::string& name) {
+  if (name.size() < 2 || name.front() != '#') return std::nullopt;
+  int value = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return std::nullopt;
+    value = std::min(value * 10 + (name[i] - '0'), 1000000);
+  }
+  return value;
+}
+
+}  // namespace
+
+int WizardSession::mcuNamed(const std::string& name) const {
+  if (const std::optional<int> index = indexNamed(name)) return *index;
+  for (int i = 0; i < state_->mcuCount; ++i)
+    if (control(mcuButton(i)).caption == name) return i;
+  return -1;
+}
+
+int WizardSession::moduleBoxNamed(const std::string& name) const {
+  if (const std::optional<int> index = indexNamed(name)) return *index;
+  for (int i = 0; i < kMaxModules; ++i) {
+    const ControlState& box = control(moduleBox(i));
+    if (box.visible && box.caption == name) return i;
+  }
+  return -1;
+}
 
 bool WizardSession::ended() const { return dialog_->ended(); }
 

@@ -59,6 +59,15 @@ class WizardSession {
   // The same click on a face whose check box has flipped its mark already.
   void moduleBoxFlipped(int index);
 
+  // The MCU button and the module box a user names in words: "#N", N a
+  // decimal number, is index N whether or not it is shown (the click then
+  // says why it is refused); anything else, "#" followed by a non-digit
+  // included, is the first shown control with that caption. -1 when no
+  // control is named; an index too large for any table comes back as one
+  // that matches nothing.
+  int mcuNamed(const std::string& name) const;
+  int moduleBoxNamed(const std::string& name) const;
+
   // The next Build leaves the project's record (.forgeline/) out.
   void leaveOutRecord() { state_->keepRecord = false; }
 

@@ -52,19 +52,11 @@ std::string lastMessage(const WizardSession& session) {
   return shown.empty() ? std::string("it stopped") : shown.back().text;
 }
 
-// "#N" is box N, as on every command line of the wizard; anything else is
-// the first shown box with that caption.
-std::optional<int> boxCaptioned(const WizardSession& session, const std::string& caption) {
-  if (caption.size() > 1 && caption.size() < 4 && caption[0] == '#' &&
-      caption.find_first_not_of("0123456789", 1) == std::string::npos) {
-    const int index = std::stoi(caption.substr(1));
-    if (index < kMaxModules && session.control(moduleBox(index)).visible) return index;
-  }
-  for (int i = 0; i < kMaxModules; ++i) {
-    const ControlState& box = session.control(moduleBox(i));
-    if (box.visible && box.caption == caption) return i;
-  }
-  return std::nullopt;
+// A box named as on every command line of the wizard, if it is shown.
+std::optional<int> boxCaptioned(const WizardSession& session, const std::string& name) {
+  const int index = session.moduleBoxNamed(name);
+  if (index < 0 || index >= kMaxModules || !session.control(moduleBox(index)).visible) return std::nullopt;
+  return index;
 }
 
 // The recorded ticks in their order, then the new clicks in theirs. A box

@@ -201,8 +201,8 @@ TEST(CliUsage, BadUsageExitsTwoWithOneLineAndCreatesNothing) {
   test::writeFile(dir / "plain-file", "x");
   const std::vector<std::vector<std::string>> cases = {
       {}, {"frobnicate"}, {"--bogus", "list"}, {"-C"}, {"list", "extra"}, {"list", "--dry-run"},
-      {"check", "--click", "ADC"}, {"show"}, {"show", "NOPE"}, {"show", "#2"}, {"show", "#"}, {"show", "#99999999999"},
-      {"show", "demo08"}, {"show", "DEMO08", "RS08KA2"}, {"show", "DEMO08", "--name", "X"},
+      {"check", "--click", "ADC"}, {"show"}, {"show", "NOPE"}, {"show", "#2"}, {"show", "#"}, {"show", "#1X"},
+      {"show", "#99999999999"}, {"show", "demo08"}, {"show", "DEMO08", "RS08KA2"}, {"show", "DEMO08", "--name", "X"},
       {"show", "DEMO08", "--click", "NOPE"}, {"show", "DEMO08", "--click", "INIT"}, {"show", "DEMO08", "--click", "#0"},
       {"show", "DEMO08", "--click", "#3"}, {"show", "DEMO08", "--click", "#50"},
       {"show", "DEMO08", "--click", "ADC", "--click", "ICS"}, {"show", "DEMO08", "--click"}, {"build"},
