@@ -5,11 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -33,24 +32,12 @@ const std::string kBody =
 
 using Shape = std::tuple<std::string, int, Severity, FindingKind>;
 
-// Notes, for each path, when it was last opened: the number of opens so far.
-class ReadLog : public FileSystemWrapper {
- public:
-  using FileSystemWrapper::FileSystemWrapper;
-  std::unique_ptr<InputFile> openForReading(const std::string& path) override {
-    lastOpened[path] = ++opens;
-    return target().openForReading(path);
-  }
-  int opens = 0;
-  std::map<std::string, int> lastOpened;
-};
-
-// Each finding with the number of opens made before it arrived.
+// Each finding with the number of disk operations made before it arrived.
 struct Arrivals : FindingSink {
-  explicit Arrivals(const ReadLog& l) : log(l) {}
-  void add(const Finding& finding) override { seen.push_back({finding, log.opens}); }
-  const ReadLog& log;
-  std::vector<std::pair<Finding, int>> seen;
+  explicit Arrivals(const test::FaultyFileSystem& fs) : disk(fs) {}
+  void add(const Finding& finding) override { seen.push_back({finding, disk.log().size()}); }
+  const test::FaultyFileSystem& disk;
+  std::vector<std::pair<Finding, std::size_t>> seen;
 };
 
 }  // namespace
@@ -93,7 +80,7 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
                                {"MCU_C.txt.txt", "x\n"}, {"MCU-Z.txt", "x\n"}}, {}, false);
     for (const auto& [name, bytes] : test::keyFileTemplates({}))
       if (std::find(c.missing.begin(), c.missing.end(), name) == c.missing.end()) disk.addFile("KeyFiles/" + name, bytes);
-    ReadLog log(disk);
+    test::FaultyFileSystem log(disk);
     Arrivals arrivals(log);
     EXPECT_EQ(checkKeyFiles(log, arrivals), 3);
 
@@ -104,7 +91,9 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
       listing += formatFinding(f) + "\n";
       const std::string next = f.file == K + "MCU_A.txt" ? "MCU_B.txt" : f.file == K + "MCU_B.txt" ? "MCU_C.txt.txt" : "";
       if (!next.empty()) {
-        EXPECT_LT(opens, log.lastOpened.at(next)) << formatFinding(f);
+        const std::vector<std::string>& ops = log.log();
+        const auto pastLastRead = std::find(ops.rbegin(), ops.rend(), "read " + next).base();
+        EXPECT_LT(opens, static_cast<std::size_t>(pastLastRead - ops.begin())) << formatFinding(f);
       }
     }
     EXPECT_EQ(shapes, c.expected) << listing;
@@ -115,12 +104,13 @@ TEST(CheckReport, StreamsEachFileInTheOrderOfTheWholeReport) {
   }
 }
 
-// A file named on the command line that cannot be read says why, in the
-// system's words: the real disk's, so on the real disk.
+// Only the files named on the command line are checked; one that cannot be
+// read says why, in the system's words: the real disk's, so on the real disk.
 TEST(CheckReport, ANamedFileThatCannotBeReadSaysWhy) {
   test::TempDir dir;
-  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", "MenuName=T\n" + kBody}}, {"T"});
+  test::writeKeyFiles(dir.path(), {{"MCU_T.txt", "MenuName=T\n" + kBody}, {"MCU_U.txt", "junk"}}, {"T"});
   RealFileSystem fs(dir.path());
+  const std::optional<std::string> home = fs.currentDirectory();
   const CheckReport report = checkKeyFiles(fs, {"KeyFiles/MCU_TYPO.txt", "nowhere/MCU_T.txt", "KeyFiles", "KeyFiles/MCU_T.txt"});
   ASSERT_EQ(report.findings.size(), 3u) << formatSummary(report);
   const std::string advice = "): check the path and that the file is readable";
@@ -137,4 +127,5 @@ TEST(CheckReport, ANamedFileThatCannotBeReadSaysWhy) {
   }
   EXPECT_EQ(report.findings[2].text, "cannot be read (Is a directory" + advice);
   EXPECT_EQ(formatSummary(report), "3 errors, 0 warnings in 4 files");
+  EXPECT_EQ(fs.currentDirectory(), home);
 }

@@ -405,18 +405,6 @@ TEST(KeyFileChecker, EachCountIsExactAtItsEdge) {
   }
 }
 
-// The named files only, each named as given; one that cannot be read is an
-// error of its own.
-TEST(KeyFileChecker, ChecksJustTheNamedFiles) {
-  MemoryFileSystem fs;
-  test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses ADC")}, {"MCU_U.txt", "junk"}}, {"T"});
-  const CheckReport report = checkKeyFiles(fs, {"KeyFiles/MCU_T.txt", "elsewhere/MCU_Q.txt"});
-  EXPECT_EQ(shape(report), (Findings{{F, 14, W, usesItself}, {"elsewhere/MCU_Q.txt", 0, E, unreadableFile}}))
-      << listing(report);
-  EXPECT_EQ(formatSummary(report), "1 error, 1 warning in 2 files");
-  EXPECT_EQ(fs.currentDirectory(), "/");
-}
-
 // Read back as JSON: every property SARIF 2.1.0 requires of the log and its
 // rules is there (each result's, over any bytes: CheckReport's test). A
 // file's URI keeps letters, digits and - . _ ~ and %-encodes every other
