@@ -34,10 +34,15 @@ std::string module(const std::string& moduleLine, const std::string& body = "7.\
   return moduleLine + "\n9. Does something\n" + body + "ENDMODULE\n";
 }
 
-std::string lines(int count, const std::string& stem) {
-  std::string out;
-  for (int i = 0; i < count; ++i) out += stem + std::to_string(i) + ";\n";
-  return out;
+// `count` lines "stem;".
+std::string lines(int count, const std::string& stem) { return test::repeat(stem + ";\n", count); }
+
+// kBase and more modules MB, MC, ... up to `count` modules in all.
+std::string modules(int count) {
+  std::string file = kBase;
+  for (int i = 1; i < count; ++i)
+    file += module("MODULE:M" + std::string{static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)});
+  return file;
 }
 
 // File, line, severity and kind of one finding.
@@ -75,10 +80,6 @@ constexpr auto W = Severity::warning;
 TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
   const std::string clean = kBase + module("MODULE:ICS") + module("MODULE:ADC uses ICS");
   const std::string code(120 - 6, 'x');
-  // INIT and 49 more fill the 50 boxes; the 51st and 52nd module lines are ignored.
-  std::string fiftyTwo = kBase;
-  for (int i = 1; i < 52; ++i)
-    fiftyTwo += module("MODULE:M" + std::string{static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)});
   struct Case {
     std::string name;
     std::string file;
@@ -94,7 +95,7 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        "KeyFiles/MCU_T.txt:17: error: line is 120 characters long; the wizard reads it as two lines split after "
        "character 99, and the second piece \"8. fooxxxxxxxxxxxxxxx\" acts as a section header; break it into lines "
        "of at most 98 characters"},
-      {"more than 50 modules: the first ignored and the rest are named", fiftyTwo,
+      {"more than 50 modules: the first ignored and the rest are named", modules(52),
        {{F, 14 + 49 * 5, E, tooManyModules}}, {"T"},
        "KeyFiles/MCU_T.txt:259: error: module 51 is past the 50 module boxes: the wizard ignores this module and 1 "
        "more (MYB and MZB) with their descriptions and code; keep at most 50 modules in a file"},
@@ -107,14 +108,8 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        "KeyFiles/MCU_T.txt:12: error: the last line has no line end, so the wizard stores it without a line end and "
        "Project.prm runs the next line on after it; end the file with a line break"},
       {"no line end after ENDMODULE is harmless", clean.substr(0, clean.size() - 1), {}},
-      {"no MenuName", clean.substr(11), {{F, 0, E, noMenuName}}},
       {"MenuName ???", "MenuName=???\n" + clean.substr(11), {{F, 1, E, noMenuName}}},
-      {"no IncludeName, CURRENTDEVICE or PRM block", "MenuName=T\nRevision=1\n" + kInit,
-       {{F, 0, E, noIncludeName}, {F, 0, E, noCurrentDevice}, {F, 0, E, noPrmBlock}}},
-      {"module without ENDMODULE before the next", kBase + "MODULE:ICS\n9. x\n" + module("MODULE:ADC"),
-       {{F, 14, E, unclosedModule}}},
       {"module without ENDMODULE at the end", kBase + "MODULE:ICS\n9. x\n", {{F, 14, E, unclosedModule}}},
-      {"empty module name", kBase + module("MODULE: ADC"), {{F, 14, E, emptyModuleName}}},
       {"more than 100 PRM lines",
        "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\n" + lines(101, "p") + "PRMEND\n" + kInit,
        {{F, 106, E, tooManyPrmLines}}},
@@ -125,7 +120,6 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        {{F, 1020, E, tooManySectionLines}}},
       {"more than 1000 lines in one module's section 6", kBase + module("MODULE:A", "6.\n" + lines(1001, "a")),
        {{F, 1017, E, tooManySectionLines}}},
-      {"the MCU's .mcp template is missing", clean, {{F, 1, E, missingTemplate}}, {}},
       {"NUL byte", kBase + module("MODULE:ADC", std::string("7.\nint a\0;\n", 11)), {{F, 17, E, binaryContent}}},
       {"name cut short", kBase + module("MODULE:TPM2"), {{F, 14, W, moduleNameCutShort}}},
       {"uses inside a word", kBase + module("MODULE:SCI causes trouble"), {{F, 14, W, usesInsideWord}}},
@@ -138,15 +132,11 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        {{F, 14, W, dependencyMissed}}},
       {"the same chain in box order is fine",
        kBase + module("MODULE:P uses Q") + module("MODULE:Q uses R") + module("MODULE:R"), {}},
-      {"module uses itself", kBase + module("MODULE:ADC uses ADC"), {{F, 14, W, usesItself}}},
       {"module uses itself among others", kBase + module("MODULE:ICS") + module("MODULE:ADC uses ICS ADC"),
        {{F, 19, W, usesItself}}},
       {"duplicate module names", kBase + module("MODULE:ADC") + module("MODULE:ADC"), {{F, 19, W, duplicateModule}}},
       {"two INIT modules", kBase + kInit, {{F, 14, W, duplicateInit}}},
-      {"no INIT module", kHead + module("MODULE:ADC"), {{F, 0, W, noInit}}},
       {"no description", kBase + "MODULE:ADC\n7.\nint a;\nENDMODULE\n", {{F, 14, W, noDescription}}},
-      {"description without separator", kBase + "MODULE:ADC\n9.Reads\nENDMODULE\n",
-       {{F, 15, W, descriptionWithoutSeparator}}},
       {"code before the first module line", kHead + "1.\n#include <x.h>\n" + kInit,
        {{F, 10, W, codeBeforeFirstModule}}},
       {"second PRM block", kHead + "PRMSTART\nX\nPRMEND\n" + kInit, {{F, 9, W, secondPrmBlock}}},
@@ -156,15 +146,11 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
       {"revision not a number", "MenuName=T\nRevision=7a\n" + clean.substr(11), {{F, 2, W, revisionNotNumber}}},
       {"header key inside a block", kBase + module("MODULE:ADC", "7.\nRevision=3\n"), {{F, 17, W, headerInsideBlock}}},
       // What a new author gets wrong: each finding names the true cause.
-      {"no Revision", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nPRMSTART\nPRMEND\n" + kInit,
-       {{F, 0, E, noRevision}}},
       {"code right after the module line", kBase + "MODULE:ADC\nint a;\n9. x\n7.\nint b;\nENDMODULE\n",
        {{F, 15, W, droppedCodeLines}}, {"T"},
        "KeyFiles/MCU_T.txt:15: warning: in module ADC, this line follows its module line with no section header in "
        "between, so no section takes it and the wizard drops it from main.c; put the section header (\"1.\" to \"8.\") "
        "above it"},
-      {"code right after the description", kBase + "MODULE:ADC\n9. x\nint a;\n\nint b;\n7.\nint c;\nENDMODULE\n",
-       {{F, 16, W, droppedCodeLines}}},
       {"section 10", kBase + module("MODULE:ADC", "7.\nint a;\n10.\nint b;\n"), {{F, 18, E, lookAlikeSectionHeader}},
        {"T"},
        "KeyFiles/MCU_T.txt:18: error: \"10.\" looks like a section header, but there is no section 10, sections are 1 "
@@ -175,8 +161,6 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
       {"blank before the dot", kBase + module("MODULE:ADC", "7.\nint a;\n6 .\n"), {{F, 18, E, lookAlikeSectionHeader}}},
       {"bracket for the dot", kBase + "MODULE:ADC\n9. x\n6)\nint a;\nENDMODULE\n",
        {{F, 16, E, lookAlikeSectionHeader}, {F, 17, W, droppedCodeLines}}},
-      {"END MODULE", kBase + "MODULE:ADC\n9. x\n7.\nint a;\nEND MODULE\n",
-       {{F, 14, E, unclosedModule}, {F, 18, E, lookAlikeKeyword}}},
       {"EndModule", kBase + "MODULE:ADC\n9. x\nEndModule\n", {{F, 14, E, unclosedModule}, {F, 16, E, lookAlikeKeyword}}},
       {"ENDMODULE;", kBase + "MODULE:ADC\n9. x\nENDMODULE;\n", {{F, 16, W, keywordWithExtraText}}},
       {"PRM START", "MenuName=T\nIncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRM START\nEND\nPRMEND\n" + kInit,
@@ -200,7 +184,6 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
        "KeyFiles/MCU_T.txt:14: error: module line gives an empty module name: the box has no caption and every marked "
        "box forces this module on; a blank right after \"MODULE:\" ends the name before it begins; write "
        "\"MODULE:WDOG\""},
-      {"name cut short by a lower-case letter", kBase + module("MODULE:Wdog"), {{F, 14, W, moduleNameCutShort}}},
       {"INIT without MCU_Init and two modules to tick",
        kHead + "MODULE:INIT\n9. x\n6.\n  for (;;) { }\nENDMODULE\n" + module("MODULE:A") + module("MODULE:B"),
        {{F, 9, W, initWithoutMcuInit}}},
@@ -222,40 +205,31 @@ TEST(KeyFileChecker, EachMistakeIsFoundAtItsLine) {
 }
 
 // On the real disk: which names it lists, and how, is the disk's own rule.
+// Windows lists names in any case, so there mcu_c.txt and MCU_D.TXT are MCU
+// files; elsewhere they are near misses, as a folder named like one is on both.
 TEST(KeyFileChecker, CatalogueFindings) {
   test::TempDir dir;
   const std::string body = "IncludeName=<t.h>\nCURRENTDEVICE=T\nRevision=1\nPRMSTART\nPRMEND\n" + kInit;
-  // Windows lists names in any case, and drops a name's trailing blank when
-  // the file is made, so "MCU_F.txt " exists only elsewhere.
   const bool windows = kFileNamesIgnoreCase;
-  std::map<std::string, std::string> files{
-      {"MCU_A.txt", "MenuName=SAME\n" + body}, {"MCU_B.txt", "MenuName=SAME\n" + body},
-      {"MCU_R.txt", "MenuName=RS1\n" + body},  {"mcu_c.txt", "MenuName=C\n" + body},
-      {"MCU_D.TXT", "MenuName=D\n" + body},    {"MCU-PIKA8.txt", "MenuName=P\n" + body},
-      {"MCU_E.txt.txt", "MenuName=SAME\n" + body}};
-  if (!windows) files["MCU_F.txt "] = "MenuName=F\n" + body;
-  test::writeKeyFiles(dir.path(), files, {}, false);
-  for (const char* name : {"Start08.c", "SAME.mcp", "RS1.mcp"}) test::writeFile(dir / "KeyFiles/" + name, "x");
+  test::writeKeyFiles(dir.path(),
+                      {{"MCU_R.txt", "MenuName=RS1\n" + body}, {"mcu_c.txt", "MenuName=C\n" + body},
+                       {"MCU_D.TXT", "MenuName=D\n" + body}},
+                      {}, false);
+  for (const char* name : {"Start08.c", "RS1.mcp"}) test::writeFile(dir / "KeyFiles/" + name, "x");
   test::makeDirectory(dir / "KeyFiles/MCU_dir.txt");
   RealFileSystem fs(dir.path());
   CheckReport report = checkKeyFiles(fs);
   const std::string K = "KeyFiles/";
   Findings expected{{K + "C_Layout.hwl", 0, E, missingTemplate},
                     {K + "Default.mem", 0, E, missingTemplate},
-                    {K + "MCU-PIKA8.txt", 0, W, lookAlikeFileName},
-                    {K + "MCU_B.txt", 1, W, sameMenuName},
                     {K + "MCU_D.TXT", windows ? 1 : 0, windows ? E : W, windows ? missingTemplate : lookAlikeFileName},
-                    {K + "MCU_E.txt.txt", 0, W, lookAlikeFileName},
-                    {K + "MCU_E.txt.txt", 1, W, sameMenuName},
                     {K + "MCU_dir.txt", 0, W, lookAlikeFileName},
                     {K + "StartRS08.c", 0, E, missingTemplate},
                     {K + "burner.bbl", 0, E, missingTemplate},
                     {K + "mcu_c.txt", windows ? 1 : 0, windows ? E : W, windows ? missingTemplate : lookAlikeFileName}};
-  if (!windows) expected.insert(expected.begin() + 7, {K + "MCU_F.txt ", 0, W, lookAlikeFileName});
   EXPECT_EQ(shape(report), expected) << listing(report);
-  EXPECT_EQ(report.filesChecked, windows ? 6 : 4);
-  EXPECT_EQ(formatSummary(report), windows ? "6 errors, 5 warnings in 6 files" : "4 errors, 8 warnings in 4 files");
-  EXPECT_EQ(formatFinding(report.findings[windows ? 8 : 9]),
+  EXPECT_EQ(formatSummary(report), windows ? "6 errors, 1 warning in 3 files" : "4 errors, 3 warnings in 1 file");
+  EXPECT_EQ(formatFinding(report.findings[4]),
             "KeyFiles/StartRS08.c: error: missing from KeyFiles: a build of an RS08 MCU (RS1) stops with \"Error "
             "16a: Could not copy 'StartRS08.c'.\"; put the template into KeyFiles");
 }
@@ -314,69 +288,39 @@ TEST(KeyFileChecker, AMenuNameHoldingAPathIsAnError) {
 // However many times a file repeats a mistake, it lists the first hundred of
 // a kind and one line that counts the rest; the summary counts them all.
 TEST(KeyFileChecker, ARepeatedMistakeIsListedAHundredTimesAndCounted) {
-  std::string badRevisions;
-  for (int i = 0; i < 250; ++i) badRevisions += "Revision=x\n";
+  const std::string badRevisions = test::repeat("Revision=x\n", 250);
   struct Row {
-    std::string name;
-    std::string file;
-    int listed;       // findings of the kind before the counting line
-    int countLine;    // where the counting line stands; 0 when there is none
-    std::string countText;
+    std::string name, file;
+    std::string countText;  // the finding that counts the rest; empty when there is none
     std::string summary;
   } rows[] = {
-      {.name = "100 are all listed", .file = kBase + badRevisions.substr(0, 1100), .listed = 100, .countLine = 0,
-       .countText = "", .summary = "0 errors, 100 warnings in 1 file"},
-      {.name = "250: 100 and a count", .file = kBase + badRevisions, .listed = 100, .countLine = 114,
-       .countText = "KeyFiles/MCU_T.txt:114: warning: 150 more findings of the kind \"Revision= value is not "
-                    "a number\" from this line to line 263 are not listed one by one; fix the first 100 and check again",
-       .summary = "0 errors, 250 warnings in 1 file"},
-      {.name = "101: 100 and one more", .file = kBase + badRevisions.substr(0, 1111), .listed = 100, .countLine = 114,
-       .countText = "KeyFiles/MCU_T.txt:114: warning: 1 more finding of the kind \"Revision= value is not a number\" "
-                    "is not listed one by one; fix the first 100 and check again",
-       .summary = "0 errors, 101 warnings in 1 file"},
+      {"100 are all listed", kBase + badRevisions.substr(0, 1100), "", "0 errors, 100 warnings in 1 file"},
+      {"250: 100 and a count", kBase + badRevisions,
+       "KeyFiles/MCU_T.txt:114: warning: 150 more findings of the kind \"Revision= value is not a number\" from this "
+       "line to line 263 are not listed one by one; fix the first 100 and check again",
+       "0 errors, 250 warnings in 1 file"},
+      {"101: 100 and one more", kBase + badRevisions.substr(0, 1111),
+       "KeyFiles/MCU_T.txt:114: warning: 1 more finding of the kind \"Revision= value is not a number\" is not listed "
+       "one by one; fix the first 100 and check again",
+       "0 errors, 101 warnings in 1 file"},
   };
   for (const Row& row : rows) {
     const CheckReport report = checkOne(row.file, {"T"}, false);
-    ASSERT_EQ(report.findings.size(), static_cast<std::size_t>(row.listed + (row.countLine > 0))) << row.name;
-    for (int i = 0; i < row.listed; ++i) {
-      EXPECT_EQ(report.findings[static_cast<std::size_t>(i)].line, 14 + i) << row.name;
-      EXPECT_EQ(report.findings[static_cast<std::size_t>(i)].covers, 1) << row.name;
+    ASSERT_EQ(report.findings.size(), row.countText.empty() ? 100u : 101u) << row.name;
+    for (std::size_t i = 0; i < 100; ++i) {
+      EXPECT_EQ(report.findings[i].line, 14 + static_cast<int>(i)) << row.name;
+      EXPECT_EQ(report.findings[i].covers, 1) << row.name;
     }
-    if (row.countLine > 0) {
+    if (!row.countText.empty()) {
       EXPECT_EQ(formatFinding(report.findings.back()), row.countText) << row.name;
     }
     EXPECT_EQ(formatSummary(report), row.summary) << row.name;
   }
 }
 
-// A line of many pieces is described by its first ten; the message stays
-// short however long the line.
-TEST(KeyFileChecker, AVeryLongLineIsDescribedByItsFirstPieces) {
-  for (const std::size_t length : {890u, 989u, 990u, 100000u}) {
-    const CheckReport report = checkOne(kBase + std::string(length, 'x') + "\n", {"T"}, false);
-    ASSERT_EQ(shape(report), (Findings{{F, 14, E, longLine}})) << length << "\n" << listing(report);
-    const std::string& text = report.findings[0].text;
-    const std::size_t pieces = length / LineReader::kMaxPiece + 1;  // the line end comes last
-    const std::string count = pieces == 9 ? "nine" : pieces == 10 ? "ten" : std::to_string(pieces);
-    EXPECT_TRUE(text.starts_with("line is " + std::to_string(length) + " characters long; the wizard reads it as " +
-                                 count + " lines"))
-        << text;
-    EXPECT_EQ(text.find("11th"), std::string::npos) << text;
-    EXPECT_LT(text.size(), 1000u) << length;
-    const std::string rest = pieces == 11 ? "one more piece after them" : std::to_string(pieces - 10) + " more pieces after them";
-    EXPECT_EQ(text.find(rest) != std::string::npos, pieces > 10) << text;
-  }
-}
-
 // Each count the checker keeps stops exactly at its edge: quiet at the
 // limit, found one past it, and the text names what lies at the edge.
 TEST(KeyFileChecker, EachCountIsExactAtItsEdge) {
-  auto modules = [](int count) {
-    std::string file = kBase;
-    for (int i = 1; i < count; ++i)
-      file += module("MODULE:M" + std::string{static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)});
-    return file;
-  };
   auto ticked = [](int sectionLines) { return kBase + module("MODULE:ADC", "6.\n" + lines(sectionLines, "a") + "7.\nint f;\n"); };
   struct Case {
     std::string name, file;
@@ -392,7 +336,12 @@ TEST(KeyFileChecker, EachCountIsExactAtItsEdge) {
       {"a menu name one piece long", "MenuName=" + std::string(89, 'M') + "\n" + kBase.substr(11), longMenuName, false},
       {"a menu name two pieces long", "MenuName=" + std::string(90, 'M') + "\n" + kBase.substr(11), longMenuName, true, "menu name is 90 characters long"},
       {"DEL is binary", kBase + module("MODULE:ADC", "7.\nint a;\x7F\n"), binaryContent, true},
+      {"a line of nine pieces", kBase + std::string(890, 'x') + "\n", longLine, true, "reads it as nine lines split"},
       {"the tenth piece of a line is listed", kBase + std::string(989, 'x') + "\n", longLine, true, "the tenth piece"},
+      {"the eleventh is counted, not listed", kBase + std::string(990, 'x') + "\n", longLine, true,
+       "tenth piece \"" + std::string(40, 'x') + "...\" is ignored and one more piece after them"},
+      {"a line of 1011 pieces", kBase + std::string(100000, 'x') + "\n", longLine, true,
+       "tenth piece \"" + std::string(40, 'x') + "...\" is ignored and 1001 more pieces after them"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -405,11 +354,9 @@ TEST(KeyFileChecker, EachCountIsExactAtItsEdge) {
   }
 }
 
-// Read back as JSON: every property SARIF 2.1.0 requires of the log and its
-// rules is there (each result's, over any bytes: CheckReport's test). A
-// file's URI keeps letters, digits and - . _ ~ and %-encodes every other
-// character a file name may hold on both systems; a byte that is not UTF-8
-// becomes U+FFFD.
+// Read back as JSON: the rules, results and summary. A file's URI keeps
+// letters, digits and - . _ ~ and %-encodes every other character a file name
+// may hold on both systems; a byte that is not UTF-8 becomes U+FFFD.
 TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   MemoryFileSystem fs;
   test::writeKeyFiles(fs, {{"MCU_T.txt", kBase + module("MODULE:ADC uses \xE9X")}, {"MCU_A B#%+&;=@!'()[],~-.txt", "x\n"}},
@@ -418,11 +365,9 @@ TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   std::ostringstream out;
   writeSarif(report, out);
   const nlohmann::json log = nlohmann::json::parse(out.str());
-  EXPECT_EQ(log.at("version"), "2.1.0");
   const nlohmann::json& run = log.at("runs").at(0);
   EXPECT_EQ(run.at("tool").at("driver").at("name"), "forgeline-cli check");
   const nlohmann::json& rules = run.at("tool").at("driver").at("rules");
-  EXPECT_EQ(rules.size(), findingKinds().size());
   std::set<std::string> ids;
   for (const nlohmann::json& rule : rules) ids.insert(rule.at("id").get<std::string>());
   EXPECT_EQ(ids.size(), rules.size());
@@ -435,7 +380,6 @@ TEST(KeyFileChecker, SarifLogHoldsWhatTheSchemaRequires) {
   EXPECT_NE(out.str().find("\xEF\xBF\xBDX"), std::string::npos) << out.str();
 }
 
-// ---------------------------------------------------------------------------
 // Agreement with the loader: random files, and for each one every capacity
 // finding and every split line the checker reports is checked against what a
 // build-mode load with every box marked really drops, and against the raw
