@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -101,18 +102,22 @@ std::string plain(const std::string& markdown) { return std::regex_replace(markd
 }  // namespace
 
 // The table in the code and the README's are one: every kind, in the same
-// order, with its severity, title and description; the SARIF log's rules
-// carry that description as their help, as the README's Markdown.
+// order, with its own id, severity, title and description; the SARIF log's
+// rules carry that description as their help, as the README's Markdown.
 TEST(FindingKinds, EveryKindIsTheReadmesRowWordForWord) {
   const std::vector<std::vector<std::string>> rows = readmeRows();
   std::ostringstream log;
   writeSarif(CheckReport{}, log);
-  const nlohmann::json rules = nlohmann::json::parse(log.str()).at("runs").at(0).at("tool").at("driver").at("rules");
+  const nlohmann::json driver = nlohmann::json::parse(log.str()).at("runs").at(0).at("tool").at("driver");
+  EXPECT_EQ(driver.at("name"), "forgeline-cli check");
+  const nlohmann::json& rules = driver.at("rules");
   ASSERT_EQ(rows.size(), findingKinds().size());
   ASSERT_EQ(rules.size(), findingKinds().size());
+  std::set<std::string> ids;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const FindingKindInfo& kind = findingKinds()[i];
     SCOPED_TRACE(kind.id);
+    EXPECT_TRUE(ids.insert(kind.id).second);
     EXPECT_EQ(rows[i][0], kind.id);
     EXPECT_EQ(rows[i][1], kind.severity == Severity::error ? "error" : "warning");
     EXPECT_EQ(plain(rows[i][2]), kind.title);
