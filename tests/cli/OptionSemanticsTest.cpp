@@ -5,19 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliProcess.h"
 #include "cli/CommandLine.h"
 
 using namespace forgeline;
-
-namespace {
-
-std::string joined(const std::vector<std::string>& words) {
-  std::string text;
-  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
-  return text;
-}
-
-}  // namespace
+using test::describe;
 
 TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
   struct Case {
@@ -59,6 +51,8 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
       {.args = {"build", "#0", "--print", "a"}, .error = "--print needs --dry-run"},
       {.args = {"build", "#0", "--dry-run", "--", "--print", "a"}, .error = "unexpected argument '--print'"},
       // --name: once; its value may look like an option or be the mark.
+      {.args = {"build", "#0", "--name", "--help"}, .error = "", .mcu = "#0", .name = "--help"},
+      {.args = {"build", "#0", "--name", "--name", "--date", "2024-12-06"}, .error = "", .name = "--name"},
       {.args = {"build", "#0", "--name", "-C", "--click", "A"}, .error = "", .mcu = "#0", .clicks = {"A"}, .name = "-C"},
       {.args = {"build", "--name", "--", "--", "--click"}, .error = "", .mcu = "--click", .name = "--"},
       {.args = {"build", "--name=--click", "#0"}, .error = "", .name = "--click"},
@@ -66,16 +60,14 @@ TEST(CliOptions, RepeatedOrderedCombinedAndAfterTheMark) {
   };
   for (const Case& c : cases) {
     const cli::ParsedArguments parsed = cli::parseArguments(c.args);
-    EXPECT_EQ(parsed.error, c.error) << joined(c.args);
+    EXPECT_EQ(parsed.error, c.error) << describe(c.args);
     if (!c.error.empty()) continue;
     const cli::Invocation& got = parsed.invocation;
-    if (!c.mcu.empty()) {
-      EXPECT_EQ(got.mcu, c.mcu) << joined(c.args);
-    }
-    EXPECT_EQ(got.directories, c.directories) << joined(c.args);
-    EXPECT_EQ(got.clicks, c.clicks) << joined(c.args);
-    EXPECT_EQ(got.projectName.value_or(""), c.name) << joined(c.args);
-    EXPECT_EQ(got.printPath.value_or(""), c.print) << joined(c.args);
-    EXPECT_EQ(got.output, c.output) << joined(c.args);
+    if (!c.mcu.empty()) { EXPECT_EQ(got.mcu, c.mcu) << describe(c.args); }
+    EXPECT_EQ(got.directories, c.directories) << describe(c.args);
+    EXPECT_EQ(got.clicks, c.clicks) << describe(c.args);
+    EXPECT_EQ(got.projectName.value_or(""), c.name) << describe(c.args);
+    EXPECT_EQ(got.printPath.value_or(""), c.print) << describe(c.args);
+    EXPECT_EQ(got.output, c.output) << describe(c.args);
   }
 }
