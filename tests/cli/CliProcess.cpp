@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -61,19 +62,13 @@ std::wstring quoted(const std::wstring& arg) {
   return text + L"\"";
 }
 
-class OwnedHandle {
- public:
-  explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle) {}
-  ~OwnedHandle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+// Closed when it goes out of scope.
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
   }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
 };
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 HANDLE inheritableFile(const std::string& path) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -14,18 +14,12 @@ namespace test = forgeline::test;
 
 namespace {
 
-// A copy of the example KeyFiles in `dir`.
-void copyExamples(const std::string& dir) {
-  const std::string from = std::string(std::getenv("FORGELINE_SOURCE_DIR")) + "/examples/KeyFiles";
-  for (const auto& entry : std::filesystem::directory_iterator(from))
-    test::writeFile(dir + "/KeyFiles/" + entry.path().filename().string(), test::readFile(entry.path().string()));
-}
+std::string examples() { return std::string(std::getenv("FORGELINE_SOURCE_DIR")) + "/examples"; }
 
-// main.c of Blinky built fresh with `clicks`, as the dry run prints it.
+// main.c of Blinky built fresh with `clicks`, as a dry run on the untouched
+// examples prints it.
 std::string freshMainSource(const std::vector<std::string>& clicks) {
-  test::TempDir dir;
-  copyExamples(dir.path());
-  std::vector<std::string> args = {"-C", dir.path(), "build", "S08-NOVA16", "--name", "Blinky", "--date", "2026-12-05"};
+  std::vector<std::string> args = {"-C", examples(), "build", "S08-NOVA16", "--name", "Blinky", "--date", "2026-12-05"};
   for (const std::string& box : clicks) args.insert(args.end(), {"--click", box});
   args.insert(args.end(), {"--dry-run", "--print", "Sources/main.c"});
   return runCliProgram(args, "/").out;
@@ -54,13 +48,11 @@ std::string withUserLines(std::string text, const char* lineEnd) {
 // number of modules, and a project without a record is left alone.
 TEST(CliUpdate, TicksComeAndGoAroundTheUsersLines) {
   test::TempDir dir;
-  copyExamples(dir.path());
+  std::filesystem::copy(examples() + "/KeyFiles", dir / "KeyFiles");
   const std::string project = dir / "Blinky";
-  ASSERT_EQ(runCliProgram({"-C", dir.path(), "build", "S08-NOVA16", "--click", "LED", "--name", "Blinky", "--date",
-                           "2026-12-05"},
-                          "/")
-                .status,
-            0);
+  const std::vector<std::string> build = {"build", "S08-NOVA16", "--click", "LED", "--name", "Blinky",
+                                         "--date", "2026-12-05"};
+  ASSERT_EQ(runCliProgram(build, dir.path()).status, 0);
   test::writeFile(project + "/Sources/main.c", withUserLines(test::readFile(project + "/Sources/main.c"), "\n"));
   struct Step {
     std::vector<std::string> args;
