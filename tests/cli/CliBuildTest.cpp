@@ -75,8 +75,6 @@ const Choices kChoices[] = {
     {"RS08KA2", {"KBI"}, std::string(60, 'N')},
 };
 
-std::string describeChoices(const Choices& c) { return test::describe(buildArgs(c, "2026-12-05")); }
-
 }  // namespace
 
 // A dry run, started elsewhere with -C, then the build; the build makes the
@@ -109,26 +107,26 @@ TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
     }
     dryArgs.push_back("-q");
     const CliResult quietDry = runCliProgram(dryArgs, "/");
-    EXPECT_EQ(test::snapshotTree(dir.path()), before) << describeChoices(c);
+    EXPECT_EQ(test::snapshotTree(dir.path()), before) << describe(args);
     std::vector<std::string> quietArgs = args;
     quietArgs.push_back("--quiet");
     CliResult real = runCliProgram(quietArgs, dir.path());
-    EXPECT_EQ(real.status, 0) << describeChoices(c) << "\n" << real.err;
-    EXPECT_EQ(real.out + real.err, "") << describeChoices(c);
-    EXPECT_EQ(dry.status, 0) << describeChoices(c) << "\n" << dry.err;
-    EXPECT_EQ(dry.err, kSuccess) << describeChoices(c);
-    EXPECT_EQ(dry.err, windowMessages) << describeChoices(c);
-    EXPECT_EQ(quietDry.status, 0) << describeChoices(c);
-    EXPECT_EQ(quietDry.out, dry.out) << describeChoices(c);
-    EXPECT_EQ(quietDry.err, "") << describeChoices(c);
+    EXPECT_EQ(real.status, 0) << describe(args) << "\n" << real.err;
+    EXPECT_EQ(real.out + real.err, "") << describe(args);
+    EXPECT_EQ(dry.status, 0) << describe(args) << "\n" << dry.err;
+    EXPECT_EQ(dry.err, kSuccess) << describe(args);
+    EXPECT_EQ(dry.err, windowMessages) << describe(args);
+    EXPECT_EQ(quietDry.status, 0) << describe(args);
+    EXPECT_EQ(quietDry.out, dry.out) << describe(args);
+    EXPECT_EQ(quietDry.err, "") << describe(args);
     const auto after = test::snapshotTree(dir.path());
-    EXPECT_EQ(after, test::snapshotTree(window.path())) << describeChoices(c);
-    EXPECT_EQ(after.count(c.name.substr(0, 50) + "/Sources/main.c"), 1u) << describeChoices(c);
-    EXPECT_TRUE(dry.out.starts_with("mkdir " + c.name.substr(0, 50) + "\n")) << dry.out;
+    EXPECT_EQ(after, test::snapshotTree(window.path())) << describe(args);
+    EXPECT_EQ(after.count(folder + "/Sources/main.c"), 1u) << describe(args);
+    EXPECT_TRUE(dry.out.starts_with("mkdir " + folder + "\n")) << dry.out;
     for (const auto& [path, result] : printed) {
       EXPECT_EQ(result.status, 0) << path << "\n" << result.err;
       EXPECT_EQ(result.err, kSuccess) << path;
-      EXPECT_EQ(result.out, test::readFile(dir / folder + "/" + path)) << describeChoices(c) << " --print " << path;
+      EXPECT_EQ(result.out, test::readFile(dir / folder + "/" + path)) << describe(args) << " --print " << path;
       if (path.ends_with(".c")) { EXPECT_NE(result.out.find("\r\n"), std::string::npos) << path; }
     }
 
@@ -158,7 +156,7 @@ TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
     std::set<std::string> created;
     for (const auto& [path, content] : after)
       if (before.count(path) == 0 && path.find("/.forgeline") == std::string::npos) created.insert(path);
-    EXPECT_EQ(listed, created) << describeChoices(c);
+    EXPECT_EQ(listed, created) << describe(args);
   }
 }
 
