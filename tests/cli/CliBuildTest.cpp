@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -224,40 +223,35 @@ TEST(CliBuild, WideNamesAndLongPathsReachTheDisk) {
 TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
   const std::string exists =
       "Forgeline for 8-bit MCUs   - rev15: That project folder exists already. Please try a different project name.\n";
+  // The quiet build below is named Quiet: a failed build leaves its folder.
   struct Case {
-    std::string name;
-    std::function<void(const std::string& root)> prepare;
+    std::vector<std::string> folders;  // made before the build
+    std::string missing;               // the key file taken away
     std::string err;
   } cases[] = {
-      {"folder exists",
-       [](const std::string& root) {
-         test::makeDirectory(root + "/Project01");
-         test::makeDirectory(root + "/Quiet");
-       },
-       exists},
-      {"no burner.bbl", [](const std::string& root) { std::remove((root + "/KeyFiles/burner.bbl").c_str()); },
-       "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
-      {"no .mcp", [](const std::string& root) { std::remove((root + "/KeyFiles/DEMO08.mcp").c_str()); },
-       "forgeline-cli: Error 20: Could not copy MCP file.\n"},
+      {{"Project01", "Quiet"}, "", exists},
+      {{}, "burner.bbl", "forgeline-cli: Error 12: Could not copy 'burner.bbl' file.\n"},
+      {{}, "DEMO08.mcp", "forgeline-cli: Error 20: Could not copy MCP file.\n"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
     test::TempDir dir;
     test::writeTwoMcuKeyFiles(dir.path());
-    c.prepare(dir.path());
+    for (const std::string& folder : c.folders) test::makeDirectory(dir / folder);
+    if (!c.missing.empty()) std::remove((dir / "KeyFiles/" + c.missing).c_str());
     const auto before = test::snapshotTree(dir.path());
     CliResult dry = runCliProgram({"build", "DEMO08", "--dry-run"}, dir.path());
-    EXPECT_EQ(dry.status, 1) << c.name;
-    EXPECT_EQ(dry.err, c.err) << c.name;
-    EXPECT_EQ(test::snapshotTree(dir.path()), before) << c.name;
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(dry.err, c.err);
+    EXPECT_EQ(test::snapshotTree(dir.path()), before);
 
     // Quiet or not, a failure says the same.
     for (const std::vector<std::string>& args : {std::vector<std::string>{"build", "DEMO08"},
                                                  {"build", "DEMO08", "-q", "--name", "Quiet"}}) {
-      const std::string quiet = describe(args);
       CliResult real = runCliProgram(args, dir.path());
-      EXPECT_EQ(real.status, 1) << c.name << quiet;
-      EXPECT_EQ(real.err, c.err) << c.name << quiet;
-      EXPECT_EQ(real.out, "") << c.name << quiet;
+      EXPECT_EQ(real.status, 1) << describe(args);
+      EXPECT_EQ(real.err, c.err) << describe(args);
+      EXPECT_EQ(real.out, "") << describe(args);
     }
   }
 }

@@ -29,16 +29,11 @@ TEST(LostOutput, EveryCommandThatPrintsExitsOneWithOneLine) {
   };
   for (StandardOutput output : {StandardOutput::full, StandardOutput::closed}) {
     for (const Row& row : rows) {
-      const std::vector<std::string> args = [&] {
-        std::vector<std::string> all{"-C", "main"};
-        all.insert(all.end(), row.args.begin(), row.args.end());
-        return all;
-      }();
-      SCOPED_TRACE(describe(args) + (output == StandardOutput::full ? " >/dev/full" : " >&-"));
+      SCOPED_TRACE(describe(row.args) + (output == StandardOutput::full ? " >/dev/full" : " >&-"));
       TempDir dir;
       writeTwoMcuKeyFiles(dir / "main");
       const auto before = snapshotTree(dir.path());
-      CliResult result = runCliProgram(args, dir.path(), output);
+      CliResult result = runCliProgram(row.args, dir / "main", output);
       EXPECT_EQ(result.status, 1);
       ASSERT_TRUE(result.err.starts_with(row.errBefore)) << result.err;
       const std::string last = result.err.substr(row.errBefore.size());
