@@ -8,6 +8,7 @@
 
 #include "app/ElidingControls.h"
 #include "app/ProjectWizardDialog.h"
+#include "core/MemoryFileSystem.h"
 #include "window/WindowScenarios.h"
 
 using namespace forgeline;
@@ -109,6 +110,7 @@ struct QtWindow : WindowFixture {
   void typeKeys(const std::string& text) {
     QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(text));
   }
+  bool focused(ControlId c) const { return QApplication::focusWidget() == widget(c); }
   void type(const std::string& text) { find<QLineEdit>(QStringLiteral("projectNameBox"))->setText(QString::fromStdString(text)); }
   // What About showed, if the key opened it.
   std::string press(ControlId focus, Key key) {
@@ -118,7 +120,8 @@ struct QtWindow : WindowFixture {
     }
     widget(focus)->setFocus();
     if (key == Key::f1 || key == Key::aboutEntry) return about(key == Key::aboutEntry);
-    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape};
+    const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Up,
+                            Qt::Key_Down,   Qt::Key_Left,  Qt::Key_Right};
     QTest::keyClick(widget(focus), keys[int(key)]);
     return "";
   }
@@ -255,28 +258,28 @@ TEST(QtWizardDialog, LongCaptionsAreReadWholeInAccessibleNames) {
   }
 }
 
-// Arrow keys go round the MCU buttons, choosing the one reached, and round
-// the module boxes, skipping a locked box, as in the Windows window.
-TEST(QtWizardDialog, ArrowsGoRoundTheirRow) {
-  QtWindow w({{"MCU_DEMO08.txt", kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
-  w.open();
-  w.click(mcuButton(0));
-  const struct {
-    ControlId from;
-    Qt::Key key;
-    ControlId to;
-  } rows[] = {
-      {mcuButton(0), Qt::Key_Down, mcuButton(1)}, {mcuButton(1), Qt::Key_Down, mcuButton(0)},
-      {mcuButton(0), Qt::Key_Up, mcuButton(1)},   {moduleBox(1), Qt::Key_Down, moduleBox(2)},
-      {moduleBox(2), Qt::Key_Right, moduleBox(1)}, {moduleBox(1), Qt::Key_Left, moduleBox(2)},
-  };
-  for (const auto& row : rows) {
-    w.widget(row.from)->setFocus();
-    QTest::keyClick(w.widget(row.from), row.key);
-    EXPECT_EQ(QApplication::focusWidget(), w.widget(row.to)) << w.widget(row.from)->objectName().toStdString();
-    if (row.to.group == ControlGroup::mcuButtons) {
-      EXPECT_EQ(w.look(row.to), (row.to == mcuButton(0) ? "DEMO08" : "OTHER") + std::string("[x]"));
-    }
+// The port's own message box, the one path the scenarios replace: modal, one
+// OK, the icon asked for, key-file text decoded.
+TEST(QtWizardDialog, MessagesAreModalBoxesWithOneOk) {
+  for (const auto& [icon, boxIcon] : {std::pair{MessageIcon::none, QMessageBox::NoIcon},
+                                      std::pair{MessageIcon::warning, QMessageBox::Warning},
+                                      std::pair{MessageIcon::error, QMessageBox::Critical}}) {
+    MemoryFileSystem disk;
+    FixedClock clock({1, 1, 2024});
+    ProjectWizardDialog dialog(disk, clock);
+    std::string seen;  // read while the box is open, compared once it is gone
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      QAbstractButton* ok = box->button(QMessageBox::Ok);
+      seen = (box->windowTitle() + "|" + box->text()).toStdString() + "|" + std::to_string(int(box->icon())) + "|" +
+             std::to_string(box->buttons().size()) + (ok ? " OK" : "") +
+             (box->windowIcon().pixmap(32).isNull() ? "" : "|icon");
+      if (ok) ok->click();
+      else box->reject();
+    });
+    dialog.port().showMessage("Error 03: Caf\xE9", "forgeline", icon);
+    EXPECT_EQ(seen, "forgeline|Error 03: Caf\xC3\xA9|" + std::to_string(int(boxIcon)) + "|1 OK|icon");
   }
 }
 

@@ -154,6 +154,7 @@ struct Win32Window : WindowFixture {
     for (wchar_t c : widenFileName(text)) ::PostMessageW(focus, WM_CHAR, c, 1);
     dialog->processQueuedMessages();
   }
+  bool focused(ControlId c) const { return ::GetFocus() == item(c); }
   void type(const std::string& text) { ::SetWindowTextW(item(kProjectNameBox), widenFileName(text).c_str()); }
 
   // A key pressed and released while `target` has the focus, as the run
@@ -164,8 +165,8 @@ struct Win32Window : WindowFixture {
     AboutReader about;
     if (key == Key::close) post(WM_SYSCOMMAND, SC_CLOSE);
     if (key == Key::aboutEntry) post(WM_SYSCOMMAND, IDM_ABOUTBOX);
-    const WPARAM keys[] = {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_F1};
-    if (int(key) < 4) pressKey(item(focus), keys[int(key)], key == Key::keypadEnter ? 1 << 24 : 0);
+    const WPARAM keys[] = {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_F1};
+    if (int(key) < 8) pressKey(item(focus), keys[int(key)], key == Key::keypadEnter ? 1 << 24 : 0);
     return about.seen();
   }
   void pressKey(HWND target, WPARAM key, LPARAM extended = 0) {
@@ -288,29 +289,15 @@ TEST(Win32WizardDialog, ControlsSitWhereTheTemplatePutsThem) {
   }
 }
 
-// Arrow keys move among the MCU buttons and among the module boxes, round
-// within their row, skipping a locked box; from the name box or Build they
-// go nowhere, and never onto a frame, which shows no focus mark.
-TEST(Win32WizardDialog, ArrowsStayInTheirGroupAndNeverLandOnAFrame) {
-  Win32Window w({{"MCU_DEMO08.txt", kDemo08}, {"MCU_OTHER.txt", demoNamed("OTHER")}});
+// From Build an arrow goes nowhere, so never onto a frame, which shows no
+// focus mark.
+TEST(Win32WizardDialog, ArrowsFromBuildGoNowhere) {
+  Win32Window w;
   w.open();
   w.click(mcuButton(0));
-  const struct {
-    ControlId from;
-    WPARAM key;
-    ControlId to;
-  } rows[] = {
-      {kBuildButton, VK_DOWN, kBuildButton},       {kBuildButton, VK_UP, kBuildButton},
-      {kBuildButton, VK_RIGHT, kBuildButton},      {kBuildButton, VK_LEFT, kBuildButton},
-      {kProjectNameBox, VK_DOWN, kProjectNameBox}, {kProjectNameBox, VK_UP, kProjectNameBox},
-      {mcuButton(0), VK_DOWN, mcuButton(1)},       {mcuButton(1), VK_DOWN, mcuButton(0)},
-      {moduleBox(1), VK_DOWN, moduleBox(2)},       {moduleBox(2), VK_DOWN, moduleBox(1)},
-  };
-  for (const auto& row : rows) {
-    w.pressKey(w.item(row.from), row.key);
-    HWND focus = ::GetFocus();
-    EXPECT_EQ(focus, w.item(row.to)) << "key " << row.key << " from id " << controlId(row.from) << " reached id "
-                                     << ::GetDlgCtrlID(focus);
+  for (WPARAM key : {VK_DOWN, VK_UP, VK_RIGHT, VK_LEFT}) {
+    w.pressKey(w.item(kBuildButton), key);
+    EXPECT_EQ(::GetFocus(), w.item(kBuildButton)) << key;
   }
 }
 
