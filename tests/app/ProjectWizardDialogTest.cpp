@@ -238,7 +238,6 @@ TEST(QtWizardDialog, LongCaptionsAreReadWholeInAccessibleNames) {
   w.click(mcuButton(0));
   const std::string captions[] = {menuName, "ICS", moduleName, "MCU (MCU_A_FILE_TITLE_THAT_HIDES_THE_REVISION.txt Revision=7)"};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(w.look(controls[i]), captions[i] + (i == 0 ? "[x]" : ""));
     EXPECT_EQ(w.widget(controls[i])->toolTip(), QString());
     EXPECT_EQ(w.widget(controls[i])->accessibleDescription(), QString());
     EXPECT_EQ(w.widget(controls[i])->accessibleName().toStdString(), captions[i]);

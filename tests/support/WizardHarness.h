@@ -74,8 +74,6 @@ struct WizardHarness {
     return out;
   }
 
-  bool marked(int i) const { return dialog.control(moduleBox(i)).marked; }
-  bool enabled(int i) const { return dialog.control(moduleBox(i)).enabled; }
   bool shown(int i) const { return dialog.control(moduleBox(i)).visible; }
 
   // "x" marked or "-", then "e" enabled or "d" disabled, for each loaded box.
@@ -83,8 +81,8 @@ struct WizardHarness {
     std::string out;
     for (int i = 0; i < state->moduleCount; ++i) {
       if (i) out += ' ';
-      out += marked(i) ? 'x' : '-';
-      out += enabled(i) ? 'e' : 'd';
+      out += dialog.control(moduleBox(i)).marked ? 'x' : '-';
+      out += dialog.control(moduleBox(i)).enabled ? 'e' : 'd';
     }
     return out;
   }

@@ -163,8 +163,10 @@ struct Win32Window : WindowFixture {
   // What About showed, if the key opened it.
   std::string press(ControlId focus, Key key) {
     AboutReader about;
-    if (key == Key::close) post(WM_SYSCOMMAND, SC_CLOSE);
-    if (key == Key::aboutEntry) post(WM_SYSCOMMAND, IDM_ABOUTBOX);
+    if (key == Key::close || key == Key::aboutEntry) {
+      ::PostMessageW(dialog->window(), WM_SYSCOMMAND, key == Key::close ? SC_CLOSE : IDM_ABOUTBOX, 0);
+      dialog->processQueuedMessages();
+    }
     const WPARAM keys[] = {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_F1};
     if (int(key) < 8) pressKey(item(focus), keys[int(key)], key == Key::keypadEnter ? 1 << 24 : 0);
     return about.seen();
@@ -174,10 +176,6 @@ struct Win32Window : WindowFixture {
     ::PostMessageW(target, WM_KEYDOWN, key, 1 | extended);
     if (key == VK_RETURN || key == VK_ESCAPE) ::PostMessageW(target, WM_CHAR, key, 1 | extended);
     ::PostMessageW(target, WM_KEYUP, key, 1 | extended | (3u << 30));
-    dialog->processQueuedMessages();
-  }
-  void post(UINT message, WPARAM wParam) {
-    ::PostMessageW(dialog->window(), message, wParam, 0);
     dialog->processQueuedMessages();
   }
 
