@@ -1,6 +1,6 @@
-// The Qt window driven as a user drives it: clicks and keys on the real
-// widgets, found by their object names, through the scenarios both windows
-// share, then what only this window has: its layout, elided captions.
+// The Qt window driven as a user drives it (clicks and keys on the real
+// widgets, found by their object names) through the scenarios both windows
+// share, then what only it has: layout, elided captions, its message box.
 #include <QtTest>
 #include <QtWidgets>
 #include <functional>
