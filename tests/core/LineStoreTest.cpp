@@ -13,20 +13,27 @@
 
 using namespace forgeline;
 
-// The views handed out must keep their bytes whichever room they landed in:
-// the lent room first, then blocks of the store's own once a text does not
-// fit, and the lent room again after clear().
-TEST(LineStore, ViewsStayWholeAcrossLentRoomAndOwnBlocks) {
+// Where each text lands, one after another: in the lent room while it fits,
+// also when it fills the room exactly; then in a block of the store's own,
+// which a text can fill exactly too; a text that does not fit starts a new
+// one. Every view keeps its bytes, and clear() hands out the lent room again.
+TEST(LineStore, TextsFillTheLentRoomThenOwnBlocksExactly) {
   char room[8];
-  std::vector<std::string> texts = {"abcde", "fghij", "k", std::string(70000, 'z'), "lm"};
   {
     LineStore store;
     store.lend(room, sizeof room);
-    std::vector<std::string_view> kept;
-    for (const std::string& text : texts) kept.push_back(store.keep(text));
-    for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(kept[i], texts[i]) << i;
+    const std::string rest(64 * 1024 - 1, 'z'), huge(70000, 'y');
+    const std::vector<std::string_view> kept = {store.keep("abcde"), store.keep("fgh"), store.keep("i"),
+                                                store.keep(rest),    store.keep("j"),   store.keep(huge)};
     EXPECT_EQ(kept[0].data(), room);
-    EXPECT_TRUE(kept[1].data() < room || kept[1].data() >= room + sizeof room);
+    EXPECT_EQ(kept[1].data(), room + 5) << "fills the lent room exactly";
+    const char* const own = kept[2].data();
+    EXPECT_TRUE(own < room || own >= room + sizeof room) << "one byte past the lent room";
+    EXPECT_EQ(kept[3].data(), own + 1) << "fills the store's own block exactly";
+    EXPECT_TRUE(kept[4].data() < own || kept[4].data() > own + rest.size()) << "one byte past its block";
+    std::string all;
+    for (const std::string_view text : kept) all += text;
+    EXPECT_EQ(all, "abcdefghi" + rest + "j" + huge);
 
     store.clear();
     const std::string_view again = store.keep("xy");
@@ -34,25 +41,6 @@ TEST(LineStore, ViewsStayWholeAcrossLentRoomAndOwnBlocks) {
     EXPECT_EQ(again.data(), room);
   }
   EXPECT_EQ(std::string_view(room, 2), "xy") << "the store never frees what it was lent";
-}
-
-// Where each text lands, one after another: in the lent room while it fits,
-// also when it fills the room exactly; then in a block of the store's own,
-// which a text can fill exactly too; a text that does not fit starts a new one.
-TEST(LineStore, ATextThatFitsExactlyStaysInItsRoom) {
-  char room[8];
-  LineStore store;
-  store.lend(room, sizeof room);
-  const std::string_view first = store.keep("abcde");
-  EXPECT_EQ(first.data(), room);
-  EXPECT_EQ(store.keep("fgh").data(), room + 5) << "fills the lent room exactly";
-  const std::string_view own = store.keep("i");
-  EXPECT_TRUE(own.data() < room || own.data() >= room + sizeof room) << "one byte past the lent room";
-  const std::string rest(64 * 1024 - 1, 'z');
-  EXPECT_EQ(store.keep(rest).data(), own.data() + 1) << "fills the store's own block exactly";
-  const std::string_view next = store.keep("j");
-  EXPECT_TRUE(next.data() < own.data() || next.data() > own.data() + rest.size()) << "one byte past its block";
-  EXPECT_EQ(std::string(first) + std::string(own) + std::string(next), "abcdeij");
 }
 
 // The record's block lends its code lines room for every table at capacity,
