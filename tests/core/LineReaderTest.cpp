@@ -87,23 +87,6 @@ TEST(LineReader, SplitsLikeAHundredByteTextModeBuffer) {
   }
 }
 
-// Big files arrive in growing reads; wherever a read ends, the pieces must be
-// those of a byte-by-byte reading.
-TEST(LineReader, BigFileReadsAsIfByteByByte) {
-  std::string bytes;
-  for (int i = 0; bytes.size() < 300000; ++i) {
-    bytes += std::string(static_cast<std::size_t>(i % 131), static_cast<char>('a' + i % 26));
-    bytes += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
-  }
-  MemoryInputFile whole(bytes);
-  LineReader reader(whole);
-  std::vector<std::string> pieces;
-  std::string_view piece;
-  while (reader.next(piece)) pieces.emplace_back(piece);
-  EXPECT_EQ(pieces, readPieces(bytes, 1));
-  EXPECT_EQ(readPieces(bytes, kInMemory), pieces);
-}
-
 // Bytes in memory, given as such or as a file held in memory, are read where
 // they lie: only a piece whose CR LF is folded is a copy. A file read in part
 // before goes on from where it was.
