@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,18 +25,26 @@ std::string keyFile(const std::vector<std::pair<std::string, std::string>>& modu
 }
 
 // One click, on a module box or else on an MCU button, then the boxes as
-// WizardHarness::boxes() shows them and the count of ticked modules. A click
-// the window could not make is refused and changes nothing.
+// WizardHarness::boxes() shows them and the count of ticked modules; where
+// given, the red note and the repaints asked for so far. A click the window
+// could not make is refused and changes nothing.
 struct Step {
   int click = -1;
   std::string boxes;
   int chosenCount = 0;
   std::optional<int> mcu = std::nullopt;
   ClickOutcome outcome = ClickOutcome::done;
+  std::optional<std::string> note = std::nullopt;
+  std::optional<int> repaints = std::nullopt;
 };
 
-void play(const std::vector<std::pair<std::string, std::string>>& modules, const std::vector<Step>& steps) {
-  WizardHarness w({{"MCU_SEL.txt", keyFile(modules)}});
+using Modules = std::vector<std::pair<std::string, std::string>>;
+
+// `other`, when given, is a second MCU file, the second button.
+void play(const Modules& modules, const Modules& other, const std::vector<Step>& steps) {
+  std::map<std::string, std::string> files{{"MCU_SEL.txt", keyFile(modules)}};
+  if (!other.empty()) files["MCU_SEL2.txt"] = keyFile(other);
+  WizardHarness w(files, {});
   w.clickMcu(0);
   for (const Step& step : steps) {
     const std::string what = step.mcu ? "MCU button " + std::to_string(*step.mcu) : "box " + std::to_string(step.click);
@@ -44,18 +53,21 @@ void play(const std::vector<std::pair<std::string, std::string>>& modules, const
     EXPECT_EQ(outcome, step.outcome) << "clicking " << what;
     EXPECT_EQ(w.boxes(), step.boxes) << "after clicking " << what;
     EXPECT_EQ(w.state->chosenCount, step.chosenCount) << "after clicking " << what;
+    if (step.note) { EXPECT_EQ(w.state->descriptionText, *step.note) << "after clicking " << what; }
+    if (step.repaints) { EXPECT_EQ(w.dialog.repaintRequests(), *step.repaints) << "after clicking " << what; }
   }
 }
 
 }  // namespace
 
-// Each row: the modules of one MCU file and the clicks played on it.
+// Each row: the modules of one MCU file (of two, where the second matters) and the clicks played on it.
 TEST(ModuleSelection, ClicksFollowTheUsesAndInitRules) {
   const std::string ticked = "xd xd xe";
   struct Row {
     const char* name;
-    std::vector<std::pair<std::string, std::string>> modules;
+    Modules modules;
     std::vector<Step> steps;
+    Modules other = {};
   } rows[] = {
       {"a uses chain in box order: both forced and released", {{"P", "Q"}, {"Q", "R"}, {"R", ""}},
        {{0, "xe xd xd", 1}, {0, "-e -e -e", 0}}},
@@ -83,45 +95,20 @@ TEST(ModuleSelection, ClicksFollowTheUsesAndInitRules) {
       {"an empty name is forced by any marked box", {{"INIT", ""}, {"", ""}, {"A", ""}}, {{2, "xd xd xe", 1}}},
       {"INIT's uses take effect only from the first click", {{"INIT", "CLK"}, {"A", ""}, {"CLK", ""}},
        {{.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0}, {.click = 1, .boxes = "xd xe xd", .chosenCount = 1}}},
+      // Unticking clears the note even with another box still ticked; one
+      // repaint for choosing the MCU, one a click.
+      {"the note follows the clicks; choosing the MCU again clears ticks and note",
+       {{"INIT", ""}, {"A", ""}, {"B", ""}},
+       {{.click = 1, .boxes = "xd xe -e", .chosenCount = 1, .note = "about A"},
+        {.click = 2, .boxes = "xd xe xe", .chosenCount = 2, .note = "about B"},
+        {.click = 1, .boxes = "xd -e xe", .chosenCount = 1, .note = "", .repaints = 4},
+        {.boxes = "xd -e -e", .chosenCount = 0, .mcu = 0, .note = "", .repaints = 5}}},
+      {"the uses of the MCU clicked before force nothing in the next", {{"P", "Q"}, {"Q", ""}},
+       {{0, "xe xd", 1}, {.boxes = "-e -e", .mcu = 1}, {0, "xe -e", 1}, {.boxes = "-e -e", .mcu = 0}, {0, "xe xd", 1}},
+       {{"P", ""}, {"Q", ""}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    play(row.modules, row.steps);
+    play(row.modules, row.other, row.steps);
   }
-}
-
-TEST(ModuleSelection, DescriptionAndWarningFollowTheClicks) {
-  WizardHarness w({{"MCU_SEL.txt", keyFile({{"INIT", ""}, {"A", ""}, {"B", ""}})}});
-  w.clickMcu(0);
-  w.clickModule(1);
-  EXPECT_EQ(w.state->descriptionText, "about A");
-  w.clickModule(2);
-  EXPECT_EQ(w.state->descriptionText, "about B");
-  EXPECT_EQ(w.state->chosenCount, 2);
-  w.clickModule(1);
-  EXPECT_EQ(w.state->descriptionText, "") << "unticking clears the line even with B still ticked";
-  EXPECT_EQ(w.state->chosenCount, 1);
-  EXPECT_EQ(w.dialog.repaintRequests(), 4) << "one for choosing the MCU, one a click";
-  // Choosing an MCU again clears the ticks and both red texts with them.
-  w.clickModule(2);
-  w.clickMcu(0);
-  EXPECT_EQ(w.boxes(), "xd -e -e");
-  EXPECT_EQ(w.state->descriptionText, "");
-  EXPECT_EQ(w.state->chosenCount, 0);
-  EXPECT_FALSE(w.state->moduleChosen[2]);
-  EXPECT_EQ(w.dialog.repaintRequests(), 6);
-}
-
-TEST(ModuleSelection, AnotherMcuBringsItsOwnUses) {
-  // The uses of the MCU clicked before must not force a box of the next one.
-  WizardHarness w({{"MCU_A.txt", keyFile({{"P", "Q"}, {"Q", ""}})}, {"MCU_B.txt", keyFile({{"P", ""}, {"Q", ""}})}});
-  w.clickMcu(0);
-  w.clickModule(0);
-  EXPECT_EQ(w.boxes(), "xe xd");
-  w.clickMcu(1);
-  w.clickModule(0);
-  EXPECT_EQ(w.boxes(), "xe -e");
-  w.clickMcu(0);
-  w.clickModule(0);
-  EXPECT_EQ(w.boxes(), "xe xd");
 }
