@@ -13,10 +13,12 @@ using test::WizardHarness;
 
 namespace {
 
+using Modules = std::vector<std::pair<std::string, std::string>>;
+
 // A key file with one module per (name, uses) pair, each with a description
 // "about NAME".
-std::string keyFile(const std::vector<std::pair<std::string, std::string>>& modules) {
-  std::string text = "MenuName=SEL\n";
+std::string keyFile(const Modules& modules, const std::string& menu = "SEL") {
+  std::string text = "MenuName=" + menu + "\n";
   for (const auto& [name, uses] : modules) {
     text += "MODULE:" + name + (uses.empty() ? "" : " uses " + uses) + "\n";
     text += "9. about " + name + "\nENDMODULE\n";
@@ -38,12 +40,10 @@ struct Step {
   std::optional<int> repaints = std::nullopt;
 };
 
-using Modules = std::vector<std::pair<std::string, std::string>>;
-
 // `other`, when given, is a second MCU file, the second button.
 void play(const Modules& modules, const Modules& other, const std::vector<Step>& steps) {
   std::map<std::string, std::string> files{{"MCU_SEL.txt", keyFile(modules)}};
-  if (!other.empty()) files["MCU_SEL2.txt"] = keyFile(other);
+  if (!other.empty()) files["MCU_SEL2.txt"] = keyFile(other, "SEL2");
   WizardHarness w(files, {});
   w.clickMcu(0);
   for (const Step& step : steps) {
