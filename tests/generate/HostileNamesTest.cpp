@@ -1,22 +1,15 @@
 // Project names are typed by people, and earlier projects sit beside the
-// new one. Every build here runs for real on disk, in a main folder that
-// lies inside a larger temporary tree, and the whole tree is compared before
-// and after: the build may add its one new project folder inside the main
-// folder and nothing else, KeyFiles stays byte-identical, and no file that
-// was there before is changed or lost.
+// new one. Every build here runs on the real disk, in a main folder inside a
+// larger temporary tree that is compared before and after: the build may add
+// its one new project folder inside the main folder and nothing else.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/DialogModel.h"
-#include "core/Wizard.h"
-#include "session/WizardSession.h"
-#include "generate/ProjectBuilder.h"
-#include "support/TestSupport.h"
+#include "support/WizardHarness.h"
 
 using namespace forgeline;
 using namespace forgeline::test;
@@ -34,60 +27,45 @@ std::string builtOutcome(const std::string& folder) {
   return "msg=CodeWarrior 6.3 Project created successfully. Will now exit GUI.|ended|new=" + printable(folder) + " ";
 }
 
-// root/ holds a file and a folder of its own beside main/, which holds
-// KeyFiles, an earlier project, a loose file and a link that leads out of
-// the main folder: everything a careless name could reach.
-struct Workshop {
-  Workshop() {
-    writeFile(dir / "outside.txt", "outside\n");
-    makeDirectory(dir / "x");
-    writeKeyFiles(main(), {{"MCU_DEMO08.txt", kDemo08}}, {"DEMO08"});
-    writeFile(main() + "/Earlier/Sources/main.c", "earlier main.c\r\n");
-    writeFile(main() + "/Earlier/Earlier.mcp", "earlier project\r\n");
-    writeFile(main() + "/notes.txt", "notes\n");
+// The outer folder holds a file and a folder of its own beside main/, which
+// holds KeyFiles, an earlier project, a loose file and a link that leads out
+// of the main folder: everything a careless name could reach.
+std::unique_ptr<WizardHarness> workshop(const std::string& keyFile = kDemo08) {
+  auto w = std::make_unique<WizardHarness>(Tree{{"MCU_DEMO08.txt", keyFile}}, std::vector<std::string>{"DEMO08"},
+                                           "main", WizardHarness::Disk::real);
+  writeFile(*w->dir / "outside.txt", "outside\n");
+  makeDirectory(*w->dir / "x");
+  w->addFile("Earlier/Sources/main.c", "earlier main.c\r\n");
+  w->addFile("Earlier/Earlier.mcp", "earlier project\r\n");
+  w->addFile("notes.txt", "notes\n");
 #ifdef _WIN32
-    // Wine makes no links; a plain folder keeps the name "out" taken.
-    makeDirectory(main() + "/out");
+  // Wine makes no links; a plain folder keeps the name "out" taken.
+  w->addDirectory("out");
 #else
-    makeSymlink(dir / "x", main() + "/out");
+  makeSymlink(*w->dir / "x", w->root + "/out");
 #endif
-  }
+  return w;
+}
 
-  std::string main() const { return dir / "main"; }
+// DEMO08 chosen, ADC ticked (the uses rule joins ICS), `name` built. Gives
+// the messages shown, "ended" when the dialog closed, and the new entries of
+// the main folder.
+std::string build(WizardHarness& w, const std::string& name) {
+  w.clickMcu(0);
+  w.clickModule(2);
+  const Tree before = w.tree();
+  w.build(name);
+  EXPECT_EQ(w.fs.currentDirectory(), w.keyFiles());
+  std::string out;
+  for (const ShownMessage& message : w.dialog.messages()) out += "msg=" + message.text + "|";
+  if (w.dialog.ended()) out += "ended|";
+  out += "new=";
+  for (const auto& [path, content] : w.tree())
+    if (!before.contains(path) && path.find('/') == std::string::npos) out += printable(path) + " ";
+  return out;
+}
 
-  // One run of the wizard on the main folder: DEMO08 chosen, ADC ticked
-  // (the uses rule joins ICS), `name` typed, Build pressed, through a file
-  // system that fails where `faults` says. Gives the messages shown,
-  // "ended" when the dialog closed, and the new entries of the main folder.
-  std::string build(const std::string& name, const std::function<void(FaultyFileSystem&)>& faults = {}) {
-    RealFileSystem real(main());
-    FaultyFileSystem fs(real);
-    DialogModel dialog;
-    const FixedClock clock({6, 12, 2024});
-    WizardSession session(dialog, fs, clock);
-    session.open();
-    session.chooseMcu(0);
-    session.clickModule(2);
-    session.typeProjectName(name);
-    if (faults) faults(fs);
-
-    const Tree before = snapshotTree(main());
-    session.pressBuild();
-    EXPECT_EQ(real.currentDirectory(), main() + "/KeyFiles");
-
-    std::string out;
-    for (const ShownMessage& message : dialog.messages()) out += "msg=" + message.text + "|";
-    if (dialog.ended()) out += "ended|";
-    out += "new=";
-    for (const auto& [path, content] : snapshotTree(main()))
-      if (!before.contains(path) && path.find('/') == std::string::npos) out += printable(path) + " ";
-    return out;
-  }
-
-  Tree tree() const { return snapshotTree(dir.path()); }
-
-  TempDir dir;
-};
+Tree everything(const WizardHarness& w) { return snapshotTree(w.dir->path()); }
 
 TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentical) {
   std::string umlauts60;
@@ -119,16 +97,15 @@ TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentica
   const bool tmpXExisted = exists("/tmp/x");
   for (const auto& [name, folder, taken] : rows) {
     SCOPED_TRACE("name \"" + printable(name) + "\"");
-    Workshop shop;
-    const Tree before = shop.tree();
-    EXPECT_EQ(shop.build(name), taken ? kTakenOutcome : folder.empty() ? kRefusedOutcome : builtOutcome(folder));
-    // The only place additions may go is the new folder, so this also keeps
-    // KeyFiles byte-identical.
-    EXPECT_EQ(changesOutside(before, shop.tree(), folder.empty() ? "" : "main/" + folder), "");
+    auto w = workshop();
+    const Tree before = everything(*w);
+    EXPECT_EQ(build(*w, name), taken ? kTakenOutcome : folder.empty() ? kRefusedOutcome : builtOutcome(folder));
+    // Additions only in the new folder: KeyFiles stays byte-identical too.
+    EXPECT_EQ(changesOutside(before, everything(*w), folder.empty() ? "" : "main/" + folder), "");
     if (folder.empty()) continue;
     // A long name is cut for the folder, the template's copy and main.c alike.
-    EXPECT_TRUE(exists(shop.main() + "/" + folder + "/" + folder + ".mcp"));
-    EXPECT_TRUE(readFile(shop.main() + "/" + folder + "/Sources/main.c").starts_with("// " + folder + "  6Dec24\r\n"));
+    EXPECT_TRUE(w->has(folder + "/" + folder + ".mcp"));
+    EXPECT_TRUE(w->read(folder + "/Sources/main.c").starts_with("// " + folder + "  5Dec26\r\n"));
   }
   EXPECT_EQ(exists("/tmp/x"), tmpXExisted);
 }
@@ -139,10 +116,8 @@ TEST(HostileNames, EveryNameStaysInsideTheMainFolderAndKeyFilesStaysByteIdentica
 // file from outside KeyFiles.
 TEST(HostileNames, AMenuNameNeverReachesATemplateOutsideKeyFiles) {
   using namespace std::string_literals;
-  const std::string demo = kDemo08;
   const std::string missingTemplate = "msg=Error 20: Could not copy MCP file.|new=Second ";
-  // Each menu name with the file it would have copied, relative to the
-  // workshop's root.
+  // Each menu name with the file it would have copied, below the outer folder.
   const std::vector<std::pair<std::string, std::string>> rows = {
       {"../notes", "main/notes.mcp"},
       {"../../stolen", "stolen.mcp"},
@@ -154,14 +129,12 @@ TEST(HostileNames, AMenuNameNeverReachesATemplateOutsideKeyFiles) {
   };
   for (const auto& [menu, reachable] : rows) {
     SCOPED_TRACE("MenuName=" + printable(menu));
-    Workshop shop;
-    std::string keyFile = demo;
-    keyFile.replace(keyFile.find("DEMO08\n"), 6, menu);
-    writeFile(shop.main() + "/KeyFiles/MCU_DEMO08.txt", keyFile);
-    writeFile(shop.dir / reachable, "not a template of this MCU\n");
-    const Tree before = shop.tree();
-    EXPECT_EQ(shop.build("Second"), missingTemplate);
-    const Tree after = shop.tree();
+    std::string keyFile = kDemo08;
+    auto w = workshop(keyFile.replace(keyFile.find("DEMO08\n"), 6, menu));
+    writeFile(*w->dir / reachable, "not a template of this MCU\n");
+    const Tree before = everything(*w);
+    EXPECT_EQ(build(*w, "Second"), missingTemplate);
+    const Tree after = everything(*w);
     EXPECT_EQ(changesOutside(before, after, "main/Second"), "");
     for (const auto& [path, content] : after)
       if (path.starts_with("main/Second/")) { EXPECT_NE(content, "not a template of this MCU\n") << path; }
@@ -195,24 +168,22 @@ TEST(HostileNames, ALinkSwappedInDuringTheBuildLeadsNowhere) {
   };
   for (const Swap& swap : swaps) {
     SCOPED_TRACE(std::string("link at ") + swap.replaced + " before the call on " + swap.call);
-    Workshop shop;
-    const Tree before = shop.tree();
-    const std::string replaced = shop.main() + "/" + swap.replaced;
+    auto w = workshop();
+    const Tree before = everything(*w);
+    const std::string replaced = w->root + "/" + swap.replaced;
     const std::string outside = std::string(swap.replaced).find('.') == std::string::npos ? "x" : "outside.txt";
-    const std::string outcome = shop.build("Second", [&](FaultyFileSystem& fs) {
-      fs.beforeCall(swap.before, swap.call, [&] {
-        // The project folder itself is still empty and goes; a subfolder is
-        // moved aside within the project.
-        if (std::string(swap.replaced) == "Second") {
-          EXPECT_EQ(::rmdir(replaced.c_str()), 0);
-        } else if (exists(replaced)) {
-          EXPECT_EQ(::rename(replaced.c_str(), (replaced + ".moved").c_str()), 0);
-        }
-        makeSymlink(shop.dir / outside, replaced);
-      });
+    w->faulty.beforeCall(swap.before, swap.call, [&] {
+      // The project folder itself is still empty and goes; a subfolder is
+      // moved aside within the project.
+      if (std::string(swap.replaced) == "Second") {
+        EXPECT_EQ(::rmdir(replaced.c_str()), 0);
+      } else if (exists(replaced)) {
+        EXPECT_EQ(::rename(replaced.c_str(), (replaced + ".moved").c_str()), 0);
+      }
+      makeSymlink(*w->dir / outside, replaced);
     });
-    EXPECT_EQ(outcome, std::string("msg=") + swap.shown + "|new=Second ");
-    EXPECT_EQ(changesOutside(before, shop.tree(), "main/Second"), "");
+    EXPECT_EQ(build(*w, "Second"), std::string("msg=") + swap.shown + "|new=Second ");
+    EXPECT_EQ(changesOutside(before, everything(*w), "main/Second"), "");
   }
 }
 
