@@ -12,10 +12,6 @@
 #include <vector>
 
 #include "ExpectedFiles.h"
-#include "core/DialogModel.h"
-#include "core/Wizard.h"
-#include "session/WizardSession.h"
-#include "generate/ProjectBuilder.h"
 #include "support/WizardHarness.h"
 
 using namespace forgeline;
@@ -247,9 +243,9 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
   }
 }
 
-// Only a name already taken is "exists already"; a folder the disk will not
-// make for any other reason is told with that reason, and nothing is made.
-// On the real disk, whose words the reason is.
+// A folder the disk will not make for a reason other than a taken name is
+// told with that reason, and nothing is made. On the real disk, whose words
+// the reason is.
 TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
   const std::string cannot = "Could not create the project folder 'Blinky': ";
   struct Case {
@@ -257,8 +253,6 @@ TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
     std::function<void(WizardHarness&)> prepare;
     std::vector<std::string> messages;  // the first a warning, the rest plain
   } cases[] = {
-      {"a folder of that name", [](WizardHarness& w) { w.addDirectory("Blinky"); }, {kFolderExists}},
-      {"a file of that name", [](WizardHarness& w) { w.addFile("Blinky", "x"); }, {kFolderExists}},
       {"a disk fault", [](WizardHarness& w) { w.faulty.failOn(FsOp::createDirectory, "Blinky"); },
        {cannot + test::kInjectedFault + "."}},
 #ifndef _WIN32
@@ -286,31 +280,18 @@ TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
   }
 }
 
-// A build after a refused one is a first build.
-TEST(ProjectBuilder, RefusedOrTakenNameHasItsWarningAndCreatesNothing) {
+// A refused or taken name warns, and the next build is a first build (what
+// a name does to the disk is the hostile names' test).
+TEST(ProjectBuilder, ARefusedOrTakenNameWarnsAndTheNextBuildIsAFirstBuild) {
   auto fresh = demoWizard();
   fresh->build("Fresh");
-  const std::string names[] = {"Blinky", "", ".", "..", "a/b", "a\\b", "../Escaped", "/abs", "LPT1", "a?b"};
-  for (const std::string& name : names) {
+  for (const std::string name : {"Blinky", "a/b", "LPT1"}) {
     auto wizard = demoWizard();
     wizard->addDirectory("Blinky");
-    wizard->addDirectory("a");
-    const auto before = wizard->tree();
     wizard->build(name);
-
-    const ShownMessage warning = name == "Blinky" ? folderExistsWarning() : refusedNameWarning();
-    EXPECT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{warning}) << name;
     EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended()) << name;
-    EXPECT_EQ(wizard->fs.currentDirectory(), wizard->keyFiles()) << name;
-    EXPECT_EQ(wizard->tree(), before) << name;
-    // A refused name never reaches the disk, so nothing can land beside the
-    // main folder either; only an ordinary name is tried and found taken.
-    for (const std::string& entry : wizard->faulty.log()) {
-      if (entry.starts_with("mkdir")) {
-        EXPECT_EQ(entry, "mkdir Blinky") << name;
-      }
-    }
     wizard->build("Fresh");
+    const ShownMessage warning = name == "Blinky" ? folderExistsWarning() : refusedNameWarning();
     EXPECT_EQ(wizard->dialog.messages(), (std::vector<ShownMessage>{warning, plain(kSuccess)})) << name;
     EXPECT_FALSE(wizard->state->buildFailed) << name;
     EXPECT_EQ(wizard->tree("Fresh"), fresh->tree("Fresh")) << name;
