@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/MemoryFileSystem.h"
-#include "generate/ProjectRecord.h"
 #include "session/WizardSession.h"
 #include "support/TestSupport.h"
 #include "update/ProjectUpdate.h"
@@ -29,7 +28,7 @@ struct Examples {
   }
 
   // Builds Blinky on the S08-NOVA16 with the boxes clicked in order.
-  void build(const std::vector<std::string>& clicks, bool record = true) {
+  void build(const std::vector<std::string>& clicks) {
     const FixedClock clock({5, 12, 2026});
     WizardSession session(disk, clock);
     ASSERT_TRUE(session.open());
@@ -38,17 +37,18 @@ struct Examples {
       for (int i = 0; i < kMaxModules; ++i)
         if (session.control(moduleBox(i)).caption == box) session.clickModule(i);
     session.typeProjectName("Blinky");
-    if (!record) session.leaveOutRecord();
     ASSERT_TRUE(session.pressBuild());
     disk.changeDirectory("/");
   }
 
-  UpdateOutcome update(const std::vector<BoxChange>& changes, std::string* told = nullptr) {
+  // What the update tells is kept in `told`.
+  UpdateOutcome update(const std::vector<BoxChange>& changes = {}) {
     std::ostringstream out;
     const UpdateOutcome outcome = updateProject(disk, {"Blinky", changes, false}, out);
-    if (told) *told = out.str();
+    told = out.str();
     return outcome;
   }
+  std::string told;
 
   std::string read(const std::string& path) { return readWholeFile(disk, path).value_or("<missing>"); }
   void replace(const std::string& path, const std::string& from, const std::string& to) {
@@ -85,7 +85,6 @@ std::string withUserLines(std::string text) {
 
 // One line of LED's code, in main.c and in the key file, and its fix.
 const char* const kToggleLine = "  PTBD ^= LED_MASK;\r\n";
-const char* const kFixedToggleLine = "  PTBD ^= (unsigned char)LED_MASK;\r\n";
 const char* const kToggleKeyLine = "  PTBD ^= LED_MASK;\n";
 const char* const kFixedToggleKeyLine = "  PTBD ^= (unsigned char)LED_MASK;\n";
 // A fix away from the user's lines.
@@ -93,27 +92,6 @@ const char* const kDirectionKeyLine = "  PTBDD |= LED_MASK;\n";
 const char* const kFixedDirectionKeyLine = "  PTBDD |= (unsigned char)LED_MASK;\n";
 
 }  // namespace
-
-// Ticking a module and taking it back gives what a fresh build with those
-// choices gives, plus the user's own lines; main's body follows the count.
-TEST(ProjectUpdate, AModuleComesAndGoesAndTheUsersLinesStay) {
-  Examples project;
-  project.build({"LED"});
-  project.disk.addFile(kMainSource, withUserLines(project.read(kMainSource)));
-  struct Step {
-    BoxChange change;
-    std::vector<std::string> fresh;
-  } steps[] = {{{true, "ADC"}, {"LED", "ADC"}}, {{false, "#4"}, {"LED"}}};
-  for (const Step& step : steps) {
-    std::string told;
-    const UpdateOutcome outcome = project.update({step.change}, &told);
-    EXPECT_EQ(outcome.status, UpdateStatus::clean) << step.change.box << outcome.error;
-    EXPECT_EQ(told, "merged Sources/main.c\n") << step.change.box;
-    const std::string expected = withUserLines(freshMainSource(step.fresh));
-    EXPECT_NE(expected.find("myCounter++;"), std::string::npos) << step.change.box;
-    EXPECT_EQ(project.read(kMainSource), expected) << step.change.box;
-  }
-}
 
 // A changed line in a module's section reaches a project nobody edited byte
 // for byte, and an edited one by merge.
@@ -124,9 +102,8 @@ TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
     if (edited) project.disk.addFile(kMainSource, withUserLines(project.read(kMainSource)));
     const std::string cmdBefore = project.read("/Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd");
     project.replace(kKeyFile, kDirectionKeyLine, kFixedDirectionKeyLine);
-    std::string told;
-    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean) << edited;
-    EXPECT_EQ(told, edited ? "merged Sources/main.c\n" : "updated Sources/main.c\n");
+    EXPECT_EQ(project.update().status, UpdateStatus::clean) << edited;
+    EXPECT_EQ(project.told, edited ? "merged Sources/main.c\n" : "updated Sources/main.c\n");
     const std::string fresh = freshMainSource({"LED"}, kDirectionKeyLine, kFixedDirectionKeyLine);
     EXPECT_EQ(project.read(kMainSource), edited ? withUserLines(fresh) : fresh) << edited;
     EXPECT_EQ(project.read("/Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd"), cmdBefore);
@@ -142,22 +119,19 @@ TEST(ProjectUpdate, EditsOnTheSameLinesConflictUntilResolved) {
     const char* what;
     std::string userFrom, userTo;
     std::string keyFrom, keyTo;
-    BoxChange change;
+    std::vector<BoxChange> changes;
   } cases[] = {
       {"a fixed line the user changed too", kToggleLine, "  PTBD ^= 1U;\r\n", kToggleKeyLine, kFixedToggleKeyLine, {}},
       {"main's body with a second module", "      LED_Toggle();\r\n", "      LED_Toggle(); /* mine */\r\n", "", "",
-       {true, "ADC"}},
+       {{true, "ADC"}}},
   };
   for (const Case& c : cases) {
     Examples project;
     project.build({"LED"});
     project.replace(kMainSource, c.userFrom, c.userTo);
     if (!c.keyFrom.empty()) project.replace(kKeyFile, c.keyFrom, c.keyTo);
-    std::vector<BoxChange> changes;
-    if (!c.change.box.empty()) changes.push_back(c.change);
-    std::string told;
-    EXPECT_EQ(project.update(changes, &told).status, UpdateStatus::conflicts) << c.what;
-    EXPECT_EQ(told, "conflict Sources/main.c\n") << c.what;
+    EXPECT_EQ(project.update(c.changes).status, UpdateStatus::conflicts) << c.what;
+    EXPECT_EQ(project.told, "conflict Sources/main.c\n") << c.what;
     std::string merged = project.read(kMainSource);
     const std::size_t open = merged.find("<<<<<<< project\r\n"), split = merged.find("=======\r\n"),
                       close = merged.find(">>>>>>> key files\r\n");
@@ -167,8 +141,8 @@ TEST(ProjectUpdate, EditsOnTheSameLinesConflictUntilResolved) {
     merged.erase(close, std::string(">>>>>>> key files\r\n").size());
     merged.erase(open, split + std::string("=======\r\n").size() - open);
     project.disk.addFile(kMainSource, merged);
-    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean) << c.what;
-    EXPECT_EQ(told, "") << c.what;
+    EXPECT_EQ(project.update().status, UpdateStatus::clean) << c.what;
+    EXPECT_EQ(project.told, "") << c.what;
     EXPECT_EQ(project.read(kMainSource), merged) << c.what;
   }
 }
@@ -181,12 +155,11 @@ TEST(ProjectUpdate, ATemplateIsRenewedOnlyWhereTheProjectLeftItAlone) {
     project.build({"LED"});
     if (changedInProject) project.disk.addFile("/Blinky/Blinky.mcp", "saved by the IDE\r\n");
     project.disk.addFile("/KeyFiles/S08-NOVA16.mcp", "a new template\r\n");
-    std::string told;
-    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean);
-    EXPECT_EQ(told, changedInProject ? "kept Blinky.mcp\n" : "updated Blinky.mcp\n");
+    EXPECT_EQ(project.update().status, UpdateStatus::clean);
+    EXPECT_EQ(project.told, changedInProject ? "kept Blinky.mcp\n" : "updated Blinky.mcp\n");
     EXPECT_EQ(project.read("/Blinky/Blinky.mcp"), changedInProject ? "saved by the IDE\r\n" : "a new template\r\n");
-    EXPECT_EQ(project.update({}, &told).status, UpdateStatus::clean);
-    EXPECT_EQ(told, "") << "told once, not at every update";
+    EXPECT_EQ(project.update().status, UpdateStatus::clean);
+    EXPECT_EQ(project.told, "") << "told once, not at every update";
   }
 }
 
@@ -194,31 +167,25 @@ TEST(ProjectUpdate, ATemplateIsRenewedOnlyWhereTheProjectLeftItAlone) {
 TEST(ProjectUpdate, AWrongRecordKeyFileOrBoxTouchesNothing) {
   struct Case {
     const char* what;
-    bool record;
     std::string recordFrom, recordTo;
-    BoxChange change;
+    std::vector<BoxChange> changes;
     UpdateStatus status;
     std::string error;
   } cases[] = {
-      {"no record", false, "", "", {}, UpdateStatus::failed,
-       "'Blinky' has no record of its build (.forgeline/record.txt), so it cannot be updated; a project built with "
-       "--no-record or before records has none"},
-      {"a newer format", true, "format = 1", "format = 2", {}, UpdateStatus::failed,
+      {"a newer format", "format = 1", "format = 2", {}, UpdateStatus::failed,
        "'Blinky': the record is of format 2, newer than this Forgeline reads (1)"},
-      {"a missing key file", true, "MCU_NOVA16.txt", "MCU_GONE.txt", {}, UpdateStatus::failed,
+      {"a missing key file", "MCU_NOVA16.txt", "MCU_GONE.txt", {}, UpdateStatus::failed,
        "the key file MCU_GONE.txt the project was built from is not in KeyFiles"},
-      {"an unknown box", true, "", "", {true, "ADX"}, UpdateStatus::badUsage, "no module box matches 'ADX'"},
-      {"a box past the last", true, "", "", {true, "#6"}, UpdateStatus::badUsage, "no module box matches '#6'"},
+      {"an unknown box", "", "", {{true, "ADX"}}, UpdateStatus::badUsage, "no module box matches 'ADX'"},
+      {"a box past the last", "", "", {{true, "#6"}}, UpdateStatus::badUsage, "no module box matches '#6'"},
   };
   for (const Case& c : cases) {
     Examples project;
-    project.build({"LED"}, c.record);
+    project.build({"LED"});
     if (!c.recordFrom.empty()) project.replace("/Blinky/.forgeline/record.txt", c.recordFrom, c.recordTo);
     project.replace(kKeyFile, kToggleKeyLine, kFixedToggleKeyLine);
     const auto before = project.disk.snapshot();
-    std::vector<BoxChange> changes;
-    if (!c.change.box.empty()) changes.push_back(c.change);
-    const UpdateOutcome outcome = project.update(changes);
+    const UpdateOutcome outcome = project.update(c.changes);
     EXPECT_EQ(outcome.status, c.status) << c.what;
     EXPECT_EQ(outcome.error, c.error) << c.what;
     EXPECT_EQ(project.disk.snapshot(), before) << c.what;
