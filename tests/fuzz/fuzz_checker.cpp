@@ -2,8 +2,6 @@
 #include "FuzzSupport.h"
 #include "check/KeyFileChecker.h"
 
-#include <map>
-#include <string>
 #include <utility>
 
 using namespace forgeline;

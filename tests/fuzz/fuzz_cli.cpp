@@ -3,13 +3,8 @@
 // Whatever the words, the exit status is one of the three documented ones,
 // a refusal says why, KeyFiles never changes, a dry run changes nothing, and
 // a build adds at most its one project folder beside KeyFiles.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -38,14 +33,6 @@ const char* const kRs08 =
     "MenuName=RS08KA2\nIncludeName=<mc9rs08ka2.h>\nRevision=3\nMODULE:INIT\n9. Start-up code only\n6.\n"
     "  for (;;) { }\nENDMODULE\nMODULE:KBI\n9. Keyboard interrupt\n8.\ninterrupt void KBI_Isr(void) { }\nENDMODULE\n";
 
-void addKeyFiles(MemoryFileSystem& fs) {
-  fs.addFile("/KeyFiles/MCU_DEMO08.txt", kDemo);
-  fs.addFile("/KeyFiles/MCU_RS08KA2.txt", kRs08);
-  for (const char* name : {"burner.bbl", "C_Layout.hwl", "Default.mem", "Start08.c", "StartRS08.c", "DEMO08.mcp",
-                           "RS08KA2.mcp"})
-    fs.addFile(std::string("/KeyFiles/") + name, std::string("template ") + name + "\r\n");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,7 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   MemoryFileSystem disk;
-  addKeyFiles(disk);
+  disk.addFile("/KeyFiles/MCU_DEMO08.txt", kDemo);
+  disk.addFile("/KeyFiles/MCU_RS08KA2.txt", kRs08);
+  for (const char* name : {"burner.bbl", "C_Layout.hwl", "Default.mem", "Start08.c", "StartRS08.c", "DEMO08.mcp",
+                           "RS08KA2.mcp"})
+    disk.addFile(std::string("/KeyFiles/") + name, std::string("template ") + name + "\r\n");
   const std::map<std::string, std::string> before = disk.snapshot();
   std::ostringstream out, err;
   const int status = cli::runCli(args, out, err, [&disk](FileSystem&) {

@@ -1,12 +1,10 @@
-// Fuzzes the line reader the way it reads a file on disk: through its own
-// 64 KB buffer, refilled by reads that may come back short. The input starts
-// with a schedule of read sizes, and the rest is the key file, written to a
-// file of the real disk and opened as the wizard opens one. It is read three
-// ways, and each time the reader must hand over the same pieces, line
-// numbers and continuation marks as for the same bytes in memory (the way
-// every other harness reads them):
-// - in reads of the schedule's sizes, in turn, so that reads end anywhere
-//   and the buffer refills at odd places;
+// Fuzzes the line reader. In memory it must hand back exactly the bytes of
+// the file, CR LF folded to LF, in pieces the classifier can take, with line
+// numbers that count line ends. From a file of the real disk, opened as the
+// wizard opens one and read through the reader's 64 KB buffer, it must hand
+// over the same pieces, line numbers and continuation marks, three times:
+// - in reads of the input's schedule of sizes, in turn, so that reads end
+//   anywhere and the buffer refills at odd places;
 // - in reads that each end right after a CR, so that every CR LF pair is
 //   split between two reads wherever it falls in the buffer;
 // - in the reader's own read sizes.
@@ -15,12 +13,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -114,23 +110,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < bytes.size() && afterCr.size() < kMaxCuts; ++i)
     if (bytes[i] == '\r') afterCr.push_back(i + 1);
 
+  std::string folded;
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') folded.push_back(bytes[i]);
+
   disk.write(bytes);
   for (const std::vector<std::size_t>* cuts : {&scheduled, &afterCr, &none}) {
     const std::unique_ptr<InputFile> file = disk.open();
     CutInput input(*file, *cuts);
     LineReader fromDisk(input);
     LineReader inMemory{std::string_view(bytes)};
-    // Piece by piece, in step, so that nothing is stored.
+    // Piece by piece, in step, so that only the joined text is stored.
     std::string_view expected, piece;
+    std::string joined;
+    int line = 1;
     for (;;) {
       const bool more = inMemory.next(expected);
       FORGELINE_FUZZ_CHECK(fromDisk.next(piece) == more && piece == expected);
       if (!more) break;
       checkPiece(piece);
+      (void)classifyLine(piece);
+      const bool midLine = !joined.empty() && joined.back() != '\n';
+      FORGELINE_FUZZ_CHECK(inMemory.lineNumber() == line && inMemory.pieceIsContinuation() == midLine);
       FORGELINE_FUZZ_CHECK(fromDisk.lineNumber() == inMemory.lineNumber());
       FORGELINE_FUZZ_CHECK(fromDisk.pieceIsContinuation() == inMemory.pieceIsContinuation());
+      // A piece ends at a line end or at the buffer's limit, never earlier.
+      FORGELINE_FUZZ_CHECK(piece.back() == '\n' || piece.size() == LineReader::kMaxPiece ||
+                           joined.size() + piece.size() == folded.size());
+      joined += piece;
+      if (piece.back() == '\n') ++line;
     }
-    FORGELINE_FUZZ_CHECK(!fromDisk.next(piece) && piece.empty());
+    FORGELINE_FUZZ_CHECK(joined == folded && !fromDisk.next(piece) && piece.empty());
   }
   return 0;
 }
