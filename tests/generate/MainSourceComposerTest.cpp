@@ -12,7 +12,6 @@
 #include "core/MemoryFileSystem.h"
 #include "core/WizardState.h"
 #include "generate/MainSourceComposer.h"
-#include "support/TestSupport.h"
 
 using namespace forgeline;
 

@@ -10,7 +10,6 @@
 #include "core/MemoryFileSystem.h"
 #include "core/WizardState.h"
 #include "generate/ProjectFiles.h"
-#include "support/TestSupport.h"
 
 using namespace forgeline;
 
