@@ -83,8 +83,7 @@ std::string withUserLines(std::string text) {
   return text;
 }
 
-// One line of LED's code, in main.c and in the key file, and its fix.
-const char* const kToggleLine = "  PTBD ^= LED_MASK;\r\n";
+// One line of LED's code in the key file, and its fix.
 const char* const kToggleKeyLine = "  PTBD ^= LED_MASK;\n";
 const char* const kFixedToggleKeyLine = "  PTBD ^= (unsigned char)LED_MASK;\n";
 // A fix away from the user's lines.
@@ -111,40 +110,28 @@ TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
   }
 }
 
-// Where the user and the key file changed the same lines, the file gets
-// both between markers and the update says so; once the user settles it,
-// the next update has nothing to merge.
+// Where the user and the update changed the same lines (main's body, which
+// a second module replaces), the file gets both between markers and the
+// update says so; once the user settles it, the next update has nothing to
+// merge. A key-file fix meeting the user's line is the README's example.
 TEST(ProjectUpdate, EditsOnTheSameLinesConflictUntilResolved) {
-  struct Case {
-    const char* what;
-    std::string userFrom, userTo;
-    std::string keyFrom, keyTo;
-    std::vector<BoxChange> changes;
-  } cases[] = {
-      {"a fixed line the user changed too", kToggleLine, "  PTBD ^= 1U;\r\n", kToggleKeyLine, kFixedToggleKeyLine, {}},
-      {"main's body with a second module", "      LED_Toggle();\r\n", "      LED_Toggle(); /* mine */\r\n", "", "",
-       {{true, "ADC"}}},
-  };
-  for (const Case& c : cases) {
-    Examples project;
-    project.build({"LED"});
-    project.replace(kMainSource, c.userFrom, c.userTo);
-    if (!c.keyFrom.empty()) project.replace(kKeyFile, c.keyFrom, c.keyTo);
-    EXPECT_EQ(project.update(c.changes).status, UpdateStatus::conflicts) << c.what;
-    EXPECT_EQ(project.told, "conflict Sources/main.c\n") << c.what;
-    std::string merged = project.read(kMainSource);
-    const std::size_t open = merged.find("<<<<<<< project\r\n"), split = merged.find("=======\r\n"),
-                      close = merged.find(">>>>>>> key files\r\n");
-    ASSERT_TRUE(open < split && split < close && close != std::string::npos) << c.what << "\n" << merged;
-    EXPECT_NE(merged.substr(open, split - open).find(c.userTo), std::string::npos) << c.what;
-    // The user keeps the key files' side.
-    merged.erase(close, std::string(">>>>>>> key files\r\n").size());
-    merged.erase(open, split + std::string("=======\r\n").size() - open);
-    project.disk.addFile(kMainSource, merged);
-    EXPECT_EQ(project.update().status, UpdateStatus::clean) << c.what;
-    EXPECT_EQ(project.told, "") << c.what;
-    EXPECT_EQ(project.read(kMainSource), merged) << c.what;
-  }
+  Examples project;
+  project.build({"LED"});
+  project.replace(kMainSource, "      LED_Toggle();\r\n", "      LED_Toggle(); /* mine */\r\n");
+  EXPECT_EQ(project.update({{true, "ADC"}}).status, UpdateStatus::conflicts);
+  EXPECT_EQ(project.told, "conflict Sources/main.c\n");
+  std::string merged = project.read(kMainSource);
+  const std::size_t open = merged.find("<<<<<<< project\r\n"), split = merged.find("=======\r\n"),
+                    close = merged.find(">>>>>>> key files\r\n");
+  ASSERT_TRUE(open < split && split < close && close != std::string::npos) << merged;
+  EXPECT_NE(merged.substr(open, split - open).find("LED_Toggle(); /* mine */"), std::string::npos);
+  // The user keeps the key files' side.
+  merged.erase(close, std::string(">>>>>>> key files\r\n").size());
+  merged.erase(open, split + std::string("=======\r\n").size() - open);
+  project.disk.addFile(kMainSource, merged);
+  EXPECT_EQ(project.update().status, UpdateStatus::clean);
+  EXPECT_EQ(project.told, "");
+  EXPECT_EQ(project.read(kMainSource), merged);
 }
 
 // A copied template is renewed when KeyFiles has a new one and the project's
