@@ -361,14 +361,13 @@ TEST(ProjectBuilder, MainBodyFollowsTheTicksCountedAtBuildTime) {
     int staleCount;
     std::string mainSource;
   } cases[] = {
-      {.name = "MCU chosen again", .chooseAgain = true, .staleCount = -1, .mainSource = initMain},
       {.name = "stale count of two, nothing ticked", .chooseAgain = true, .staleCount = 2, .mainSource = initMain},
       {.name = "stale count of none, two ticked", .chooseAgain = false, .staleCount = 0, .mainSource = modulesMain},
   };
   for (const Case& c : cases) {
     auto wizard = demoWizard();
     if (c.chooseAgain) wizard->clickMcu(0);
-    if (c.staleCount >= 0) wizard->state->chosenCount = c.staleCount;
+    wizard->state->chosenCount = c.staleCount;
     wizard->build("P");
     ASSERT_EQ(wizard->dialog.messages(), std::vector<ShownMessage>{plain(kSuccess)}) << c.name;
     EXPECT_EQ(wizard->read("P/Sources/main.c"), c.mainSource) << c.name;
