@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -70,13 +69,11 @@ class DiskFile {
   DiskFile(const DiskFile&) = delete;
   DiskFile& operator=(const DiskFile&) = delete;
 
-  void write(std::string_view bytes) {
-    std::ofstream out(folder_ + "/" + kName, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    FORGELINE_FUZZ_CHECK(out.good());
-  }
   // Through the wizard's own file system, as a key file is opened.
+  void write(std::string_view bytes) {
+    const std::unique_ptr<OutputFile> out = fs_->openForWriting(kName);
+    FORGELINE_FUZZ_CHECK(out != nullptr && out->write(bytes) && out->close());
+  }
   std::unique_ptr<InputFile> open() {
     std::unique_ptr<InputFile> file = fs_->openForReading(kName);
     FORGELINE_FUZZ_CHECK(file != nullptr);

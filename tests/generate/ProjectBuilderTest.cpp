@@ -283,9 +283,9 @@ TEST(ProjectBuilder, ARefusedOrTakenNameWarnsAndTheNextBuildIsAFirstBuild) {
 
 // The family decides the debugger files, the command files, the start-up
 // template (whose failed copy is Error 16a for RS08) and the macros of
-// derivative.h; a description without
-// IncludeName gives the default header name, one without CURRENTDEVICE
-// leaves both device lines of the settings file bare.
+// derivative.h; a description without IncludeName gives the default header
+// name, one without CURRENTDEVICE leaves both device lines of the settings
+// file bare.
 TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
   std::string bareIni = expected::kHcs08Ini;
   for (std::size_t at; (at = bareIni.find("=DEMO08")) != std::string::npos;) bareIni.erase(at + 1, 6);
