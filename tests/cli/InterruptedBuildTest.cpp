@@ -98,11 +98,23 @@ bool isTemporary(const std::string& path) {
   return file.starts_with(".") && file.ends_with(".part");
 }
 
-// `rounds` runs of `start`, each stopped by the next of kSignals at a random
-// moment within `whole`, the time a run takes to its end; `afterEach` looks
-// at what the run left and clears up.
-void stopAtRandomMoments(long rounds, std::chrono::steady_clock::duration whole, const std::function<pid_t()>& start,
-                         const std::function<void(int signal)>& afterEach) {
+// Whether the large template's temporary is being written under `folder`.
+bool copyingTheTemplate(const std::string& folder) {
+  std::error_code error, sizeError;
+  std::filesystem::recursive_directory_iterator it(folder, error), end;
+  for (; !error && it != end; it.increment(error))
+    if (isTemporary(it->path().string()) && std::filesystem::file_size(it->path(), sizeError) >= 65536) return true;
+  return false;
+}
+
+// `rounds` runs of `start`, each stopped by the next of kSignals; `afterEach`
+// looks at what the run left and clears up. SIGKILL comes at a random moment
+// within `whole`, the time a run takes to its end. The signals the program
+// tidies up after come while it copies the template into `project`: left to
+// chance, a round may end before a temporary exists, and a signal the
+// program forgot would go unseen.
+void stopAtRandomMoments(long rounds, std::chrono::steady_clock::duration whole, const std::string& project,
+                         const std::function<pid_t()>& start, const std::function<void(int signal)>& afterEach) {
   std::mt19937 random(static_cast<unsigned>(fromEnvironment("FORGELINE_KILLED_SEED", 20241206)));
   std::uniform_int_distribution<long> moment(0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
   // SIGQUIT dumps a core by default: none is wanted here.
@@ -111,7 +123,13 @@ void stopAtRandomMoments(long rounds, std::chrono::steady_clock::duration whole,
     const int signal = kSignals[static_cast<std::size_t>(round) % std::size(kSignals)];
     SCOPED_TRACE("round " + std::to_string(round) + " stopped by signal " + std::to_string(signal));
     const pid_t pid = start();
-    ::usleep(static_cast<useconds_t>(moment(random)));
+    if (signal == SIGKILL) {
+      ::usleep(static_cast<useconds_t>(moment(random)));
+    } else {
+      const auto giveUp = std::chrono::steady_clock::now() + 10 * whole;
+      while (!copyingTheTemplate(project) && std::chrono::steady_clock::now() < giveUp) {
+      }
+    }
     ::kill(pid, signal);
     waitForProgram(pid);
     afterEach(signal);
@@ -139,7 +157,7 @@ TEST(InterruptedBuild, EveryFileLeftBehindIsWhole) {
   std::filesystem::remove_all(project);
 
   int withTemplate = 0, leftoverTemporaries = 0;
-  stopAtRandomMoments(builds, wholeBuild, [&] { return startBuild(main); }, [&](int signal) {
+  stopAtRandomMoments(builds, wholeBuild, project, [&] { return startBuild(main); }, [&](int signal) {
     if (!exists(project)) return;
     for (const auto& [path, content] : snapshotTree(project)) {
       if (isTemporary(path)) {
@@ -193,7 +211,7 @@ TEST(InterruptedBuild, AStoppedUpdateLeavesEveryFileAsItWasOrAsItBecomes) {
   ASSERT_NE(after.at("Sources/main.c").find("/* mine */"), std::string::npos);
   restore();
 
-  stopAtRandomMoments(static_cast<long>(std::size(kSignals)), wholeUpdate, startUpdate, [&](int signal) {
+  stopAtRandomMoments(static_cast<long>(std::size(kSignals)), wholeUpdate, project, startUpdate, [&](int signal) {
     for (const auto& [path, content] : snapshotTree(project)) {
       if (isTemporary(path)) {
         EXPECT_EQ(signal, SIGKILL) << path;
