@@ -30,24 +30,6 @@ TEST(ProjectName, CharactersAreCountedAsUtf8) {
   for (const Case& c : cases) EXPECT_EQ(characterCount(c.text), c.characters) << testing::PrintToString(c.text);
 }
 
-// Fifty two-byte characters are cut by the build test.
-TEST(ProjectName, FirstCharactersNeverSplitASequence) {
-  struct Case {
-    std::string text;
-    std::size_t limit;
-    std::string cut;
-  } cases[] = {
-      {std::string(60, 'a'), 50, std::string(50, 'a')},
-      {std::string(50, 'a'), 50, std::string(50, 'a')},
-      {"short", 50, "short"},
-      {"ab\xe2\x82\xac" "cd", 3, "ab\xe2\x82\xac"},
-      {"a\xff\xfe" "b", 3, "a\xff\xfe"},
-      {"", 50, ""},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(firstCharacters(c.text, c.limit), c.cut) << testing::PrintToString(c.text) << " to " << c.limit;
-}
-
 TEST(ProjectName, OnlyANameThatStaysInsideTheMainFolderIsUsable) {
   struct Case {
     std::string name;
