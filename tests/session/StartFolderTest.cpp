@@ -1,9 +1,7 @@
-// Which folder the wizard starts in, and the red lines every face shows.
+// Which folder the wizard starts in.
 #include <gtest/gtest.h>
 
-#include "core/Wizard.h"
 #include "session/StartFolder.h"
-#include "session/WizardSession.h"
 #include "support/TestSupport.h"
 
 namespace forgeline {
@@ -30,18 +28,6 @@ TEST(StartFolder, KeyFilesItselfStandsForTheFolderAroundIt) {
   for (const Row& row : rows) {
     EXPECT_EQ(holdsKeyFiles(row.picked), row.holds) << row.picked;
     EXPECT_EQ(startFolderFor(row.picked), row.startsIn) << row.picked;
-  }
-}
-
-// The warning needs two ticked modules; the description stands alone.
-TEST(WizardNotes, TheWarningFollowsTwoOrMoreTickedModules) {
-  const auto state = WizardState::createInLargePages();
-  state->descriptionText = "Reads channel 0";
-  for (int chosen : {0, 1, 2, 3}) {
-    state->chosenCount = chosen;
-    const WizardNotes notes = notesFor(*state);
-    EXPECT_EQ(notes.description, "Reads channel 0");
-    EXPECT_EQ(notes.warning, chosen >= 2 ? kMultipleModulesWarning : "") << chosen;
   }
 }
 
