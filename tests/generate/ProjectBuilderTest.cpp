@@ -4,7 +4,6 @@
 #endif
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -241,27 +240,6 @@ TEST(ProjectBuilder, FailingStepShowsItsMessageAndSkipsTheRest) {
     EXPECT_EQ(log.back(), "cd " + wizard->keyFiles()) << label;
   }
 }
-
-#ifndef _WIN32
-// A folder the disk will not make for a reason other than a taken name is
-// told with that reason, and nothing is made: here the main folder is taken
-// from under the build just before, so there is no folder left to make it
-// in, nor to return to. On the real disk, whose words the reason is (a disk
-// fault on cue is the command line's test).
-TEST(ProjectBuilder, AProjectFolderThatCannotBeMadeSaysWhy) {
-  auto wizard = demoWizard("main", WizardHarness::Disk::real);
-  const std::string moved = wizard->root + "-moved";
-  wizard->faulty.beforeCall(FsOp::createDirectory, "Blinky", [&] { std::filesystem::rename(wizard->root, moved); });
-  const auto before = test::snapshotTree(wizard->root);
-  wizard->build("Blinky");
-  const ShownMessage why{"Could not create the project folder 'Blinky': No such file or directory.", kWindowTitle,
-                         MessageIcon::warning};
-  EXPECT_EQ(wizard->dialog.messages(),
-            (std::vector<ShownMessage>{why, plain("Error 99: Please exit and restart GUI.")}));
-  EXPECT_TRUE(wizard->state->buildFailed && !wizard->dialog.ended());
-  EXPECT_EQ(test::snapshotTree(moved), before);
-}
-#endif
 
 // A refused or taken name warns, and the next build is a first build (what
 // a name does to the disk is the hostile names' test).
