@@ -110,30 +110,6 @@ TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
   }
 }
 
-// Where the user and the update changed the same lines (main's body, which
-// a second module replaces), the file gets both between markers and the
-// update says so; once the user settles it, the next update has nothing to
-// merge. A key-file fix meeting the user's line is the README's example.
-TEST(ProjectUpdate, EditsOnTheSameLinesConflictUntilResolved) {
-  Examples project;
-  project.build({"LED"});
-  project.replace(kMainSource, "      LED_Toggle();\r\n", "      LED_Toggle(); /* mine */\r\n");
-  EXPECT_EQ(project.update({{true, "ADC"}}).status, UpdateStatus::conflicts);
-  EXPECT_EQ(project.told, "conflict Sources/main.c\n");
-  std::string merged = project.read(kMainSource);
-  const std::size_t open = merged.find("<<<<<<< project\r\n"), split = merged.find("=======\r\n"),
-                    close = merged.find(">>>>>>> key files\r\n");
-  ASSERT_TRUE(open < split && split < close && close != std::string::npos) << merged;
-  EXPECT_NE(merged.substr(open, split - open).find("LED_Toggle(); /* mine */"), std::string::npos);
-  // The user keeps the key files' side.
-  merged.erase(close, std::string(">>>>>>> key files\r\n").size());
-  merged.erase(open, split + std::string("=======\r\n").size() - open);
-  project.disk.addFile(kMainSource, merged);
-  EXPECT_EQ(project.update().status, UpdateStatus::clean);
-  EXPECT_EQ(project.told, "");
-  EXPECT_EQ(project.read(kMainSource), merged);
-}
-
 // A copied template is renewed when KeyFiles has a new one and the project's
 // copy is as it was copied; one changed in the project is left and told.
 TEST(ProjectUpdate, ATemplateIsRenewedOnlyWhereTheProjectLeftItAlone) {
