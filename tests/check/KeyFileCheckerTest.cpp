@@ -32,7 +32,6 @@ std::string module(const std::string& moduleLine, const std::string& body = "7.\
   return moduleLine + "\n9. Does something\n" + body + "ENDMODULE\n";
 }
 
-// `count` lines "stem;".
 std::string lines(int count, const std::string& stem) { return test::repeat(stem + ";\n", count); }
 
 // kBase and more modules MB, MC, ... up to `count` modules in all.
@@ -43,7 +42,6 @@ std::string modules(int count) {
   return file;
 }
 
-// File, line, severity and kind of one finding.
 using Expected = std::tuple<std::string, int, Severity, FindingKind>;
 using Findings = std::vector<Expected>;
 
