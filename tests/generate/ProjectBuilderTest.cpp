@@ -262,22 +262,23 @@ TEST(ProjectBuilder, ARefusedOrTakenNameWarnsAndTheNextBuildIsAFirstBuild) {
 // The family decides the debugger files, the command files, the start-up
 // template (whose failed copy is Error 16a for RS08) and the macros of
 // derivative.h; a description without IncludeName gives the default header
-// name, one without CURRENTDEVICE leaves both device lines of the settings
-// file bare.
+// name and one with it has that name as it stands, quotes and "%" alike; one
+// without CURRENTDEVICE leaves both device lines of the settings file bare.
 TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
   std::string bareIni = expected::kHcs08Ini;
   for (std::size_t at; (at = bareIni.find("=DEMO08")) != std::string::npos;) bareIni.erase(at + 1, 6);
   struct Case {
     std::string menuName, device;
     bool rs08;
-    std::string ini;
+    std::string ini, include = "<???.h>";
   } cases[] = {{"RS08KA2", "MC9RS08KA2", true, expected::kRs08Ini},
-               {"RS", "MC9RS08KA2", true, expected::kRs08Ini},
+               {"RS", "MC9RS08KA2", true, expected::kRs08Ini, "\"%s%d.h\""},
                {"rs08ka2", "DEMO08", false, expected::kHcs08Ini},
-               {"HCS08QG8", "DEMO08", false, expected::kHcs08Ini},
+               {"HCS08QG8", "DEMO08", false, expected::kHcs08Ini, "\"%s%d.h\""},
                {"R", "", false, bareIni}};
   for (const Case& c : cases) {
-    const std::string device = c.device.empty() ? "" : "CURRENTDEVICE=" + c.device + "\n";
+    std::string device = c.device.empty() ? "" : "CURRENTDEVICE=" + c.device + "\n";
+    if (c.include != "<???.h>") device += "IncludeName=" + c.include + "\n";
     WizardHarness wizard({{"MCU_X.txt", "MenuName=" + c.menuName + "\n" + device + "MODULE:INIT\nENDMODULE\n"}}, {c.menuName});
     wizard.clickMcu(0);
     wizard.build("P");
@@ -292,7 +293,7 @@ TEST(ProjectBuilder, FamilyFollowsTheFirstTwoLettersOfTheMenuName) {
         << c.menuName;
     EXPECT_EQ(wizard.read(p + prefix + "BDM_P&E_Multilink_CyclonePro.ini"), c.ini) << c.menuName;
     EXPECT_FALSE(wizard.has(p + (c.rs08 ? "" : "RS08_") + "BDM_P&E_Multilink_CyclonePro.ini")) << c.menuName;
-    EXPECT_EQ(wizard.read(p + "Sources/derivative.h"), expected::derivativeHeader("<???.h>", !c.rs08)) << c.menuName;
+    EXPECT_EQ(wizard.read(p + "Sources/derivative.h"), expected::derivativeHeader(c.include, !c.rs08)) << c.menuName;
     EXPECT_EQ(wizard.read(p + "Sources/" + (c.rs08 ? "StartRS08.c" : "Start08.c")),
               c.rs08 ? "/* RS08 start-up */\r\n" : "/* HCS08 start-up */\r\n")
         << c.menuName;

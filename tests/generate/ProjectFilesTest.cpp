@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "ExpectedFiles.h"
 #include "core/MemoryFileSystem.h"
 #include "core/WizardState.h"
 #include "generate/ProjectFiles.h"
@@ -33,16 +32,5 @@ TEST(ProjectFiles, PrmFileIsTheStoredLinesBackToBack) {
     state->prmLines[static_cast<std::size_t>(state->prmLineCount)] = "beyond the count\n";
     EXPECT_TRUE(writePrmFile(*state, fs).ok());
     EXPECT_EQ(fs.snapshot()["/Project.prm"], c.file) << c.lines.size() << " lines";
-  }
-}
-
-TEST(ProjectFiles, IncludeNameIsInsertedLiterally) {
-  for (const bool rs08 : {false, true}) {
-    MemoryFileSystem fs;
-    auto state = std::make_unique<WizardState>();
-    state->includeName = "\"%s%d.h\"";
-    state->isRs08 = rs08;
-    EXPECT_TRUE(writeDerivativeHeader(*state, fs).ok());
-    EXPECT_EQ(fs.snapshot()["/derivative.h"], expected::derivativeHeader("\"%s%d.h\"", !rs08)) << rs08;
   }
 }
