@@ -58,15 +58,6 @@ struct Examples {
   }
 };
 
-// main.c of a fresh build, with or without a key-file fix.
-std::string freshMainSource(const std::vector<std::string>& clicks, const std::string& fixFrom = {},
-                            const std::string& fixTo = {}) {
-  Examples fresh;
-  if (!fixFrom.empty()) fresh.replace(kKeyFile, fixFrom, fixTo);
-  fresh.build(clicks);
-  return fresh.read(kMainSource);
-}
-
 // The user's own lines in three places: an include, a global and a line in
 // a function body, each away from where the modules put theirs.
 std::string withUserLines(std::string text) {
@@ -95,6 +86,10 @@ const char* const kFixedDirectionKeyLine = "  PTBDD |= (unsigned char)LED_MASK;\
 // A changed line in a module's section reaches a project nobody edited byte
 // for byte, and an edited one by merge.
 TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
+  Examples fixed;
+  fixed.replace(kKeyFile, kDirectionKeyLine, kFixedDirectionKeyLine);
+  fixed.build({"LED"});
+  const std::string fresh = fixed.read(kMainSource);
   for (const bool edited : {false, true}) {
     Examples project;
     project.build({"LED"});
@@ -103,7 +98,6 @@ TEST(ProjectUpdate, AKeyFileFixReachesEditedAndUneditedProjects) {
     project.replace(kKeyFile, kDirectionKeyLine, kFixedDirectionKeyLine);
     EXPECT_EQ(project.update().status, UpdateStatus::clean) << edited;
     EXPECT_EQ(project.told, edited ? "merged Sources/main.c\n" : "updated Sources/main.c\n");
-    const std::string fresh = freshMainSource({"LED"}, kDirectionKeyLine, kFixedDirectionKeyLine);
     EXPECT_EQ(project.read(kMainSource), edited ? withUserLines(fresh) : fresh) << edited;
     EXPECT_EQ(project.read("/Blinky/cmd/BDM_P&E_Multilink_CyclonePro_Reset.cmd"), cmdBefore);
     EXPECT_EQ(project.read("/Blinky/.forgeline/base/Sources/main.c"), fresh) << edited;
