@@ -394,7 +394,7 @@ std::vector<DirectoryEntry> FaultyFileSystem::listEntries() const {
   return target().listEntries();
 }
 DirectoryCreation FaultyFileSystem::createDirectory(const std::string& path) {
-  if (shouldFail(FsOp::createDirectory, path)) return DirectoryCreation::failed(kInjectedFault);
+  if (shouldFail(FsOp::createDirectory, path)) return DirectoryCreation::failed("Input/output error (injected)");
   return target().createDirectory(path);
 }
 bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to) {

@@ -84,7 +84,6 @@ std::string changesOutside(const std::map<std::string, std::string>& before,
 // equal bytes as "c*N", so that even a megabyte line fits in a message.
 std::string printable(std::string_view bytes);
 
-// `text` `times` times over.
 std::string repeat(const std::string& text, int times);
 
 // The DEMO08 description file of the format's worked example, LF line ends.
@@ -105,12 +104,10 @@ std::map<std::string, std::string> keyFileTemplates(const std::vector<std::strin
 enum class FsOp { currentDirectory, changeDirectory, listEntries, createDirectory, copyFile, openForReading,
                   openForWriting, write, close };
 
-// Wraps a real file system and makes chosen operations fail; a folder that
-// fails to be made fails with kInjectedFault as its reason. A rule names
+// Wraps a real file system and makes chosen operations fail. A rule names
 // the operation and a path (exact match of the argument; for copyFile the
 // destination; for write/close the path the file was opened under); an empty
 // path matches every call. `skip` lets that many matching calls pass first.
-inline constexpr const char* kInjectedFault = "Input/output error (injected)";
 
 class FaultyFileSystem : public FileSystemWrapper {
  public:

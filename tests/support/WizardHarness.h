@@ -3,7 +3,6 @@
 // pressed. The session works through a file system that fails on cue.
 #pragma once
 
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,12 +19,10 @@ namespace forgeline::test {
 struct WizardHarness {
   // The memory disk serves every test but those of what the real disk itself decides.
   enum class Disk { memory, real };
-  explicit WizardHarness(std::initializer_list<std::pair<const std::string, std::string>> mcuFiles,
-                         const std::vector<std::string>& mcpMenuNames = {})
-      : WizardHarness(std::map<std::string, std::string>(mcuFiles), mcpMenuNames) {}
   // KeyFiles in `subfolder` of the main folder, when it is not empty.
-  WizardHarness(const std::map<std::string, std::string>& mcuFiles, const std::vector<std::string>& mcpMenuNames,
-                const std::string& subfolder = {}, Disk on = Disk::memory)
+  explicit WizardHarness(const std::map<std::string, std::string>& mcuFiles,
+                         const std::vector<std::string>& mcpMenuNames = {}, const std::string& subfolder = {},
+                         Disk on = Disk::memory)
       : dir(on == Disk::real ? std::make_unique<TempDir>() : nullptr),
         root((dir ? dir->path() : std::string("/main")) + (subfolder.empty() ? "" : "/" + subfolder)),
         disk(dir ? realKeyFiles(root, mcuFiles, mcpMenuNames) : memoryKeyFiles(root, mcuFiles, mcpMenuNames)) {
