@@ -203,14 +203,11 @@ struct Win32Window : WindowFixture {
       if ((::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) boxes.push_back(boxOf(child));
     return boxes;
   }
+  // The dialog's font is 8 dialog units high.
   int lineHeight() const {
-    TEXTMETRICW metrics;
-    HDC dc = ::GetDC(dialog->window());
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog->window(), WM_GETFONT, 0, 0)));
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(dialog->window(), dc);
-    return metrics.tmHeight;
+    RECT line{0, 0, 0, 8};
+    ::MapDialogRect(dialog->window(), &line);
+    return line.bottom;
   }
   Box noteAt(Note note) const {
     const POINT p = dialog->notePosition(note == Note::description ? POINT{20, 60} : POINT{20, 80});
