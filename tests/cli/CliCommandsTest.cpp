@@ -123,38 +123,6 @@ TEST(CliJson, ListAndShowSayWhatTheLinesSay) {
   EXPECT_TRUE(led.at("description").get<std::string>().starts_with("Blinks the LED")) << led;
 }
 
-TEST(CliShow, PrintsTheFrameTheBoxesAndTheRedTexts) {
-  MemoryFileSystem disk;
-  test::writeTwoMcuKeyFiles(disk);
-  struct Case {
-    std::vector<std::string> args;
-    std::string out;
-  } cases[] = {
-      {{"show", "#1"}, "MCU (MCU_RS08KA2.txt Revision=3)\n0\tINIT\tx\tdisabled\n1\tKBI\t-\tenabled\n"},
-      // ADC's uses text forces ICS on and locks it.
-      {{"show", "DEMO08", "--click", "ADC"},
-       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tdisabled\n2\tADC\tx\tenabled\n"
-       "description: Reads analogue channel 0 in the main loop\n"},
-      {{"show", "DEMO08", "--click", "#1"},
-       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tenabled\n2\tADC\t-\tenabled\n"
-       "description: Internal clock source\n"},
-      // Two ticked modules bring the warning.
-      {{"show", "DEMO08", "--click", "ICS", "--click=ADC"},
-       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\tx\tdisabled\n2\tADC\tx\tenabled\n"
-       "description: Reads analogue channel 0 in the main loop\n"
-       "WARNING: if multiple modules are selected, only an empty project will be created.\n"},
-      // Options before the MCU; unticking clears the description and frees ICS.
-      {{"show", "--click", "ADC", "--click", "ADC", "DEMO08"},
-       "MCU (MCU_DEMO08.txt Revision=7)\n0\tINIT\tx\tdisabled\n1\tICS\t-\tenabled\n2\tADC\t-\tenabled\n"},
-  };
-  for (const Case& c : cases) {
-    CliResult r = test::runCliOn(disk, c.args);
-    EXPECT_EQ(r.status, 0) << describe(c.args) << "\n" << r.err;
-    EXPECT_EQ(r.out, c.out) << describe(c.args);
-    EXPECT_EQ(r.err, "") << describe(c.args);
-  }
-}
-
 // Every way of asking for help gives the same text on standard output and
 // exit status 0, wherever the request stands; the text is CLI11's, so only
 // its usage line is spelled out here.
