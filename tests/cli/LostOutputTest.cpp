@@ -44,21 +44,3 @@ TEST(LostOutput, EveryCommandThatPrintsExitsOneWithOneLine) {
     }
   }
 }
-
-// A real build prints nothing on standard output, so nothing is lost: the
-// project is made and the exit status says so. With the descriptor closed,
-// no file of the project takes over its number and receives stray output.
-TEST(LostOutput, ARealBuildPrintsNothingThereAndSucceeds) {
-  const std::vector<std::string> args = {"-C", "main", "build", "#1", "--name", "P", "--date", "2024-12-06"};
-  TempDir reference;
-  writeTwoMcuKeyFiles(reference / "main");
-  ASSERT_EQ(runCliProgram(args, reference.path()).status, 0);
-  for (StandardOutput output : {StandardOutput::full, StandardOutput::closed}) {
-    TempDir dir;
-    writeTwoMcuKeyFiles(dir / "main");
-    CliResult result = runCliProgram(args, dir.path(), output);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "forgeline-cli: CodeWarrior 6.3 Project created successfully. Will now exit GUI.\n");
-    EXPECT_EQ(snapshotTree(dir / "main/P"), snapshotTree(reference / "main/P"));
-  }
-}
