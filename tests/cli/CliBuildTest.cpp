@@ -164,14 +164,8 @@ TEST(CliBuild, DryRunListsExactlyWhatTheBuildCreatesAndTheBuildIsTheWindows) {
 TEST(CliBuild, WithoutDateMainCCarriesTodaysLocalDate) {
   const auto today = [] {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
     char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&now));
     return std::string(text);
   };
   MemoryFileSystem disk;
