@@ -250,23 +250,6 @@ TEST(CliBuild, FailuresExitOneWithTheWindowsMessagesAndTheDryRunAgrees) {
   }
 }
 
-// A main folder the disk will not add to (refused to root as well, so this
-// runs in CI): the build gives the system's reason instead of "exists
-// already", makes nothing and exits 1.
-TEST(CliBuild, AProjectFolderTheDiskWillNotMakeIsToldWithItsReason) {
-  test::TempDir dir;
-  test::writeTwoMcuKeyFiles(dir.path());
-  const auto before = test::snapshotTree(dir.path());
-  test::UnwritableFolder locked(dir.path());
-  if (locked.reason().empty()) GTEST_SKIP() << "this system cannot refuse new folders to this user here";
-  CliResult r = runCliProgram({"build", "DEMO08", "--name", "Blinky"}, dir.path());
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Forgeline for 8-bit MCUs   - rev15: Could not create the project folder 'Blinky': " +
-                       locked.reason() + ".\n");
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(test::snapshotTree(dir.path()), before);
-}
-
 // A build that fails late, in-process on a memory disk that fails on cue:
 // main.c refused after the folders are made, or the way back to KeyFiles
 // lost after a complete project (the user is told to restart, and a script
