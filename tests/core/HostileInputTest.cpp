@@ -178,9 +178,11 @@ const std::vector<HostileRow>& hostileRows() {
       {"an MCU file that cannot be opened at all stays listed as ???", minimalA, "buttons=???" + kGroupA,
        {{FsOp::openForReading, 0}}},
 
-      {"an MCU file readable for the click but not for the build: the build load reads nothing",
-       [](const std::string& root) { keyFile(root, "MCU_A.txt", "MenuName=A\nMODULE:INIT\n1.\nx\nENDMODULE\n"); },
-       "buttons=A" + kGroupA + "INIT", {{FsOp::openForReading, 2}}},
+      {"an MCU file readable for the click but not for the build: the build load reads nothing, keeps the revision",
+       [](const std::string& root) {
+         keyFile(root, "MCU_A.txt", "MenuName=A\nRevision=4\nMODULE:INIT\n1.\nx\nENDMODULE\n");
+       },
+       "buttons=A|group=MCU (MCU_A.txt Revision=4)|boxes=INIT", {{FsOp::openForReading, 2}}},
 
   };
   return rows;
