@@ -4,6 +4,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <new>
@@ -18,27 +19,17 @@ namespace forgeline::fuzz {
 
 // A broken invariant is a finding: stop right here so that libFuzzer keeps
 // the input and the stack points at the check.
-#define FORGELINE_FUZZ_CHECK(condition) \
-  do {                                  \
-    if (!(condition)) __builtin_trap(); \
-  } while (0)
+#define FORGELINE_FUZZ_CHECK(condition) ((condition) ? void() : __builtin_trap())
 
-// A new WizardState for every input, built in place in one static block: the
-// record is a few hundred kilobytes, and a fresh heap block of that size per
-// run would cost the fuzzer more time than the code under test.
-class FreshState {
- public:
-  FreshState() : state_(new (storage_) WizardState()) {}
-  ~FreshState() { state_->~WizardState(); }
-  FreshState(const FreshState&) = delete;
-  FreshState& operator=(const FreshState&) = delete;
-  WizardState& operator*() const { return *state_; }
-  WizardState* operator->() const { return state_; }
-
- private:
-  alignas(WizardState) static inline unsigned char storage_[sizeof(WizardState)];
-  WizardState* state_;
-};
+// A new WizardState for every input, built in place in one static block over
+// the one before: the record is a few hundred kilobytes, and a fresh heap
+// block of that size per run would cost more time than the code under test.
+inline WizardState& freshState() {
+  alignas(WizardState) static unsigned char storage[sizeof(WizardState)];
+  static WizardState* state = nullptr;
+  if (state != nullptr) state->~WizardState();
+  return *(state = new (storage) WizardState());
+}
 
 // Every count stays inside the table it counts.
 inline void checkCapacities(const WizardState& state) {
@@ -91,8 +82,7 @@ struct FuzzedKeyFiles {
         case 2: name = input.ConsumeRandomLengthString(16); break;
         default: name = "MCU_DIR" + std::to_string(i) + ".txt"; break;
       }
-      for (char& c : name)
-        if (c == '/') c = '_';
+      std::replace(name.begin(), name.end(), '/', '_');
       if (name.empty() || name == "." || name == "..") name = "MCU_" + std::to_string(i) + ".txt";
       if (name.starts_with("MCU_DIR")) {
         fs.addDirectory("/KeyFiles/" + name);

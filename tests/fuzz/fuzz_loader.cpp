@@ -50,44 +50,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* name : {"burner.bbl", "Start08.c", "StartRS08.c", "C_Layout.hwl", "Default.mem"})
     fs.addFile(std::string("/KeyFiles/") + name, name);
   const auto before = fs.snapshot();
-  FreshState state;
+  WizardState& state = freshState();
   FixedClock clock({1, 2, 2003});
-  WizardSession session(fs, clock, &*state);
-  FORGELINE_FUZZ_CHECK(session.open() && state->mcuCount == 1);
+  WizardSession session(fs, clock, &state);
+  FORGELINE_FUZZ_CHECK(session.open() && state.mcuCount == 1);
 
   session.chooseMcu(0);
-  checkCapacities(*state);
+  checkCapacities(state);
   // Choosing an MCU collects no code and leaves no module ticked by the user.
-  for (int count : state->sectionLineCounts) FORGELINE_FUZZ_CHECK(count == 0);
-  FORGELINE_FUZZ_CHECK(state->initLineCount == 0);
-  for (int m = 0; m < state->moduleCount; ++m) {
-    FORGELINE_FUZZ_CHECK(!state->moduleChosen[static_cast<std::size_t>(m)]);
-    if (state->moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(session.control(moduleBox(m)).marked);
+  for (int count : state.sectionLineCounts) FORGELINE_FUZZ_CHECK(count == 0);
+  FORGELINE_FUZZ_CHECK(state.initLineCount == 0);
+  for (int m = 0; m < state.moduleCount; ++m) {
+    FORGELINE_FUZZ_CHECK(!state.moduleChosen[static_cast<std::size_t>(m)]);
+    if (state.moduleNames[static_cast<std::size_t>(m)] == "INIT") FORGELINE_FUZZ_CHECK(session.control(moduleBox(m)).marked);
   }
-  const int modules = state->moduleCount;
+  const int modules = state.moduleCount;
 
   for (int click : clicks) {
     clickModule(session, click);
-    checkCapacities(*state);
+    checkCapacities(state);
   }
   if (flags & 1) {
     DialogModel reload = session.dialog();
-    loadMcuDescription(*state, reload, fs, state->selectedMcu, LoadMode::buildMode);
-    checkCapacities(*state);
-    checkStoredLines(*state);
-    FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
+    loadMcuDescription(state, reload, fs, state.selectedMcu, LoadMode::buildMode);
+    checkCapacities(state);
+    checkStoredLines(state);
+    FORGELINE_FUZZ_CHECK(state.moduleCount == modules);
   }
   if (flags & 2) {
     // Choosing the same MCU again gives the same modules and clears every tick.
     session.chooseMcu(0);
-    FORGELINE_FUZZ_CHECK(state->moduleCount == modules);
-    FORGELINE_FUZZ_CHECK(countChosenModules(*state) == 0);
+    FORGELINE_FUZZ_CHECK(state.moduleCount == modules);
+    FORGELINE_FUZZ_CHECK(countChosenModules(state) == 0);
   }
   if (flags & 4) {
     // The template named after the menu name, when the name can be a file
     // name, so that builds can run to the end.
-    if (!state->menuName.empty() && state->menuName.find('/') == std::string::npos)
-      fs.addFile("/KeyFiles/" + state->menuName + ".mcp", "mcp");
+    if (!state.menuName.empty() && state.menuName.find('/') == std::string::npos)
+      fs.addFile("/KeyFiles/" + state.menuName + ".mcp", "mcp");
     checkBuild(session, fs, projectName);
     return 0;
   }

@@ -1,23 +1,17 @@
 // Fuzzes the line reader. In memory it must hand back exactly the bytes of
 // the file, CR LF folded to LF, in pieces the classifier can take, with line
-// numbers that count line ends. From a file of the real disk, opened as the
-// wizard opens one and read through the reader's 64 KB buffer, it must hand
-// over the same pieces, line numbers and continuation marks, three times:
-// - in reads of the input's schedule of sizes, in turn, so that reads end
-//   anywhere and the buffer refills at odd places;
-// - in reads that each end right after a CR, so that every CR LF pair is
-//   split between two reads wherever it falls in the buffer;
-// - in the reader's own read sizes.
-// Input: byte 0 holds the schedule's length (its low three bits, 0 to 7
-// sizes); each size is then two bytes, low byte first, giving 1 to 65536.
-#include <unistd.h>
-
+// numbers that count line ends. From a file of the real disk, read through
+// the reader's 64 KB buffer, it must hand over the same pieces, line numbers
+// and continuation marks, with reads cut by the input's schedule of sizes (so
+// that the buffer refills at odd places), right after each CR (so that every
+// CR LF pair is split between two reads), and in the reader's own sizes.
+// Input: byte 0's low three bits are the schedule's length (0 to 7 sizes);
+// each size is then two bytes, low byte first, giving 1 to 65536.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -53,43 +47,21 @@ class CutInput : public InputFile {
 
 // One folder of the system's temporary directory for the whole run, removed
 // when the run ends (a finding stops it where it stands and leaves it).
-class DiskFile {
- public:
-  DiskFile() {
+struct DiskFolder {
+  static std::string make() {
     std::string pattern = (std::filesystem::temp_directory_path() / "forgeline-fuzz-XXXXXX").string();
     FORGELINE_FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-    folder_ = pattern;
-    fs_ = std::make_unique<RealFileSystem>(folder_);
-    FORGELINE_FUZZ_CHECK(fs_->usable());
+    return pattern;
   }
-  ~DiskFile() {
-    unlink((folder_ + "/" + kName).c_str());
-    rmdir(folder_.c_str());
-  }
-  DiskFile(const DiskFile&) = delete;
-  DiskFile& operator=(const DiskFile&) = delete;
-
-  // Through the wizard's own file system, as a key file is opened.
-  void write(std::string_view bytes) {
-    const std::unique_ptr<OutputFile> out = fs_->openForWriting(kName);
-    FORGELINE_FUZZ_CHECK(out != nullptr && out->write(bytes) && out->close());
-  }
-  std::unique_ptr<InputFile> open() {
-    std::unique_ptr<InputFile> file = fs_->openForReading(kName);
-    FORGELINE_FUZZ_CHECK(file != nullptr);
-    return file;
-  }
-
- private:
-  static constexpr const char* kName = "MCU_FUZZ.txt";
-  std::string folder_;
-  std::unique_ptr<RealFileSystem> fs_;
+  ~DiskFolder() { std::filesystem::remove_all(path); }
+  std::string path = make();
+  RealFileSystem fs{path};
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static DiskFile disk;
+  static DiskFolder disk;
   std::size_t used = 0;
   std::vector<std::size_t> schedule(size > 0 ? data[used++] & 7U : 0U);
   for (std::size_t& readSize : schedule) {
@@ -111,9 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < bytes.size(); ++i)
     if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') folded.push_back(bytes[i]);
 
-  disk.write(bytes);
+  // Through the wizard's own file system, as a key file is written and opened.
+  const std::unique_ptr<OutputFile> out = disk.fs.openForWriting("MCU_FUZZ.txt");
+  FORGELINE_FUZZ_CHECK(out != nullptr && out->write(bytes) && out->close());
   for (const std::vector<std::size_t>* cuts : {&scheduled, &afterCr, &none}) {
-    const std::unique_ptr<InputFile> file = disk.open();
+    const std::unique_ptr<InputFile> file = disk.fs.openForReading("MCU_FUZZ.txt");
+    FORGELINE_FUZZ_CHECK(file != nullptr);
     CutInput input(*file, *cuts);
     LineReader fromDisk(input);
     LineReader inMemory{std::string_view(bytes)};
