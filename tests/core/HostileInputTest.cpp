@@ -25,14 +25,9 @@ using namespace forgeline::test;
 
 namespace {
 
-// A long list as its first two, its last and its length.
-std::string showList(const std::vector<std::string>& items) {
-  std::vector<std::string> shown;
-  for (const std::string& item : items) shown.push_back(printable(item));
-  if (shown.size() > 4)
-    return shown[0] + "," + shown[1] + ",...," + shown.back() + " (" + std::to_string(shown.size()) + ")";
+std::string joined(const std::vector<std::string>& items) {
   std::string out;
-  for (std::size_t i = 0; i < shown.size(); ++i) out += (i ? "," : "") + shown[i];
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + printable(items[i]);
   return out;
 }
 
@@ -78,8 +73,8 @@ std::string runRow(const HostileRow& row, const std::string& root, std::map<std:
 
   for (int i = 0; i < kMaxModules; ++i)
     if (dialog.control(moduleBox(i)).visible) boxes.push_back(dialog.control(moduleBox(i)).caption);
-  out += "buttons=" + showList(buttons) + "|group=" + printable(dialog.control(kMcuGroup).caption) +
-         "|boxes=" + showList(boxes);
+  out += "buttons=" + joined(buttons) + "|group=" + printable(dialog.control(kMcuGroup).caption) +
+         "|boxes=" + joined(boxes);
   if (state->moduleCount) out += "|modules=" + std::to_string(state->moduleCount);
   if (const int n = state->prmLineCount)
     out += "|prm=" + std::to_string(n) + " last " + printable(state->prmLines[n - 1]);
@@ -126,7 +121,7 @@ const std::vector<HostileRow>& hostileRows() {
        [](const std::string& root) {
          keyFile(root, "MCU_MANY.txt", "MenuName=MANY\n" + repeat("MODULE:M\n9. d\n1.\nline\nENDMODULE\n", 10000));
        },
-       "buttons=MANY|group=MCU (MCU_MANY.txt Revision=0)|boxes=M,M,...,M (50)|modules=50"
+       "buttons=MANY|group=MCU (MCU_MANY.txt Revision=0)|boxes=" + repeat("M,", 49) + "M|modules=50"
        "|sections=50,0,0,0,0,0,0,0|longest=5"},
 
       {"100,000 PRM lines: the first 100 are kept",
