@@ -1,8 +1,5 @@
 // Fuzzes forgeline-cli's command line: words from its own vocabulary mixed
 // with arbitrary bytes, run as a whole command on key files held in memory.
-// Whatever the words, the exit status is one of the three documented ones,
-// a refusal says why, KeyFiles never changes, a dry run changes nothing, and
-// a build adds at most its one project folder beside KeyFiles.
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -60,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
 
   const cli::ParsedArguments parsed = cli::parseArguments(args);
+  // One of the three documented exit statuses, whatever the words.
   FORGELINE_FUZZ_CHECK(status == 0 || status == 1 || status == 2);
   // A refusal or a failure says so on standard error, in whole lines (check
   // reports its findings on standard output).
@@ -71,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::map<std::string, std::string> after = disk.snapshot();
   std::string newFolder;
+  // Nothing that was there changes, KeyFiles least of all.
   for (const auto& [path, content] : before) FORGELINE_FUZZ_CHECK(after.count(path) && after.at(path) == content);
   for (const auto& [path, content] : after) {
     if (before.count(path)) continue;
